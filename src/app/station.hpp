@@ -1,0 +1,64 @@
+// The one Station: shared state, window models and the seams to the outside world. Every
+// behaviour reaches the rest of the station through it.
+#pragma once
+
+#include "app/start_window.hpp"
+#include "app/state.hpp"
+#include "core/clock.hpp"
+#include "core/paths.hpp"
+#include "core/scheduler.hpp"
+#include "core/serial_port.hpp"
+#include "core/ui_host.hpp"
+#include "link/frame.hpp"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace orbek {
+
+class Station {
+public:
+    Station(Scheduler& scheduler, SerialPort& port, UiHost& ui, WallClock& clock, Paths paths);
+    ~Station();
+    Station(const Station&) = delete;
+    Station& operator=(const Station&) = delete;
+
+    StationState state;
+
+    Scheduler& scheduler;
+    SerialPort& port;
+    UiHost& ui;
+    WallClock& clock;
+    Paths paths;
+
+    // Finds the reply frames in the received text (RxText).
+    link::Receiver receiver;
+
+    // Windows are reached through these; reaching one loads it hidden when it is not loaded.
+    StartWindow& Start();
+
+    // Appends one line to the event list.
+    void addEvent(std::string line);
+
+    // Writes the three-byte order (0, code, value), only while the port is open.
+    void sendOrder(uint8_t code, uint8_t value);
+
+    // A file that could not be read or written: one event-list line naming it and why.
+    void reportFileProblem(const std::filesystem::path& file, const std::string& action,
+                           const std::string& why);
+
+    // Ends the station: every timer stops and the host ends the program.
+    void endProgram();
+    bool ended() const { return ended_; }
+
+    // The path of a configuration file in the application folder.
+    std::filesystem::path appFile(const std::string& name) const;
+
+private:
+    std::unique_ptr<StartWindow> start_;
+    bool ended_ = false;
+};
+
+} // namespace orbek

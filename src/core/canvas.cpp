@@ -1,0 +1,125 @@
+#include "core/canvas.hpp"
+
+#include "core/files.hpp"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+
+namespace orbek {
+
+RasterCanvas::RasterCanvas(int width, int height, Rgb background)
+    : width_(width), height_(height), background_(background),
+      pixels_(static_cast<std::size_t>(width * height), background) {}
+
+void RasterCanvas::clear() {
+    std::fill(pixels_.begin(), pixels_.end(), background_);
+    texts_.clear();
+}
+
+void RasterCanvas::point(int x, int y, Rgb colour) {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        return;
+    pixels_[static_cast<std::size_t>(y * width_ + x)] = colour;
+}
+
+void RasterCanvas::line(int x1, int y1, int x2, int y2, Rgb colour) {
+    // Bresenham; like the original picture boxes the last point is not drawn.
+    const int dx = std::abs(x2 - x1);
+    const int dy = -std::abs(y2 - y1);
+    const int sx = x1 < x2 ? 1 : -1;
+    const int sy = y1 < y2 ? 1 : -1;
+    int err = dx + dy;
+    int x = x1;
+    int y = y1;
+    while (x != x2 || y != y2) {
+        point(x, y, colour);
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+}
+
+void RasterCanvas::box(int x1, int y1, int x2, int y2, Rgb colour, bool filled) {
+    const int left = std::min(x1, x2);
+    const int right = std::max(x1, x2);
+    const int top = std::min(y1, y2);
+    const int bottom = std::max(y1, y2);
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x)
+            if (filled || y == top || y == bottom || x == left || x == right)
+                point(x, y, colour);
+}
+
+void RasterCanvas::text(int x, int y, const std::string& text, Rgb colour) {
+    texts_.push_back({x, y, text, colour});
+}
+
+Rgb RasterCanvas::pixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        return {};
+    return pixels_[static_cast<std::size_t>(y * width_ + x)];
+}
+
+std::vector<uint8_t> encodeBmp(int width, int height, const std::vector<Rgb>& pixels) {
+    const int rowSize = (width * 3 + 3) / 4 * 4;
+    const uint32_t imageSize = static_cast<uint32_t>(rowSize * height);
+    const uint32_t fileSize = 54 + imageSize;
+    std::vector<uint8_t> out(fileSize, 0);
+    auto put16 = [&](std::size_t at, uint32_t v) {
+        out[at] = static_cast<uint8_t>(v);
+        out[at + 1] = static_cast<uint8_t>(v >> 8);
+    };
+    auto put32 = [&](std::size_t at, uint32_t v) {
+        put16(at, v & 0xFFFF);
+        put16(at + 2, v >> 16);
+    };
+    out[0] = 'B';
+    out[1] = 'M';
+    put32(2, fileSize);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    put16(26, 1);
+    put16(28, 24);
+    put32(34, imageSize);
+    put32(38, 3780); // 96 dpi
+    put32(42, 3780);
+    for (int y = 0; y < height; ++y) {
+        const std::size_t row = 54 + static_cast<std::size_t>((height - 1 - y) * rowSize);
+        for (int x = 0; x < width; ++x) {
+            const Rgb& p = pixels[static_cast<std::size_t>(y * width + x)];
+            out[row + static_cast<std::size_t>(x) * 3] = p.b;
+            out[row + static_cast<std::size_t>(x) * 3 + 1] = p.g;
+            out[row + static_cast<std::size_t>(x) * 3 + 2] = p.r;
+        }
+    }
+    return out;
+}
+
+bool RasterCanvas::saveBmp(const std::filesystem::path& path) const {
+    const auto bytes = encodeBmp(width_, height_, pixels_);
+    std::filesystem::path temporary = path;
+    temporary += ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        if (!out)
+            return false;
+    }
+    std::error_code ec;
+    std::filesystem::rename(temporary, path, ec);
+    return !ec;
+}
+
+} // namespace orbek

@@ -1,0 +1,99 @@
+#include "core/text.hpp"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace orbek {
+
+double leadingNumber(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    std::string digits;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        digits += text[i++];
+    bool sawDigit = false;
+    bool sawPoint = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (std::isdigit(static_cast<unsigned char>(c))) {
+            sawDigit = true;
+            digits += c;
+        } else if (c == '.' && !sawPoint) {
+            sawPoint = true;
+            digits += c;
+        } else {
+            break;
+        }
+    }
+    if (!sawDigit)
+        return 0.0;
+    // An exponent counts only when at least one digit follows it.
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        std::string exponent = "e";
+        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+            exponent += text[j++];
+        const std::size_t firstDigit = j;
+        while (j < text.size() && std::isdigit(static_cast<unsigned char>(text[j])))
+            exponent += text[j++];
+        if (j > firstDigit)
+            digits += exponent;
+    }
+    const double value = std::strtod(digits.c_str(), nullptr);
+    return std::isfinite(value) ? value : 0.0;
+}
+
+int16_t toInt16(double value) {
+    if (!std::isfinite(value))
+        return 0;
+    const double rounded = std::nearbyint(value);
+    if (rounded > std::numeric_limits<int16_t>::max())
+        return std::numeric_limits<int16_t>::max();
+    if (rounded < std::numeric_limits<int16_t>::min())
+        return std::numeric_limits<int16_t>::min();
+    return static_cast<int16_t>(rounded);
+}
+
+std::string plainNumber(double value) {
+    if (value == 0.0)
+        return "0";
+    // Single precision is what the displays have always shown: at most seven significant digits.
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.7g", value);
+    std::string text = buffer;
+    if (text.find('e') != std::string::npos) {
+        std::snprintf(buffer, sizeof buffer, "%.7f", value);
+        text = buffer;
+        while (!text.empty() && text.back() == '0')
+            text.pop_back();
+        if (!text.empty() && text.back() == '.')
+            text.pop_back();
+    }
+    return text;
+}
+
+std::string signedNumber(double value) {
+    const std::string text = plainNumber(value);
+    return value >= 0.0 ? " " + text : text;
+}
+
+std::string fixedOneDecimal(double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.1f", value);
+    std::string text = buffer;
+    if (text == "-0.0")
+        text = "0.0";
+    return text;
+}
+
+std::string toUpper(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper;
+}
+
+} // namespace orbek

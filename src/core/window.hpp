@@ -1,0 +1,157 @@
+// Window models: every control of a window as plain data under its name, the window's timers,
+// and its life cycle. Views render these; behaviour code changes them; tests read them.
+#pragma once
+
+#include "core/scheduler.hpp"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace orbek {
+
+// Colours are 00BBGGRR values, as the station's design gives them.
+namespace colour {
+inline constexpr uint32_t black = 0x000000;
+inline constexpr uint32_t white = 0xFFFFFF;
+inline constexpr uint32_t red = 0x0000FF;
+inline constexpr uint32_t green = 0x00FF00;
+inline constexpr uint32_t lightGreen = 0x80FF80;
+inline constexpr uint32_t lightGrey = 0xE0E0E0;
+inline constexpr uint32_t yellow = 0x00FFFF;
+// The system's button face; views draw it in the platform's own colour.
+inline constexpr uint32_t buttonFace = 0x8000000F;
+inline constexpr uint32_t windowBackground = 0x80000005;
+inline constexpr uint32_t windowText = 0x80000008;
+inline constexpr uint32_t rgb(int r, int g, int b) {
+    return static_cast<uint32_t>(r) | (static_cast<uint32_t>(g) << 8) |
+           (static_cast<uint32_t>(b) << 16);
+}
+} // namespace colour
+
+enum class ControlKind {
+    Label,
+    Button,
+    TextBox,
+    CheckBox,
+    Option,
+    ListBox,
+    Slider,
+    Progress,
+    Picture,
+    Menu,
+    Separator,
+    Line,
+    Frame,
+};
+
+struct Control {
+    std::string name;   // "Startbouton", "Label5[10]", "mncom3"
+    ControlKind kind = ControlKind::Label;
+    std::string caption; // caption of a label, button or menu; text of a text box
+    bool visible = true;
+    bool enabled = true;
+    bool checked = false; // check box, option button, ticked menu entry
+    uint32_t backColour = colour::buttonFace;
+    uint32_t foreColour = colour::windowText;
+    int value = 0; // slider, progress bar
+    int min = 0;
+    int max = 0;
+    int left = 0; // twips, for the few controls that behaviour moves
+    int top = 0;
+    std::string parent;             // menu entries: the menu they belong to
+    std::vector<std::string> items; // list boxes
+};
+
+// Elements of a control array, reached by index as the design numbers them.
+class ControlArray {
+public:
+    Control& operator[](int index) const { return *elements_.at(static_cast<std::size_t>(index)); }
+    void set(int index, Control& control) {
+        if (elements_.size() <= static_cast<std::size_t>(index))
+            elements_.resize(static_cast<std::size_t>(index) + 1, nullptr);
+        elements_[static_cast<std::size_t>(index)] = &control;
+    }
+    bool has(int index) const {
+        return index >= 0 && static_cast<std::size_t>(index) < elements_.size() &&
+               elements_[static_cast<std::size_t>(index)];
+    }
+
+private:
+    std::vector<Control*> elements_;
+};
+
+class WindowModel {
+public:
+    enum class State { Unloaded, Hidden, Shown, ShownModal };
+
+    WindowModel(Scheduler& scheduler, std::string name);
+    virtual ~WindowModel() = default;
+    WindowModel(const WindowModel&) = delete;
+    WindowModel& operator=(const WindowModel&) = delete;
+
+    const std::string& name() const { return name_; }
+    State state() const { return state_; }
+    bool loaded() const { return state_ != State::Unloaded; }
+    bool shown() const { return state_ == State::Shown || state_ == State::ShownModal; }
+    bool modal() const { return state_ == State::ShownModal; }
+
+    // Loading happens on touch: any behaviour that reaches a control of an unloaded window
+    // first loads it hidden, which starts the timers the design enables at load.
+    WindowModel& touch();
+    void show();
+    void showModal(); // the host's modal loop runs until the window leaves this state
+    void hide();
+    void unload();
+
+    std::string caption;
+    int width = 0;  // twips
+    int height = 0; // twips
+    int left = 0;
+    int top = 0;
+
+    Control& ctl(const std::string& name);
+    Control* find(const std::string& name);
+    Timer& timer(const std::string& name);
+    Timer* findTimer(const std::string& name);
+    const std::deque<Control>& controls() const { return controls_; }
+    std::vector<Timer*> timers() const;
+
+    // Called after every change of the life cycle, for views.
+    std::function<void(WindowModel&)> onStateChanged;
+
+protected:
+    Control& add(Control control);
+    // Element `index` of a control array: "Label5[3]".
+    Control& addElement(ControlArray& array, const std::string& arrayName, int index,
+                        Control control);
+    Timer& addTimer(const std::string& name, int intervalMs, bool enabledAtLoad,
+                    std::function<void()> tick = {});
+    virtual void onLoad() {}
+    virtual void onUnload() {}
+
+private:
+    struct TimerSlot {
+        std::unique_ptr<Timer> timer;
+        int designInterval;
+        bool enabledAtLoad;
+    };
+    void setState(State state);
+
+    Scheduler& scheduler_;
+    std::string name_;
+    State state_ = State::Unloaded;
+    std::deque<Control> controls_;
+    std::unordered_map<std::string, Control*> index_;
+    std::vector<Control> design_;
+    std::vector<TimerSlot> timers_;
+    std::string designCaption_;
+};
+
+std::string element(const std::string& array, int index);
+
+} // namespace orbek

@@ -1,0 +1,78 @@
+#include "link/frame.hpp"
+
+#include "core/text.hpp"
+
+namespace orbek::link {
+
+std::array<uint8_t, 3> encodeOrder(uint8_t code, uint8_t value) { return {0, code, value}; }
+
+Reply decodeReply(std::string_view text) {
+    Reply reply;
+    reply.raw = std::string(text.substr(0, kReplyLength));
+    const auto field = [&](std::size_t at) {
+        return at < text.size() ? toInt16(leadingNumber(text.substr(at, 3))) : int16_t{0};
+    };
+    reply.fields = {field(0), field(5), field(10)};
+    return reply;
+}
+
+std::string receivedLine(std::string_view raw) {
+    const auto part = [&](std::size_t at, std::size_t n) {
+        return at < raw.size() ? std::string(raw.substr(at, n)) : std::string();
+    };
+    return " Stamp --> PC      " + part(0, 3) + "    " + part(5, 3) + "    " + part(10, 3) +
+           "    " + part(kMarkerIndex, 1);
+}
+
+bool isLoggedByLink(int16_t code, int16_t value) {
+    return code == 253 || (code == 254 && value < 5) || code == 255;
+}
+
+namespace {
+
+bool isFieldChar(char c) { return (c >= '0' && c <= '9') || c == ' '; }
+
+// A frame found by searching must look like one: an "S" alone proves nothing in noise.
+bool looksLikeFrame(const std::string& buffer, std::size_t at) {
+    if (buffer[at + kMarkerIndex] != 'S')
+        return false;
+    for (std::size_t field : {0u, 5u, 10u})
+        for (std::size_t k = 0; k < 3; ++k)
+            if (!isFieldChar(buffer[at + field + k]))
+                return false;
+    return true;
+}
+
+} // namespace
+
+std::optional<std::string> Receiver::take(std::string& buffer) {
+    // The ordinary case: the buffer starts with a frame, taken as it stands.
+    if (aligned_ && buffer.size() > kMarkerIndex && buffer[kMarkerIndex] == 'S') {
+        const std::size_t n = std::min(buffer.size(), kReplyLength);
+        std::string frame = buffer.substr(0, n);
+        buffer.erase(0, n);
+        return frame;
+    }
+    for (std::size_t at = aligned_ ? 1 : 0; at + kReplyLength <= buffer.size(); ++at) {
+        if (looksLikeFrame(buffer, at)) {
+            std::string frame = buffer.substr(at, kReplyLength);
+            buffer.erase(0, at + kReplyLength);
+            aligned_ = true;
+            return frame;
+        }
+    }
+    return std::nullopt;
+}
+
+void Receiver::settle(std::string& buffer) {
+    if (buffer.empty()) {
+        aligned_ = true;
+        return;
+    }
+    // A frame not yet complete starts within the last 17 characters; anything before is lost.
+    if (buffer.size() >= kReplyLength)
+        buffer.erase(0, buffer.size() - (kReplyLength - 1));
+    aligned_ = false;
+}
+
+} // namespace orbek::link

@@ -1,0 +1,188 @@
+#include "qt/qt_serial_port.hpp"
+
+#include "core/serial_devices.hpp"
+
+#ifdef __linux__
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#endif
+
+namespace orbek::qt {
+
+namespace {
+
+#ifdef __linux__
+bool readCounters(int fd, serial_icounter_struct& counters) {
+    return fd >= 0 && ::ioctl(fd, TIOCGICOUNT, &counters) == 0;
+}
+#endif
+
+} // namespace
+
+QtSerialPort::QtSerialPort(std::function<std::filesystem::path()> appFolder, QObject* parent)
+    : QObject(parent), appFolder_(std::move(appFolder)) {
+    connect(&port_, &QSerialPort::readyRead, this, &QtSerialPort::onReadyRead);
+    connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+    poller_.setInterval(kPollMs);
+    connect(&poller_, &QTimer::timeout, this, &QtSerialPort::poll);
+}
+
+QtSerialPort::~QtSerialPort() { port_.close(); }
+
+std::string QtSerialPort::deviceName(int number) const {
+    return serialDeviceFor(number, appFolder_ ? appFolder_() : std::filesystem::path());
+}
+
+bool QtSerialPort::open(int number) {
+    if (port_.isOpen())
+        return false;
+    error_.clear();
+    device_ = deviceName(number);
+    port_.setPortName(QString::fromStdString(device_));
+    port_.setBaudRate(settings_.baud);
+    port_.setDataBits(QSerialPort::Data8);
+    port_.setParity(QSerialPort::NoParity);
+    port_.setStopBits(QSerialPort::OneStop);
+    port_.setFlowControl(QSerialPort::SoftwareControl);
+    if (!port_.open(QIODevice::ReadWrite)) {
+        error_ = port_.errorString().toStdString();
+        port_.clearError();
+        return false;
+    }
+    // RTS off; a device without modem lines (a pseudo-terminal) simply has none to set.
+    port_.setRequestToSend(false);
+    port_.clearError();
+    pins_ = port_.pinoutSignals();
+    pinsReadable_ = port_.error() == QSerialPort::NoError;
+    port_.clearError();
+#ifdef __linux__
+    serial_icounter_struct c{};
+    countersReadable_ = readCounters(static_cast<int>(port_.handle()), c);
+    counters_ = {c.frame, c.overrun, c.parity, c.brk, c.buf_overrun};
+#endif
+    overloaded_ = false;
+    poller_.start();
+    return true;
+}
+
+void QtSerialPort::close() {
+    poller_.stop();
+    if (port_.isOpen())
+        port_.close();
+}
+
+bool QtSerialPort::isOpen() const { return port_.isOpen(); }
+
+void QtSerialPort::write(const std::vector<uint8_t>& bytes) {
+    if (!port_.isOpen())
+        return;
+    port_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    port_.flush();
+}
+
+std::string QtSerialPort::read(std::size_t maxChars) {
+    if (!port_.isOpen())
+        return {};
+    const QByteArray data = port_.read(static_cast<qint64>(maxChars));
+    return std::string(data.constData(), static_cast<std::size_t>(data.size()));
+}
+
+std::size_t QtSerialPort::waiting() const {
+    return port_.isOpen() ? static_cast<std::size_t>(port_.bytesAvailable()) : 0;
+}
+
+void QtSerialPort::onReadyRead() {
+    if (delivering_)
+        return; // the handler below is still taking characters
+    if (port_.bytesAvailable() > kReceiveBuffer) {
+        // What the receive buffer of the line could not hold is lost, and said so once.
+        port_.read(port_.bytesAvailable() - kReceiveBuffer);
+        if (!overloaded_) {
+            overloaded_ = true;
+            raise(CommEvent::RxOver);
+        }
+    } else {
+        overloaded_ = false;
+    }
+    delivering_ = true;
+    raiseReceiveWhileWaiting(settings_.receiveThreshold);
+    delivering_ = false;
+}
+
+void QtSerialPort::onError(QSerialPort::SerialPortError error) {
+    switch (error) {
+    case QSerialPort::NoError:
+    case QSerialPort::UnsupportedOperationError:
+    case QSerialPort::TimeoutError:
+        return;
+    case QSerialPort::ResourceError:
+    case QSerialPort::DeviceNotFoundError:
+    case QSerialPort::PermissionError:
+        if (port_.isOpen())
+            lost();
+        return;
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+    case QSerialPort::NotOpenError:
+    case QSerialPort::OpenError:
+    case QSerialPort::UnknownError:
+        error_ = port_.errorString().toStdString();
+        port_.clearError();
+        return;
+    }
+}
+
+void QtSerialPort::lost() {
+    error_ = port_.errorString().toStdString();
+    poller_.stop();
+    // Closing later: the error may come from inside a QSerialPort call.
+    QTimer::singleShot(0, this, [this] {
+        port_.close();
+        raise(CommEvent::DeviceRemoved);
+    });
+}
+
+void QtSerialPort::poll() {
+    if (!port_.isOpen())
+        return;
+#ifdef __linux__
+    if (countersReadable_) {
+        serial_icounter_struct c{};
+        if (readCounters(static_cast<int>(port_.handle()), c)) {
+            const Counters now{c.frame, c.overrun, c.parity, c.brk, c.buf_overrun};
+            if (now.brk != counters_.brk)
+                raise(CommEvent::Break);
+            if (now.frame != counters_.frame)
+                raise(CommEvent::Frame);
+            if (now.parity != counters_.parity)
+                raise(CommEvent::RxParity);
+            if (now.overrun != counters_.overrun)
+                raise(CommEvent::Overrun);
+            if (now.bufOverrun != counters_.bufOverrun)
+                raise(CommEvent::RxOver);
+            counters_ = now;
+        }
+    }
+#endif
+    if (pinsReadable_) {
+        const auto pins = port_.pinoutSignals();
+        if (port_.error() != QSerialPort::NoError) {
+            port_.clearError();
+            return;
+        }
+        const auto changed = pins ^ pins_;
+        pins_ = pins;
+        if (changed & QSerialPort::ClearToSendSignal)
+            raise(CommEvent::CtsChanged);
+        if (changed & QSerialPort::DataSetReadySignal)
+            raise(CommEvent::DsrChanged);
+        if (changed & QSerialPort::DataCarrierDetectSignal)
+            raise(CommEvent::CdChanged);
+    }
+    // A device that vanished without an error shows up as a dead handle.
+    std::error_code ec;
+    if (!device_.empty() && device_.front() == '/' && !std::filesystem::exists(device_, ec))
+        lost();
+}
+
+} // namespace orbek::qt

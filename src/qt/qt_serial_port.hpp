@@ -1,0 +1,61 @@
+// The controller line on a real serial device through QSerialPort, with the station's fixed
+// settings, its receive threshold of 18 characters, and the line errors, modem-pin changes and
+// device loss turned into communication events.
+#pragma once
+
+#include "core/serial_port.hpp"
+
+#include <QObject>
+#include <QSerialPort>
+#include <QTimer>
+
+#include <filesystem>
+#include <functional>
+
+namespace orbek::qt {
+
+class QtSerialPort : public QObject, public SerialPort {
+    Q_OBJECT
+public:
+    // `appFolder` gives the folder that may hold the "com<n>" links, at the time of opening.
+    explicit QtSerialPort(std::function<std::filesystem::path()> appFolder,
+                          QObject* parent = nullptr);
+    ~QtSerialPort() override;
+
+    bool open(int number) override;
+    void close() override;
+    bool isOpen() const override;
+    void write(const std::vector<uint8_t>& bytes) override;
+    std::string read(std::size_t maxChars) override;
+    std::size_t waiting() const override;
+    std::string error() const override { return error_; }
+    std::string deviceName(int number) const override;
+
+    // How often the modem pins and line-error counters are looked at.
+    static constexpr int kPollMs = 100;
+    // The receive buffer of the original control; more waiting is an overload.
+    static constexpr qint64 kReceiveBuffer = 1024;
+
+private:
+    void onReadyRead();
+    void onError(QSerialPort::SerialPortError error);
+    void poll();
+    void lost();
+
+    std::function<std::filesystem::path()> appFolder_;
+    QSerialPort port_;
+    QTimer poller_;
+    std::string error_;
+    std::string device_;
+    LineSettings settings_;
+    bool pinsReadable_ = false;
+    QSerialPort::PinoutSignals pins_;
+    bool countersReadable_ = false;
+    struct Counters {
+        int frame = 0, overrun = 0, parity = 0, brk = 0, bufOverrun = 0;
+    } counters_;
+    bool overloaded_ = false;
+    bool delivering_ = false;
+};
+
+} // namespace orbek::qt
