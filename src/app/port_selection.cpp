@@ -45,8 +45,8 @@ void SauveComX(Station& s) {
                       MsgIcon::Critical, MsgButtons::Ok});
         return;
     }
-    s.ui.message({"ORBEK", "Save Confirmed Selections \r\nRe-Start Program ",
-                  MsgIcon::Information, MsgButtons::Ok});
+    s.ui.message({"ORBEK", "Save Confirmed Selections \r\nRe-Start Program ", MsgIcon::Information,
+                  MsgButtons::Ok});
     s.endProgram();
 }
 
@@ -54,8 +54,7 @@ void Lecture_MSCOM(Station& s) {
     StationState& st = s.state;
     const auto file = s.appFile("status.ini");
     const auto first = files::readFirstLine(file);
-    if (!first && !files::exists(file))
-        s.reportFileProblem(file, "read", "no such file");
+    if (!first && !files::exists(file)) s.reportFileProblem(file, "read", "no such file");
     st.ComPortLine = first.value_or("");
     st.ComPortNumber = toInt16(leadingNumber(st.ComPortLine));
     st.ComPortText = first.value_or("");
@@ -70,8 +69,7 @@ void Lecture_MSCOM(Station& s) {
             break;
         }
     }
-    if (st.ComPortNumber == 0)
-        return;
+    if (st.ComPortNumber == 0) return;
 
     // A second call while the port is open repeats the display only.
     if (!s.port.isOpen() && !s.port.open(st.ComPortNumber)) {

@@ -37,14 +37,11 @@ std::string portCaption(int n) {
 } // namespace
 
 StartWindow::StartWindow(Scheduler& scheduler)
-    : WindowModel(scheduler, "Start"),
-      Startbouton(add(button("Startbouton", "START"))),
-      Stopbouton(add(button("Stopbouton", "STOP"))),
-      Label22(add(label("Label22", ""))),
+    : WindowModel(scheduler, "Start"), Startbouton(add(button("Startbouton", "START"))),
+      Stopbouton(add(button("Stopbouton", "STOP"))), Label22(add(label("Label22", ""))),
       Label44(add(label("Label44", "Data-Logger (Writing)", false))),
       Label11(add(label("Label11", "No communication with machine !", false))),
-      Label12(add(label("Label12", "System not ready", false))),
-      List2(add([] {
+      Label12(add(label("Label12", "System not ready", false))), List2(add([] {
           Control c = label("List2", "");
           c.kind = ControlKind::ListBox;
           c.backColour = colour::white;
@@ -52,7 +49,8 @@ StartWindow::StartWindow(Scheduler& scheduler)
       }())),
       mnPCom(add(menu("mnPCom", "Port COM", ""))),
       mnuDatalogger(add(menu("mnuDatalogger", "Data Logger", ""))),
-      mnufichierdatalogger(add(menu("mnufichierdatalogger", "Create Data Logger", "mnuDatalogger"))),
+      mnufichierdatalogger(
+          add(menu("mnufichierdatalogger", "Create Data Logger", "mnuDatalogger"))),
       mnuDataloggerOFF(add(menu("mnuDataloggerOFF", "Data Logger OFF", "mnuDatalogger"))),
       Timer1(addTimer("Timer1", 2000, false)), Timer2(addTimer("Timer2", 1000, false)),
       Timer4(addTimer("Timer4", 200, true)), Timer5(addTimer("Timer5", 60000, true)),

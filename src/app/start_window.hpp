@@ -6,7 +6,7 @@
 namespace orbek {
 
 class StartWindow : public WindowModel {
-public:
+  public:
     explicit StartWindow(Scheduler& scheduler);
 
     // Run buttons and phase

@@ -10,8 +10,7 @@ void Form_Load(Station& s) {
     const auto status = s.appFile("status.ini");
     if (!files::exists(status)) {
         std::string why;
-        if (!files::writeLines(status, {"2"}, &why))
-            s.reportFileProblem(status, "created", why);
+        if (!files::writeLines(status, {"2"}, &why)) s.reportFileProblem(status, "created", why);
         s.ui.message({" Attention !",
                       "Please Parametrate COM Ports.  \r\n No COM Port Was Assignated !",
                       MsgIcon::Critical, MsgButtons::Ok});

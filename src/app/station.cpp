@@ -14,18 +14,21 @@ Station::Station(Scheduler& scheduler_, SerialPort& port_, UiHost& ui_, WallCloc
     link::wireTimers(*this);
 }
 
-Station::~Station() { port.setEventHandler({}); }
+Station::~Station() {
+    port.setEventHandler({});
+}
 
 StartWindow& Station::Start() {
     start_->touch();
     return *start_;
 }
 
-void Station::addEvent(std::string line) { Start().List2.items.push_back(std::move(line)); }
+void Station::addEvent(std::string line) {
+    Start().List2.items.push_back(std::move(line));
+}
 
 void Station::sendOrder(uint8_t code, uint8_t value) {
-    if (!port.isOpen())
-        return;
+    if (!port.isOpen()) return;
     const auto frame = link::encodeOrder(code, value);
     port.write({frame.begin(), frame.end()});
 }
@@ -36,8 +39,7 @@ void Station::reportFileProblem(const std::filesystem::path& file, const std::st
 }
 
 void Station::endProgram() {
-    if (ended_)
-        return;
+    if (ended_) return;
     ended_ = true;
     scheduler.stopAll();
     ui.endProgram();

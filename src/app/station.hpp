@@ -19,7 +19,7 @@
 namespace orbek {
 
 class Station {
-public:
+  public:
     Station(Scheduler& scheduler, SerialPort& port, UiHost& ui, WallClock& clock, Paths paths);
     ~Station();
     Station(const Station&) = delete;
@@ -56,7 +56,7 @@ public:
     // The path of a configuration file in the application folder.
     std::filesystem::path appFile(const std::string& name) const;
 
-private:
+  private:
     std::unique_ptr<StartWindow> start_;
     bool ended_ = false;
 };

@@ -51,8 +51,7 @@ int main(int argc, char** argv) {
 
     view = std::make_unique<orbek::qt::StartView>(station);
     ui.render = [&view] {
-        if (view)
-            view->render();
+        if (view) view->render();
     };
     orbek::qt::SchedulerDriver driver(scheduler);
     driver.afterAdvance = ui.render;

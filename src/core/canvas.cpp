@@ -18,8 +18,7 @@ void RasterCanvas::clear() {
 }
 
 void RasterCanvas::point(int x, int y, Rgb colour) {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_)
-        return;
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
     pixels_[static_cast<std::size_t>(y * width_ + x)] = colour;
 }
 
@@ -53,8 +52,7 @@ void RasterCanvas::box(int x1, int y1, int x2, int y2, Rgb colour, bool filled) 
     const int bottom = std::max(y1, y2);
     for (int y = top; y <= bottom; ++y)
         for (int x = left; x <= right; ++x)
-            if (filled || y == top || y == bottom || x == left || x == right)
-                point(x, y, colour);
+            if (filled || y == top || y == bottom || x == left || x == right) point(x, y, colour);
 }
 
 void RasterCanvas::text(int x, int y, const std::string& text, Rgb colour) {
@@ -62,8 +60,7 @@ void RasterCanvas::text(int x, int y, const std::string& text, Rgb colour) {
 }
 
 Rgb RasterCanvas::pixel(int x, int y) const {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_)
-        return {};
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return {};
     return pixels_[static_cast<std::size_t>(y * width_ + x)];
 }
 
@@ -110,12 +107,10 @@ bool RasterCanvas::saveBmp(const std::filesystem::path& path) const {
     temporary += ".tmp";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
+        if (!out) return false;
         out.write(reinterpret_cast<const char*>(bytes.data()),
                   static_cast<std::streamsize>(bytes.size()));
-        if (!out)
-            return false;
+        if (!out) return false;
     }
     std::error_code ec;
     std::filesystem::rename(temporary, path, ec);

@@ -16,7 +16,7 @@ struct Rgb {
 };
 
 class Canvas {
-public:
+  public:
     virtual ~Canvas() = default;
     virtual int width() const = 0;
     virtual int height() const = 0;
@@ -34,7 +34,7 @@ public:
 // An in-memory canvas with a 24-bit bitmap writer. Text is kept as a list of what was written
 // where, since the core has no fonts; the Qt canvas draws it.
 class RasterCanvas : public Canvas {
-public:
+  public:
     RasterCanvas(int width, int height, Rgb background = {});
     int width() const override { return width_; }
     int height() const override { return height_; }
@@ -56,7 +56,7 @@ public:
     const std::vector<TextItem>& texts() const { return texts_; }
     const std::vector<Rgb>& pixels() const { return pixels_; }
 
-private:
+  private:
     int width_;
     int height_;
     Rgb background_;

@@ -12,8 +12,8 @@ DateTime SystemClock::now() const {
 #else
     localtime_r(&t, &local);
 #endif
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-            local.tm_min,        local.tm_sec,      local.tm_wday + 1};
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,    local.tm_hour,
+            local.tm_min,         local.tm_sec,     local.tm_wday + 1};
 }
 
 } // namespace orbek

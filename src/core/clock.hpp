@@ -14,24 +14,24 @@ struct DateTime {
 };
 
 class WallClock {
-public:
+  public:
     virtual ~WallClock() = default;
     virtual DateTime now() const = 0;
 };
 
 class SystemClock : public WallClock {
-public:
+  public:
     DateTime now() const override;
 };
 
 // A clock that shows what a test sets.
 class FixedClock : public WallClock {
-public:
+  public:
     explicit FixedClock(DateTime time = {}) : time_(time) {}
     DateTime now() const override { return time_; }
     void set(DateTime time) { time_ = time; }
 
-private:
+  private:
     DateTime time_;
 };
 

@@ -13,12 +13,10 @@ namespace {
 
 std::optional<std::string> readAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
+    if (!in) return std::nullopt;
     std::ostringstream content;
     content << in.rdbuf();
-    if (in.bad())
-        return std::nullopt;
+    if (in.bad()) return std::nullopt;
     return content.str();
 }
 
@@ -32,16 +30,14 @@ std::string joinCrLf(const std::vector<std::string>& lines) {
 }
 
 void setError(std::string* error, std::string text) {
-    if (error)
-        *error = std::move(text);
+    if (error) *error = std::move(text);
 }
 
 } // namespace
 
 std::optional<std::vector<std::string>> readLines(const fs::path& path) {
     const auto content = readAll(path);
-    if (!content)
-        return std::nullopt;
+    if (!content) return std::nullopt;
     std::vector<std::string> lines;
     std::string line;
     bool pending = false;
@@ -51,29 +47,25 @@ std::optional<std::vector<std::string>> readLines(const fs::path& path) {
             lines.push_back(line);
             line.clear();
             pending = false;
-            if (c == '\r' && i + 1 < content->size() && (*content)[i + 1] == '\n')
-                ++i;
+            if (c == '\r' && i + 1 < content->size() && (*content)[i + 1] == '\n') ++i;
         } else {
             line += c;
             pending = true;
         }
     }
-    if (pending)
-        lines.push_back(line);
+    if (pending) lines.push_back(line);
     return lines;
 }
 
 std::optional<std::string> readFirstLine(const fs::path& path) {
     auto lines = readLines(path);
-    if (!lines || lines->empty())
-        return std::nullopt;
+    if (!lines || lines->empty()) return std::nullopt;
     return lines->front();
 }
 
 std::optional<std::vector<std::string>> readListItems(const fs::path& path) {
     const auto content = readAll(path);
-    if (!content)
-        return std::nullopt;
+    if (!content) return std::nullopt;
     std::vector<std::string> items;
     const std::string& text = *content;
     std::size_t i = 0;
@@ -82,15 +74,13 @@ std::optional<std::vector<std::string>> readListItems(const fs::path& path) {
     while (i < text.size()) {
         while (i < text.size() && isBlank(text[i]))
             ++i;
-        if (i >= text.size())
-            break;
+        if (i >= text.size()) break;
         std::string item;
         if (text[i] == '"') {
             ++i;
             while (i < text.size() && text[i] != '"' && text[i] != '\r' && text[i] != '\n')
                 item += text[i++];
-            if (i < text.size() && text[i] == '"')
-                ++i;
+            if (i < text.size() && text[i] == '"') ++i;
             // Whatever follows the closing quote up to the item's end is dropped.
             while (i < text.size() && !isEnd(text[i]))
                 ++i;
@@ -103,8 +93,7 @@ std::optional<std::vector<std::string>> readListItems(const fs::path& path) {
         items.push_back(item);
         if (i < text.size()) {
             // One line end (CR LF counts as one) or one comma closes the item.
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
             ++i;
         }
     }
@@ -155,7 +144,9 @@ bool appendLines(const fs::path& path, const std::vector<std::string>& lines, st
     return true;
 }
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 bool exists(const fs::path& path) {
     std::error_code ec;

@@ -9,7 +9,9 @@ Timer::Timer(Scheduler& scheduler, std::string name, int intervalMs, std::functi
     scheduler_.add(this);
 }
 
-Timer::~Timer() { scheduler_.remove(this); }
+Timer::~Timer() {
+    scheduler_.remove(this);
+}
 
 void Timer::arm() {
     due_ = scheduler_.now() + interval_;
@@ -18,19 +20,21 @@ void Timer::arm() {
 
 void Timer::setEnabled(bool enabled) {
     enabled_ = enabled;
-    if (enabled_)
-        arm();
+    if (enabled_) arm();
 }
 
 void Timer::setInterval(int intervalMs) {
     interval_ = std::max(0, intervalMs);
-    if (enabled_)
-        arm();
+    if (enabled_) arm();
 }
 
-void Scheduler::add(Timer* timer) { timers_.push_back(timer); }
+void Scheduler::add(Timer* timer) {
+    timers_.push_back(timer);
+}
 
-void Scheduler::remove(Timer* timer) { std::erase(timers_, timer); }
+void Scheduler::remove(Timer* timer) {
+    std::erase(timers_, timer);
+}
 
 void Scheduler::at(int64_t time, std::function<void()> call) {
     calls_.push_back({std::max(time, now_), nextOrder(), std::move(call)});
@@ -42,23 +46,21 @@ int64_t Scheduler::nextDue() const {
         if (t->enabled_ && t->interval_ > 0 && !t->running_ && (best < 0 || t->due_ < best))
             best = t->due_;
     for (const Call& c : calls_)
-        if (best < 0 || c.due < best)
-            best = c.due;
+        if (best < 0 || c.due < best) best = c.due;
     return best;
 }
 
 bool Scheduler::runOne(int64_t limit) {
     Timer* timer = nullptr;
     for (Timer* t : timers_) {
-        if (!t->enabled_ || t->interval_ <= 0 || t->running_ || t->due_ > limit)
-            continue;
-        if (!timer || t->due_ < timer->due_ || (t->due_ == timer->due_ && t->order_ < timer->order_))
+        if (!t->enabled_ || t->interval_ <= 0 || t->running_ || t->due_ > limit) continue;
+        if (!timer || t->due_ < timer->due_ ||
+            (t->due_ == timer->due_ && t->order_ < timer->order_))
             timer = t;
     }
     auto call = calls_.end();
     for (auto it = calls_.begin(); it != calls_.end(); ++it) {
-        if (it->due > limit)
-            continue;
+        if (it->due > limit) continue;
         if (call == calls_.end() || it->due < call->due ||
             (it->due == call->due && it->order < call->order))
             call = it;
@@ -73,20 +75,17 @@ bool Scheduler::runOne(int64_t limit) {
         fn();
         return true;
     }
-    if (!timer)
-        return false;
+    if (!timer) return false;
     now_ = std::max(now_, timer->due_);
     timer->due_ += timer->interval_;
     timer->order_ = nextOrder();
     timer->running_ = true;
     // The tick may destroy nothing it does not own; the timer outlives its own tick.
     auto tick = timer->tick_;
-    if (tick)
-        tick();
+    if (tick) tick();
     timer->running_ = false;
     // A tick held up by a modal box does not catch up on the ticks it missed.
-    if (timer->enabled_ && timer->due_ <= now_)
-        timer->arm();
+    if (timer->enabled_ && timer->due_ <= now_) timer->arm();
     return true;
 }
 

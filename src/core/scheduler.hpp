@@ -16,7 +16,7 @@ class Scheduler;
 // interval, starts its count from now; interval 0 never fires; a tick that disables its own
 // timer fires no more. A tick still running (inside a modal box) is not entered again.
 class Timer {
-public:
+  public:
     Timer(Scheduler& scheduler, std::string name, int intervalMs, std::function<void()> tick);
     ~Timer();
     Timer(const Timer&) = delete;
@@ -31,7 +31,7 @@ public:
     void stop() { setEnabled(false); }
     void setTick(std::function<void()> tick) { tick_ = std::move(tick); }
 
-private:
+  private:
     friend class Scheduler;
     void arm();
 
@@ -46,7 +46,7 @@ private:
 };
 
 class Scheduler {
-public:
+  public:
     int64_t now() const { return now_; }
 
     // Runs everything due up to `time` in due order, then sets the time to `time`. Safe to call
@@ -69,7 +69,7 @@ public:
 
     std::size_t pendingCalls() const { return calls_.size(); }
 
-private:
+  private:
     friend class Timer;
     struct Call {
         int64_t due;

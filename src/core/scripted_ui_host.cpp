@@ -11,27 +11,22 @@ MsgAnswer ScriptedUiHost::message(const MessageBox& box) {
         replies_.pop_front();
     }
     boxes_.push_back({scheduler_.now(), box, reply.answer});
-    if (onMessage)
-        onMessage(boxes_.back());
-    if (reply.afterMs > 0)
-        scheduler_.advanceBy(reply.afterMs);
+    if (onMessage) onMessage(boxes_.back());
+    if (reply.afterMs > 0) scheduler_.advanceBy(reply.afterMs);
     return reply.answer;
 }
 
 void ScriptedUiHost::runModal(WindowModel& window) {
     window.showModal();
     modalsRun.push_back(window.name());
-    if (onModal)
-        onModal(window);
+    if (onModal) onModal(window);
     const int64_t limit = scheduler_.now() + modalLimitMs;
     while (window.modal() && !ended_) {
         const int64_t due = scheduler_.nextDue();
-        if (due < 0 || due > limit)
-            break;
+        if (due < 0 || due > limit) break;
         scheduler_.advanceTo(due);
     }
-    if (window.modal())
-        window.hide();
+    if (window.modal()) window.hide();
 }
 
 std::optional<std::string> ScriptedUiHost::saveFileDialog(const FileDialogRequest& request) {

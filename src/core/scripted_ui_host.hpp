@@ -14,7 +14,7 @@
 namespace orbek {
 
 class ScriptedUiHost : public UiHost {
-public:
+  public:
     explicit ScriptedUiHost(Scheduler& scheduler) : scheduler_(scheduler) {}
 
     struct Reply {
@@ -48,7 +48,7 @@ public:
     std::vector<std::string> modalsRun;
     std::vector<FileDialogRequest> fileDialogs;
 
-private:
+  private:
     Scheduler& scheduler_;
     std::deque<Reply> replies_;
     std::vector<Shown> boxes_;

@@ -14,13 +14,11 @@ std::string serialDeviceFor(int number, const std::filesystem::path& appFolder) 
     if (!appFolder.empty() && std::filesystem::is_symlink(link, ec)) {
         auto target = std::filesystem::read_symlink(link, ec);
         if (!ec) {
-            if (target.is_relative())
-                target = appFolder / target;
+            if (target.is_relative()) target = appFolder / target;
             return target.string();
         }
     }
-    if (!appFolder.empty() && std::filesystem::exists(link, ec))
-        return link.string();
+    if (!appFolder.empty() && std::filesystem::exists(link, ec)) return link.string();
     return "/dev/ttyS" + std::to_string(number - 1);
 #endif
 }

@@ -47,7 +47,7 @@ struct LineSettings {
 };
 
 class SerialPort {
-public:
+  public:
     virtual ~SerialPort() = default;
 
     // Opens port `number` (1..14, other numbers are tried and normally fail) with the fixed
@@ -66,25 +66,29 @@ public:
 
     void setEventHandler(std::function<void(CommEvent)> handler) { handler_ = std::move(handler); }
 
-protected:
+    // Receive is raised once this many characters wait (18 for a whole frame; fewer while the
+    // station waits for the rest of a frame it has begun).
+    void setReceiveThreshold(std::size_t count) { threshold_ = count == 0 ? 1 : count; }
+    std::size_t receiveThreshold() const { return threshold_; }
+
+  protected:
     void raise(CommEvent event) {
-        if (handler_)
-            handler_(event);
+        if (handler_) handler_(event);
     }
     // Raises Receive while the threshold is met and each handler call consumed something.
-    void raiseReceiveWhileWaiting(std::size_t threshold = 18) {
+    void raiseReceiveWhileWaiting() {
         std::size_t before = waiting();
-        while (isOpen() && before >= threshold && handler_) {
+        while (isOpen() && before >= threshold_ && handler_) {
             raise(CommEvent::Receive);
             const std::size_t after = waiting();
-            if (after >= before)
-                break;
+            if (after >= before) break;
             before = after;
         }
     }
 
-private:
+  private:
     std::function<void(CommEvent)> handler_;
+    std::size_t threshold_ = 18;
 };
 
 } // namespace orbek

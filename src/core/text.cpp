@@ -12,8 +12,7 @@ double leadingNumber(std::string_view text) {
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
         ++i;
     std::string digits;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        digits += text[i++];
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) digits += text[i++];
     bool sawDigit = false;
     bool sawPoint = false;
     for (; i < text.size(); ++i) {
@@ -28,38 +27,31 @@ double leadingNumber(std::string_view text) {
             break;
         }
     }
-    if (!sawDigit)
-        return 0.0;
+    if (!sawDigit) return 0.0;
     // An exponent counts only when at least one digit follows it.
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         std::size_t j = i + 1;
         std::string exponent = "e";
-        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
-            exponent += text[j++];
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) exponent += text[j++];
         const std::size_t firstDigit = j;
         while (j < text.size() && std::isdigit(static_cast<unsigned char>(text[j])))
             exponent += text[j++];
-        if (j > firstDigit)
-            digits += exponent;
+        if (j > firstDigit) digits += exponent;
     }
     const double value = std::strtod(digits.c_str(), nullptr);
     return std::isfinite(value) ? value : 0.0;
 }
 
 int16_t toInt16(double value) {
-    if (!std::isfinite(value))
-        return 0;
+    if (!std::isfinite(value)) return 0;
     const double rounded = std::nearbyint(value);
-    if (rounded > std::numeric_limits<int16_t>::max())
-        return std::numeric_limits<int16_t>::max();
-    if (rounded < std::numeric_limits<int16_t>::min())
-        return std::numeric_limits<int16_t>::min();
+    if (rounded > std::numeric_limits<int16_t>::max()) return std::numeric_limits<int16_t>::max();
+    if (rounded < std::numeric_limits<int16_t>::min()) return std::numeric_limits<int16_t>::min();
     return static_cast<int16_t>(rounded);
 }
 
 std::string plainNumber(double value) {
-    if (value == 0.0)
-        return "0";
+    if (value == 0.0) return "0";
     // Single precision is what the displays have always shown: at most seven significant digits.
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.7g", value);
@@ -69,8 +61,7 @@ std::string plainNumber(double value) {
         text = buffer;
         while (!text.empty() && text.back() == '0')
             text.pop_back();
-        if (!text.empty() && text.back() == '.')
-            text.pop_back();
+        if (!text.empty() && text.back() == '.') text.pop_back();
     }
     return text;
 }
@@ -84,8 +75,7 @@ std::string fixedOneDecimal(double value) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.1f", value);
     std::string text = buffer;
-    if (text == "-0.0")
-        text = "0.0";
+    if (text == "-0.0") text = "0.0";
     return text;
 }
 

@@ -30,7 +30,7 @@ struct FileDialogRequest {
 };
 
 class UiHost {
-public:
+  public:
     virtual ~UiHost() = default;
     virtual MsgAnswer message(const MessageBox& box) = 0;
     // Shows `window` modal and returns once it is hidden or unloaded.

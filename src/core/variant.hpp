@@ -7,7 +7,7 @@
 namespace orbek {
 
 class Variant {
-public:
+  public:
     Variant() = default;
     Variant(double number) : value_(number) {}
     Variant(int number) : value_(static_cast<double>(number)) {}
@@ -25,7 +25,7 @@ public:
 
     bool operator==(const Variant&) const = default;
 
-private:
+  private:
     std::variant<std::monostate, double, std::string> value_;
 };
 

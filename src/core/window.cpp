@@ -30,9 +30,8 @@ Control& WindowModel::addElement(ControlArray& array, const std::string& arrayNa
 
 Timer& WindowModel::addTimer(const std::string& name, int intervalMs, bool enabledAtLoad,
                              std::function<void()> tick) {
-    timers_.push_back(
-        {std::make_unique<Timer>(scheduler_, name, intervalMs, std::move(tick)), intervalMs,
-         enabledAtLoad});
+    timers_.push_back({std::make_unique<Timer>(scheduler_, name, intervalMs, std::move(tick)),
+                       intervalMs, enabledAtLoad});
     return *timers_.back().timer;
 }
 
@@ -42,21 +41,18 @@ Control* WindowModel::find(const std::string& name) {
 }
 
 Control& WindowModel::ctl(const std::string& name) {
-    if (Control* c = find(name))
-        return *c;
+    if (Control* c = find(name)) return *c;
     throw std::out_of_range(name_ + " has no control " + name);
 }
 
 Timer* WindowModel::findTimer(const std::string& name) {
     for (auto& slot : timers_)
-        if (slot.timer->name() == name)
-            return slot.timer.get();
+        if (slot.timer->name() == name) return slot.timer.get();
     return nullptr;
 }
 
 Timer& WindowModel::timer(const std::string& name) {
-    if (Timer* t = findTimer(name))
-        return *t;
+    if (Timer* t = findTimer(name)) return *t;
     throw std::out_of_range(name_ + " has no timer " + name);
 }
 
@@ -69,15 +65,12 @@ std::vector<Timer*> WindowModel::timers() const {
 
 void WindowModel::setState(State state) {
     state_ = state;
-    if (onStateChanged)
-        onStateChanged(*this);
+    if (onStateChanged) onStateChanged(*this);
 }
 
 WindowModel& WindowModel::touch() {
-    if (state_ != State::Unloaded)
-        return *this;
-    if (designCaption_.empty())
-        designCaption_ = caption;
+    if (state_ != State::Unloaded) return *this;
+    if (designCaption_.empty()) designCaption_ = caption;
     state_ = State::Hidden;
     for (auto& slot : timers_) {
         slot.timer->setInterval(slot.designInterval);
@@ -99,14 +92,12 @@ void WindowModel::showModal() {
 }
 
 void WindowModel::hide() {
-    if (state_ == State::Unloaded)
-        return;
+    if (state_ == State::Unloaded) return;
     setState(State::Hidden);
 }
 
 void WindowModel::unload() {
-    if (state_ == State::Unloaded)
-        return;
+    if (state_ == State::Unloaded) return;
     for (auto& slot : timers_)
         slot.timer->setEnabled(false);
     onUnload();
@@ -114,8 +105,7 @@ void WindowModel::unload() {
     std::size_t i = 0;
     for (auto& c : controls_)
         c = design_[i++];
-    if (!designCaption_.empty())
-        caption = designCaption_;
+    if (!designCaption_.empty()) caption = designCaption_;
     setState(State::Unloaded);
 }
 

@@ -50,7 +50,7 @@ enum class ControlKind {
 };
 
 struct Control {
-    std::string name;   // "Startbouton", "Label5[10]", "mncom3"
+    std::string name; // "Startbouton", "Label5[10]", "mncom3"
     ControlKind kind = ControlKind::Label;
     std::string caption; // caption of a label, button or menu; text of a text box
     bool visible = true;
@@ -69,7 +69,7 @@ struct Control {
 
 // Elements of a control array, reached by index as the design numbers them.
 class ControlArray {
-public:
+  public:
     Control& operator[](int index) const { return *elements_.at(static_cast<std::size_t>(index)); }
     void set(int index, Control& control) {
         if (elements_.size() <= static_cast<std::size_t>(index))
@@ -81,12 +81,12 @@ public:
                elements_[static_cast<std::size_t>(index)];
     }
 
-private:
+  private:
     std::vector<Control*> elements_;
 };
 
 class WindowModel {
-public:
+  public:
     enum class State { Unloaded, Hidden, Shown, ShownModal };
 
     WindowModel(Scheduler& scheduler, std::string name);
@@ -124,7 +124,7 @@ public:
     // Called after every change of the life cycle, for views.
     std::function<void(WindowModel&)> onStateChanged;
 
-protected:
+  protected:
     Control& add(Control control);
     // Element `index` of a control array: "Label5[3]".
     Control& addElement(ControlArray& array, const std::string& arrayName, int index,
@@ -134,7 +134,7 @@ protected:
     virtual void onLoad() {}
     virtual void onUnload() {}
 
-private:
+  private:
     struct TimerSlot {
         std::unique_ptr<Timer> timer;
         int designInterval;

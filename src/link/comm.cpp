@@ -4,6 +4,8 @@
 #include "link/dispatcher.hpp"
 #include "link/frame.hpp"
 
+#include <algorithm>
+
 namespace orbek::link {
 
 namespace {
@@ -29,7 +31,9 @@ void refreshLinkIndicators(Station& s) {
 
 void onReceive(Station& s) {
     StationState& st = s.state;
-    st.RxText += s.port.read(kReplyLength);
+    // Reads never take more than the rest of a frame, so a stream that lost its step falls
+    // back onto the frame boundaries instead of carrying the shift along.
+    st.RxText += s.port.read(kReplyLength - std::min(st.RxText.size(), kReplyLength - 1));
     Receiver& receiver = s.receiver;
     bool any = false;
     while (auto text = receiver.take(st.RxText)) {
@@ -39,16 +43,15 @@ void onReceive(Station& s) {
         st.RxFrame[0] = reply.fields[0];
         st.RxFrame[1] = reply.fields[1];
         st.RxFrame[2] = reply.fields[2];
-        if (isLoggedByLink(st.RxFrame[1], st.RxFrame[2]))
-            s.addEvent(receivedLine(reply.raw));
+        if (isLoggedByLink(st.RxFrame[1], st.RxFrame[2])) s.addEvent(receivedLine(reply.raw));
         refreshLinkIndicators(s);
         dispatch(s);
-        if (s.ended())
-            return;
+        if (s.ended()) return;
     }
     if (!any)
         st.RxMarker = st.RxText.size() > kMarkerIndex ? st.RxText.substr(kMarkerIndex, 1) : "";
     receiver.settle(st.RxText);
+    s.port.setReceiveThreshold(kReplyLength - st.RxText.size());
 }
 
 } // namespace
@@ -94,14 +97,12 @@ std::string commEventLine(CommEvent event) {
 }
 
 void MSComm1_OnComm(Station& s, CommEvent event) {
-    if (s.ended())
-        return;
+    if (s.ended()) return;
     if (event == CommEvent::Receive) {
         onReceive(s);
     } else {
         const std::string line = commEventLine(event);
-        if (!line.empty())
-            s.addEvent(line);
+        if (!line.empty()) s.addEvent(line);
         switch (event) {
         case CommEvent::CtsTimeout:
         case CommEvent::DsrChanged:
@@ -113,8 +114,7 @@ void MSComm1_OnComm(Station& s, CommEvent event) {
             break;
         }
     }
-    if (!s.ended())
-        afterEveryEvent(s);
+    if (!s.ended()) afterEveryEvent(s);
 }
 
 void Effacer_Valeurs(Station& s) {

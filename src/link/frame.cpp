@@ -4,7 +4,9 @@
 
 namespace orbek::link {
 
-std::array<uint8_t, 3> encodeOrder(uint8_t code, uint8_t value) { return {0, code, value}; }
+std::array<uint8_t, 3> encodeOrder(uint8_t code, uint8_t value) {
+    return {0, code, value};
+}
 
 Reply decodeReply(std::string_view text) {
     Reply reply;
@@ -30,24 +32,43 @@ bool isLoggedByLink(int16_t code, int16_t value) {
 
 namespace {
 
-bool isFieldChar(char c) { return (c >= '0' && c <= '9') || c == ' '; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A decimal field: blanks only before the digits, at least one digit.
+bool isField(const std::string& buffer, std::size_t at) {
+    std::size_t k = 0;
+    while (k < 3 && buffer[at + k] == ' ')
+        ++k;
+    if (k == 3) return false;
+    for (; k < 3; ++k)
+        if (!isDigit(buffer[at + k])) return false;
+    return true;
+}
 
 // A frame found by searching must look like one: an "S" alone proves nothing in noise.
-bool looksLikeFrame(const std::string& buffer, std::size_t at) {
-    if (buffer[at + kMarkerIndex] != 'S')
-        return false;
-    for (std::size_t field : {0u, 5u, 10u})
-        for (std::size_t k = 0; k < 3; ++k)
-            if (!isFieldChar(buffer[at + field + k]))
-                return false;
+// Aligned text is read leniently, as the line always was; only characters that can never be
+// part of a field (letters, controls, noise) make it no frame.
+bool mayBeField(const std::string& buffer, std::size_t at) {
+    for (std::size_t k = 0; k < 3; ++k) {
+        const char c = buffer[at + k];
+        if (!isDigit(c) && c != ' ' && c != '+' && c != '-' && c != '.') return false;
+    }
     return true;
+}
+
+bool looksLikeFrame(const std::string& buffer, std::size_t at) {
+    if (buffer[at + kMarkerIndex] != 'S') return false;
+    return isField(buffer, at) && isField(buffer, at + 5) && isField(buffer, at + 10);
 }
 
 } // namespace
 
 std::optional<std::string> Receiver::take(std::string& buffer) {
     // The ordinary case: the buffer starts with a frame, taken as it stands.
-    if (aligned_ && buffer.size() > kMarkerIndex && buffer[kMarkerIndex] == 'S') {
+    if (aligned_ && buffer.size() > kMarkerIndex && buffer[kMarkerIndex] == 'S' &&
+        mayBeField(buffer, 0) && mayBeField(buffer, 5) && mayBeField(buffer, 10)) {
         const std::size_t n = std::min(buffer.size(), kReplyLength);
         std::string frame = buffer.substr(0, n);
         buffer.erase(0, n);
@@ -70,8 +91,7 @@ void Receiver::settle(std::string& buffer) {
         return;
     }
     // A frame not yet complete starts within the last 17 characters; anything before is lost.
-    if (buffer.size() >= kReplyLength)
-        buffer.erase(0, buffer.size() - (kReplyLength - 1));
+    if (buffer.size() >= kReplyLength) buffer.erase(0, buffer.size() - (kReplyLength - 1));
     aligned_ = false;
 }
 

@@ -34,18 +34,19 @@ std::string receivedLine(std::string_view raw);
 bool isLoggedByLink(int16_t code, int16_t value);
 
 // Finds frames in the received text. A clean stream of 18-character frames is taken exactly
-// as it arrives. When a byte was lost, added or garbled, the receiver keeps what it read and
-// looks for the next frame whose marker stands at its 16th character and whose three fields
-// are decimal, so a damaged byte costs only the frames it touched.
+// as it arrives; text whose fields hold characters no number has (noise) is no frame. When a byte
+// was lost, added or garbled, the receiver keeps what it read and looks for the next frame whose
+// marker stands at its 16th character and whose three fields are decimal, so a damaged byte costs
+// only the frames it touched.
 class Receiver {
-public:
+  public:
     // Takes the next frame out of `buffer`, if one is there.
     std::optional<std::string> take(std::string& buffer);
     // After the frames of one receive event are taken: drops what can no longer start a frame.
     void settle(std::string& buffer);
     bool aligned() const { return aligned_; }
 
-private:
+  private:
     bool aligned_ = true; // the buffer starts where a frame starts
 };
 

@@ -14,8 +14,7 @@
 namespace orbek::qt {
 
 QColor toQColor(uint32_t colour, const QColor& systemFallback) {
-    if (colour & 0x80000000u)
-        return systemFallback;
+    if (colour & 0x80000000u) return systemFallback;
     return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
                   static_cast<int>((colour >> 16) & 0xFF));
 }
@@ -23,10 +22,8 @@ QColor toQColor(uint32_t colour, const QColor& systemFallback) {
 void nameWidget(QWidget* widget, const Control& control, const QString& accessible) {
     widget->setObjectName(QString::fromStdString(control.name));
     QString spoken = accessible;
-    if (spoken.isEmpty())
-        spoken = QString::fromStdString(control.caption).trimmed();
-    if (spoken.isEmpty())
-        spoken = QString::fromStdString(control.name);
+    if (spoken.isEmpty()) spoken = QString::fromStdString(control.caption).trimmed();
+    if (spoken.isEmpty()) spoken = QString::fromStdString(control.name);
     widget->setAccessibleName(spoken);
 }
 
@@ -36,71 +33,53 @@ void setColours(const Control& control, QWidget* widget, bool transparentFace) {
     const bool systemBack = control.backColour & 0x80000000u;
     QString style;
     if (!systemBack)
-        style += QString("background-color: %1;")
-                     .arg(toQColor(control.backColour, {}).name());
+        style += QString("background-color: %1;").arg(toQColor(control.backColour, {}).name());
     else if (!transparentFace)
         style += "";
     if (!(control.foreColour & 0x80000000u))
         style += QString("color: %1;").arg(toQColor(control.foreColour, {}).name());
-    if (widget->styleSheet() != style)
-        widget->setStyleSheet(style);
+    if (widget->styleSheet() != style) widget->setStyleSheet(style);
 }
 
 } // namespace
 
 void renderControl(const Control& control, QWidget* widget) {
-    if (!widget)
-        return;
+    if (!widget) return;
     const QString caption = QString::fromStdString(control.caption);
     if (auto* label = qobject_cast<QLabel*>(widget)) {
-        if (label->text() != caption)
-            label->setText(caption);
+        if (label->text() != caption) label->setText(caption);
         setColours(control, widget, true);
     } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
-        if (edit->text() != caption)
-            edit->setText(caption);
+        if (edit->text() != caption) edit->setText(caption);
     } else if (auto* check = qobject_cast<QCheckBox*>(widget)) {
-        if (check->text() != caption)
-            check->setText(caption);
-        if (check->isChecked() != control.checked)
-            check->setChecked(control.checked);
+        if (check->text() != caption) check->setText(caption);
+        if (check->isChecked() != control.checked) check->setChecked(control.checked);
     } else if (auto* option = qobject_cast<QRadioButton*>(widget)) {
-        if (option->text() != caption)
-            option->setText(caption);
-        if (option->isChecked() != control.checked)
-            option->setChecked(control.checked);
+        if (option->text() != caption) option->setText(caption);
+        if (option->isChecked() != control.checked) option->setChecked(control.checked);
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        if (button->text() != caption)
-            button->setText(caption);
+        if (button->text() != caption) button->setText(caption);
         setColours(control, widget, false);
     } else if (auto* slider = qobject_cast<QAbstractSlider*>(widget)) {
         if (slider->minimum() != control.min || slider->maximum() != control.max)
             slider->setRange(std::min(control.min, control.max),
                              std::max(control.min, control.max));
-        if (slider->value() != control.value)
-            slider->setValue(control.value);
+        if (slider->value() != control.value) slider->setValue(control.value);
     } else if (auto* bar = qobject_cast<QProgressBar*>(widget)) {
-        if (bar->maximum() != control.max)
-            bar->setRange(control.min, control.max);
-        if (bar->value() != control.value)
-            bar->setValue(control.value);
+        if (bar->maximum() != control.max) bar->setRange(control.min, control.max);
+        if (bar->value() != control.value) bar->setValue(control.value);
     }
-    if (widget->isEnabled() != control.enabled)
-        widget->setEnabled(control.enabled);
+    if (widget->isEnabled() != control.enabled) widget->setEnabled(control.enabled);
     if (widget->isVisibleTo(widget->parentWidget()) != control.visible)
         widget->setVisible(control.visible);
 }
 
 void renderMenu(const Control& control, QAction* action) {
-    if (!action)
-        return;
+    if (!action) return;
     const QString caption = QString::fromStdString(control.caption);
-    if (action->text() != caption)
-        action->setText(caption);
-    if (action->isVisible() != control.visible)
-        action->setVisible(control.visible);
-    if (action->isEnabled() != control.enabled)
-        action->setEnabled(control.enabled);
+    if (action->text() != caption) action->setText(caption);
+    if (action->isVisible() != control.visible) action->setVisible(control.visible);
+    if (action->isEnabled() != control.enabled) action->setEnabled(control.enabled);
     if (action->isChecked() != control.checked) {
         action->setCheckable(true);
         action->setChecked(control.checked);
@@ -123,8 +102,7 @@ QVariant ListItemsModel::data(const QModelIndex& index, int role) const {
 
 bool ListItemsModel::sync() {
     const int size = static_cast<int>(list_.items.size());
-    if (size == rows_)
-        return false;
+    if (size == rows_) return false;
     if (size < rows_) {
         beginResetModel();
         rows_ = size;

@@ -30,14 +30,14 @@ void renderMenu(const Control& control, QAction* action);
 // list of a million lines stays smooth.
 class ListItemsModel : public QAbstractListModel {
     Q_OBJECT
-public:
+  public:
     explicit ListItemsModel(const Control& list, QObject* parent = nullptr);
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     // Brings the view's rows in line with the control's items; true when rows were added.
     bool sync();
 
-private:
+  private:
     const Control& list_;
     int rows_ = 0;
 };

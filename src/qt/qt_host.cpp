@@ -24,8 +24,7 @@ void SchedulerDriver::start() {
 
 void SchedulerDriver::tick() {
     scheduler_.advanceTo(offset_ + clock_.elapsed());
-    if (afterAdvance)
-        afterAdvance();
+    if (afterAdvance) afterAdvance();
 }
 
 QString boxText(const std::string& text) {
@@ -38,8 +37,7 @@ QtUiHost::QtUiHost(std::function<QWidget*()> parentWindow)
     : parentWindow_(std::move(parentWindow)) {}
 
 MsgAnswer QtUiHost::message(const MessageBox& box) {
-    if (render)
-        render();
+    if (render) render();
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (box.icon) {
     case MsgIcon::None:
@@ -64,28 +62,22 @@ MsgAnswer QtUiHost::message(const MessageBox& box) {
     dialog.setObjectName("MessageBox");
     dialog.setAccessibleName(QString::fromStdString(box.title));
     const int answer = dialog.exec();
-    if (box.buttons == MsgButtons::Ok)
-        return MsgAnswer::Ok;
+    if (box.buttons == MsgButtons::Ok) return MsgAnswer::Ok;
     return answer == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
 }
 
 void QtUiHost::runModal(WindowModel& window) {
     window.showModal();
-    if (showWindow)
-        showWindow(window, true);
+    if (showWindow) showWindow(window, true);
     QEventLoop loop;
     auto previous = window.onStateChanged;
     window.onStateChanged = [&loop, previous](WindowModel& w) {
-        if (previous)
-            previous(w);
-        if (!w.modal())
-            loop.quit();
+        if (previous) previous(w);
+        if (!w.modal()) loop.quit();
     };
-    if (window.modal())
-        loop.exec();
+    if (window.modal()) loop.exec();
     window.onStateChanged = previous;
-    if (showWindow)
-        showWindow(window, false);
+    if (showWindow) showWindow(window, false);
 }
 
 std::optional<std::string> QtUiHost::saveFileDialog(const FileDialogRequest& request) {
@@ -93,16 +85,16 @@ std::optional<std::string> QtUiHost::saveFileDialog(const FileDialogRequest& req
         parentWindow_ ? parentWindow_() : nullptr, QString::fromStdString(request.title),
         QString::fromStdString(request.initialFolder + "/" + request.defaultName),
         QString::fromStdString(request.filter));
-    if (name.isEmpty())
-        return std::nullopt;
+    if (name.isEmpty()) return std::nullopt;
     return name.toStdString();
 }
 
-void QtUiHost::endProgram() { QTimer::singleShot(0, qApp, &QApplication::quit); }
+void QtUiHost::endProgram() {
+    QTimer::singleShot(0, qApp, &QApplication::quit);
+}
 
 void QtUiHost::changed() {
-    if (render)
-        render();
+    if (render) render();
 }
 
 } // namespace orbek::qt

@@ -18,13 +18,13 @@ namespace orbek::qt {
 // Advances the scheduler to the real elapsed time, also inside nested modal loops.
 class SchedulerDriver : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit SchedulerDriver(Scheduler& scheduler, QObject* parent = nullptr);
     void start();
     // Called after every advance, so the views can render what changed.
     std::function<void()> afterAdvance;
 
-private:
+  private:
     void tick();
     Scheduler& scheduler_;
     QElapsedTimer clock_;
@@ -33,7 +33,7 @@ private:
 };
 
 class QtUiHost : public UiHost {
-public:
+  public:
     explicit QtUiHost(std::function<QWidget*()> parentWindow);
     MsgAnswer message(const MessageBox& box) override;
     void runModal(WindowModel& window) override;
@@ -46,7 +46,7 @@ public:
     // Shows and hides the view of a window model shown modal; set by the program.
     std::function<void(WindowModel&, bool shown)> showWindow;
 
-private:
+  private:
     std::function<QWidget*()> parentWindow_;
 };
 

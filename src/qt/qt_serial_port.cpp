@@ -27,15 +27,16 @@ QtSerialPort::QtSerialPort(std::function<std::filesystem::path()> appFolder, QOb
     connect(&poller_, &QTimer::timeout, this, &QtSerialPort::poll);
 }
 
-QtSerialPort::~QtSerialPort() { port_.close(); }
+QtSerialPort::~QtSerialPort() {
+    port_.close();
+}
 
 std::string QtSerialPort::deviceName(int number) const {
     return serialDeviceFor(number, appFolder_ ? appFolder_() : std::filesystem::path());
 }
 
 bool QtSerialPort::open(int number) {
-    if (port_.isOpen())
-        return false;
+    if (port_.isOpen()) return false;
     error_.clear();
     device_ = deviceName(number);
     port_.setPortName(QString::fromStdString(device_));
@@ -67,22 +68,21 @@ bool QtSerialPort::open(int number) {
 
 void QtSerialPort::close() {
     poller_.stop();
-    if (port_.isOpen())
-        port_.close();
+    if (port_.isOpen()) port_.close();
 }
 
-bool QtSerialPort::isOpen() const { return port_.isOpen(); }
+bool QtSerialPort::isOpen() const {
+    return port_.isOpen();
+}
 
 void QtSerialPort::write(const std::vector<uint8_t>& bytes) {
-    if (!port_.isOpen())
-        return;
+    if (!port_.isOpen()) return;
     port_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
     port_.flush();
 }
 
 std::string QtSerialPort::read(std::size_t maxChars) {
-    if (!port_.isOpen())
-        return {};
+    if (!port_.isOpen()) return {};
     const QByteArray data = port_.read(static_cast<qint64>(maxChars));
     return std::string(data.constData(), static_cast<std::size_t>(data.size()));
 }
@@ -92,8 +92,7 @@ std::size_t QtSerialPort::waiting() const {
 }
 
 void QtSerialPort::onReadyRead() {
-    if (delivering_)
-        return; // the handler below is still taking characters
+    if (delivering_) return; // the handler below is still taking characters
     if (port_.bytesAvailable() > kReceiveBuffer) {
         // What the receive buffer of the line could not hold is lost, and said so once.
         port_.read(port_.bytesAvailable() - kReceiveBuffer);
@@ -105,7 +104,7 @@ void QtSerialPort::onReadyRead() {
         overloaded_ = false;
     }
     delivering_ = true;
-    raiseReceiveWhileWaiting(settings_.receiveThreshold);
+    raiseReceiveWhileWaiting();
     delivering_ = false;
 }
 
@@ -118,8 +117,7 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     case QSerialPort::ResourceError:
     case QSerialPort::DeviceNotFoundError:
     case QSerialPort::PermissionError:
-        if (port_.isOpen())
-            lost();
+        if (port_.isOpen()) lost();
         return;
     case QSerialPort::ReadError:
     case QSerialPort::WriteError:
@@ -143,23 +141,17 @@ void QtSerialPort::lost() {
 }
 
 void QtSerialPort::poll() {
-    if (!port_.isOpen())
-        return;
+    if (!port_.isOpen()) return;
 #ifdef __linux__
     if (countersReadable_) {
         serial_icounter_struct c{};
         if (readCounters(static_cast<int>(port_.handle()), c)) {
             const Counters now{c.frame, c.overrun, c.parity, c.brk, c.buf_overrun};
-            if (now.brk != counters_.brk)
-                raise(CommEvent::Break);
-            if (now.frame != counters_.frame)
-                raise(CommEvent::Frame);
-            if (now.parity != counters_.parity)
-                raise(CommEvent::RxParity);
-            if (now.overrun != counters_.overrun)
-                raise(CommEvent::Overrun);
-            if (now.bufOverrun != counters_.bufOverrun)
-                raise(CommEvent::RxOver);
+            if (now.brk != counters_.brk) raise(CommEvent::Break);
+            if (now.frame != counters_.frame) raise(CommEvent::Frame);
+            if (now.parity != counters_.parity) raise(CommEvent::RxParity);
+            if (now.overrun != counters_.overrun) raise(CommEvent::Overrun);
+            if (now.bufOverrun != counters_.bufOverrun) raise(CommEvent::RxOver);
             counters_ = now;
         }
     }
@@ -172,17 +164,13 @@ void QtSerialPort::poll() {
         }
         const auto changed = pins ^ pins_;
         pins_ = pins;
-        if (changed & QSerialPort::ClearToSendSignal)
-            raise(CommEvent::CtsChanged);
-        if (changed & QSerialPort::DataSetReadySignal)
-            raise(CommEvent::DsrChanged);
-        if (changed & QSerialPort::DataCarrierDetectSignal)
-            raise(CommEvent::CdChanged);
+        if (changed & QSerialPort::ClearToSendSignal) raise(CommEvent::CtsChanged);
+        if (changed & QSerialPort::DataSetReadySignal) raise(CommEvent::DsrChanged);
+        if (changed & QSerialPort::DataCarrierDetectSignal) raise(CommEvent::CdChanged);
     }
     // A device that vanished without an error shows up as a dead handle.
     std::error_code ec;
-    if (!device_.empty() && device_.front() == '/' && !std::filesystem::exists(device_, ec))
-        lost();
+    if (!device_.empty() && device_.front() == '/' && !std::filesystem::exists(device_, ec)) lost();
 }
 
 } // namespace orbek::qt

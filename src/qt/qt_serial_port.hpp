@@ -16,7 +16,7 @@ namespace orbek::qt {
 
 class QtSerialPort : public QObject, public SerialPort {
     Q_OBJECT
-public:
+  public:
     // `appFolder` gives the folder that may hold the "com<n>" links, at the time of opening.
     explicit QtSerialPort(std::function<std::filesystem::path()> appFolder,
                           QObject* parent = nullptr);
@@ -36,7 +36,7 @@ public:
     // The receive buffer of the original control; more waiting is an overload.
     static constexpr qint64 kReceiveBuffer = 1024;
 
-private:
+  private:
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
     void poll();

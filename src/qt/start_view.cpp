@@ -12,8 +12,7 @@
 
 namespace orbek::qt {
 
-StartView::StartView(Station& station, QWidget* parent)
-    : QMainWindow(parent), station_(station) {
+StartView::StartView(Station& station, QWidget* parent) : QMainWindow(parent), station_(station) {
     StartWindow& w = station_.Start();
     setObjectName("Start");
     setAccessibleName("ORBEK station");
@@ -58,8 +57,7 @@ void StartView::render() {
         renderControl(w.ctl(name), widget);
     for (auto& [name, action] : menus_)
         renderMenu(w.ctl(name), action);
-    if (events_->sync())
-        eventList_->scrollToBottom();
+    if (events_->sync()) eventList_->scrollToBottom();
 }
 
 void StartView::closeEvent(QCloseEvent* event) {

@@ -19,14 +19,14 @@ class ListItemsModel;
 
 class StartView : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit StartView(Station& station, QWidget* parent = nullptr);
     void render();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     Station& station_;
     std::map<std::string, QWidget*> widgets_;
     std::map<std::string, QAction*> menus_;

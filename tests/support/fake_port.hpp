@@ -3,6 +3,8 @@
 #include "core/scheduler.hpp"
 #include "core/serial_port.hpp"
 
+#include <algorithm>
+#include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
@@ -12,7 +14,7 @@ namespace orbek::test {
 // A serial port in memory: what the station writes is kept, what a test delivers waits to be
 // read and raises Receive once 18 characters wait, as the real line does.
 class FakePort : public SerialPort {
-public:
+  public:
     explicit FakePort(Scheduler& scheduler) : scheduler_(scheduler) {}
 
     std::set<int> openable{2}; // port numbers that open
@@ -20,8 +22,7 @@ public:
 
     bool open(int number) override {
         openAttempts.push_back(number);
-        if (open_ || !openable.count(number))
-            return false;
+        if (open_ || !openable.count(number)) return false;
         open_ = true;
         number_ = number;
         return true;
@@ -60,7 +61,7 @@ public:
     };
     std::vector<Write> written;
 
-private:
+  private:
     Scheduler& scheduler_;
     bool open_ = false;
     int number_ = 0;

@@ -8,11 +8,13 @@
 #include "support/fake_port.hpp"
 #include "support/temp_folder.hpp"
 
+#include <gtest/gtest.h>
+
 #include <memory>
 
 namespace orbek::test {
 
-struct StationFixture {
+struct StationFixture : ::testing::Test {
     TempFolder folder;
     Scheduler scheduler;
     FakePort port{scheduler};

@@ -1,0 +1,112 @@
+#include "core/files.hpp"
+#include "core/text.hpp"
+#include "core/variant.hpp"
+#include "support/temp_folder.hpp"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace orbek {
+namespace {
+
+std::string bytesOf(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeRaw(const std::filesystem::path& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
+TEST(LenientNumber, ReadsTheLeadingNumberAndZeroWhenNone) {
+    EXPECT_EQ(leadingNumber("  42abc"), 42);
+    EXPECT_EQ(leadingNumber("-7"), -7);
+    EXPECT_EQ(leadingNumber(" 1.25 "), 1.25);
+    EXPECT_EQ(leadingNumber("3e2x"), 300);
+    EXPECT_EQ(leadingNumber("5e"), 5); // an exponent without digits is not part of the number
+    EXPECT_EQ(leadingNumber("abc"), 0);
+    EXPECT_EQ(leadingNumber(""), 0);
+    EXPECT_EQ(leadingNumber("-"), 0);
+    EXPECT_EQ(leadingNumber("1.2.3"), 1.2);
+    EXPECT_EQ(toInt16(2.5), 2); // halves go to the even neighbour
+    EXPECT_EQ(toInt16(3.5), 4);
+    EXPECT_EQ(toInt16(1e9), 32767);
+}
+
+TEST(NumberText, PlainSignedAndFixedForms) {
+    EXPECT_EQ(plainNumber(95), "95");
+    EXPECT_EQ(plainNumber(186.8), "186.8");
+    EXPECT_EQ(plainNumber(98.6), "98.6");
+    EXPECT_EQ(plainNumber(-3), "-3");
+    EXPECT_EQ(signedNumber(95), " 95");
+    EXPECT_EQ(signedNumber(0), " 0");
+    EXPECT_EQ(signedNumber(-4), "-4");
+    EXPECT_EQ(fixedOneDecimal(12), "12.0");
+    EXPECT_EQ(fixedOneDecimal(987.64), "987.6");
+}
+
+TEST(VariantValue, EmptyNumberAndTextReadLeniently) {
+    EXPECT_TRUE(Variant().isEmpty());
+    EXPECT_EQ(Variant().toNumber(), 0);
+    EXPECT_EQ(Variant("65 units").toNumber(), 65);
+    EXPECT_EQ(Variant("x").toNumber(), 0);
+    EXPECT_EQ(Variant(1.5).toText(), "1.5");
+    EXPECT_EQ(Variant("1"), Variant("1"));
+    EXPECT_FALSE(Variant("1") == Variant(1.0));
+}
+
+TEST(TextFiles, WritesCrLfWholeAndReadsEveryLineEnd) {
+    test::TempFolder folder;
+    const auto file = folder.path() / "NS.ini";
+    ASSERT_TRUE(files::writeLines(file, {"0", " 1", "\"x\""}));
+    EXPECT_EQ(bytesOf(file), "0\r\n 1\r\n\"x\"\r\n");
+    // Replacing leaves no temporary file beside it.
+    ASSERT_TRUE(files::writeLines(file, {"2"}));
+    EXPECT_EQ(bytesOf(file), "2\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                            std::filesystem::directory_iterator()),
+              1);
+
+    writeRaw(file, "a\r\nb\nc\rd");
+    EXPECT_EQ(*files::readLines(file), (std::vector<std::string>{"a", "b", "c", "d"}));
+    writeRaw(file, "");
+    EXPECT_TRUE(files::readLines(file)->empty());
+    EXPECT_FALSE(files::readFirstLine(file));
+    EXPECT_FALSE(files::readLines(folder.path() / "missing.ini"));
+
+    ASSERT_TRUE(files::appendLines(file, {"row 1"}));
+    ASSERT_TRUE(files::appendLines(file, {"row 2"}));
+    EXPECT_EQ(bytesOf(file), "row 1\r\nrow 2\r\n");
+}
+
+TEST(TextFiles, AFailedWriteKeepsTheOldFileAndSaysWhy) {
+    test::TempFolder folder;
+    const auto file = folder.path() / "status.ini";
+    ASSERT_TRUE(files::writeLines(file, {"3"}));
+    std::string why;
+    EXPECT_FALSE(files::writeLines(folder.path() / "no-such-folder" / "status.ini", {"4"}, &why));
+    EXPECT_FALSE(why.empty());
+    // A folder standing where the file should be cannot be replaced.
+    std::filesystem::create_directories(folder.path() / "blocked.ini" / "inner");
+    EXPECT_FALSE(files::writeLines(folder.path() / "blocked.ini", {"x"}, &why));
+    EXPECT_EQ(bytesOf(file), "3\r\n");
+}
+
+TEST(TextFiles, ListInputDropsQuotesAndBlanksAndSplitsAtCommas) {
+    test::TempFolder folder;
+    const auto file = folder.path() / "Name.inc";
+    writeRaw(file, "\"marigold\"\r\n\"juniper\"\r\n");
+    EXPECT_EQ(*files::readListItems(file), (std::vector<std::string>{"marigold", "juniper"}));
+    writeRaw(file, "  1.23 , 1\r\n\"a, b\"  \r\n\"\"\r\n 7");
+    EXPECT_EQ(*files::readListItems(file),
+              (std::vector<std::string>{"1.23", "1", "a, b", "", "7"}));
+    writeRaw(file, "\" keep blanks \"\r\n");
+    EXPECT_EQ(files::readListItems(file)->front(), " keep blanks ");
+}
+
+} // namespace
+} // namespace orbek

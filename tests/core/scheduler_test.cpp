@@ -1,0 +1,103 @@
+#include "core/scheduler.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace orbek {
+namespace {
+
+TEST(Scheduler, TimersFireOnTheirIntervalsInDueOrder) {
+    Scheduler s;
+    std::vector<std::string> log;
+    Timer fast(s, "fast", 200, [&] { log.push_back("fast@" + std::to_string(s.now())); });
+    Timer slow(s, "slow", 500, [&] { log.push_back("slow@" + std::to_string(s.now())); });
+    fast.start();
+    slow.start();
+    s.advanceTo(1000);
+    EXPECT_EQ(log, (std::vector<std::string>{"fast@200", "fast@400", "slow@500", "fast@600",
+                                             "fast@800", "slow@1000", "fast@1000"}));
+    EXPECT_EQ(s.now(), 1000);
+}
+
+TEST(Scheduler, EnablingOrSettingTheIntervalRestartsTheCount) {
+    Scheduler s;
+    std::vector<int64_t> ticks;
+    Timer t(s, "t", 1000, [&] { ticks.push_back(s.now()); });
+    t.start();
+    s.advanceTo(900);
+    t.setInterval(1000); // a watchdog refreshed just before it fires does not fire
+    s.advanceTo(1800);
+    EXPECT_TRUE(ticks.empty());
+    t.start(); // enabling an enabled timer restarts it too
+    s.advanceTo(2700);
+    EXPECT_TRUE(ticks.empty());
+    s.advanceTo(2800);
+    EXPECT_EQ(ticks, (std::vector<int64_t>{2800}));
+    t.stop();
+    s.advanceTo(10000);
+    EXPECT_EQ(ticks.size(), 1u);
+}
+
+TEST(Scheduler, IntervalZeroNeverFiresAndASelfDisablingTickFiresOnce) {
+    Scheduler s;
+    int zeroTicks = 0;
+    int oneShotTicks = 0;
+    Timer zero(s, "zero", 0, [&] { ++zeroTicks; });
+    zero.start();
+    Timer* self = nullptr;
+    Timer oneShot(s, "oneShot", 30, [&] {
+        ++oneShotTicks;
+        self->stop();
+    });
+    self = &oneShot;
+    oneShot.start();
+    s.advanceTo(100000);
+    EXPECT_EQ(zeroTicks, 0);
+    EXPECT_EQ(oneShotTicks, 1);
+    EXPECT_EQ(s.nextDue(), -1);
+}
+
+TEST(Scheduler, NestedAdvanceFromATickRunsOtherTimersButNotTheBusyOne) {
+    // A modal box opened by a tick keeps the other timers and deliveries running.
+    Scheduler s;
+    std::vector<std::string> log;
+    int boxTicks = 0;
+    Timer other(s, "other", 1000, [&] { log.push_back("other@" + std::to_string(s.now())); });
+    Timer box(s, "box", 500, [&] {
+        ++boxTicks;
+        if (boxTicks == 1) {
+            log.push_back("box opens@" + std::to_string(s.now()));
+            s.advanceBy(3000); // the box stays open for 3 s
+            log.push_back("box closes@" + std::to_string(s.now()));
+        }
+    });
+    other.start();
+    box.start();
+    s.at(2200, [&] { log.push_back("frame@" + std::to_string(s.now())); });
+    s.advanceTo(3600);
+    EXPECT_EQ(log, (std::vector<std::string>{"box opens@500", "other@1000", "other@2000",
+                                             "frame@2200", "other@3000", "box closes@3500"}));
+    // The busy timer did not fire inside its own tick, and does not catch up afterwards.
+    EXPECT_EQ(boxTicks, 1);
+    s.advanceTo(4000);
+    EXPECT_EQ(boxTicks, 2);
+}
+
+TEST(Scheduler, OneShotCallsAndTimersDueTogetherRunInTheOrderTheyWereArmed) {
+    Scheduler s;
+    std::vector<std::string> log;
+    Timer t(s, "t", 100, [&] { log.push_back("timer"); });
+    s.at(100, [&] { log.push_back("call"); });
+    t.start();
+    s.advanceTo(100);
+    EXPECT_EQ(log, (std::vector<std::string>{"call", "timer"}));
+    // A call planned in the past runs at once, never moving the time backwards.
+    s.at(50, [&] { log.push_back("late@" + std::to_string(s.now())); });
+    s.runDue();
+    EXPECT_EQ(log.back(), "late@100");
+}
+
+} // namespace
+} // namespace orbek

@@ -1,0 +1,107 @@
+#include "link/comm.hpp"
+#include "support/station_fixture.hpp"
+
+#include <gtest/gtest.h>
+
+namespace orbek {
+namespace {
+
+struct CommEvents : test::StationFixture {
+    CommEvents() { port.open(2); }
+    bool valuesShown() {
+        for (int i : {0, 1, 4, 6, 7, 8, 9, 10})
+            if (!start().Label5[i].visible) return false;
+        return start().Label2[0].visible;
+    }
+    bool valuesHidden() {
+        for (int i : {0, 1, 4, 6, 7, 8, 9, 10})
+            if (start().Label5[i].visible) return false;
+        return !start().Label2[0].visible;
+    }
+};
+
+TEST_F(CommEvents, EachEventAddsItsLineAndOnlyPinLossesHideTheValues) {
+    struct Case {
+        CommEvent event;
+        const char* line;
+        bool hides;
+    };
+    const Case cases[] = {
+        {CommEvent::Break, "A break interrupt signal was received", false},
+        {CommEvent::CtsTimeout, "CTS (Clear to Send) signal timerout", true},
+        {CommEvent::DsrTimeout, "Reception signal timerout", false},
+        {CommEvent::Frame, "Frame error", false},
+        {CommEvent::Overrun, "Data was lost", false},
+        {CommEvent::CdTimeout, "Carrier timerout", false},
+        {CommEvent::RxOver, "Receive buffer overload", false},
+        {CommEvent::RxParity, "Parity error", false},
+        {CommEvent::TxFull, "Send buffer overload", false},
+        {CommEvent::Dcb, "DCB reception error", false},
+        {CommEvent::CtsChanged, "Change in pin CTS", false},
+        {CommEvent::DsrChanged, "Change in pin DSR (reception)", true},
+        {CommEvent::CdChanged, "Change in pin cd (carrier)", true},
+        {CommEvent::Eof, "The EOF type was received", false},
+        {CommEvent::DeviceRemoved, "Serial port device removed", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        link::Activer_Valeurs(s());
+        start().Timer6.stop();
+        const auto before = events().size();
+        port.event(c.event);
+        ASSERT_EQ(events().size(), before + 1);
+        EXPECT_EQ(events().back(), c.line);
+        EXPECT_EQ(start().Timer6.enabled(), c.hides);
+        EXPECT_EQ(valuesHidden(), c.hides);
+    }
+    // Send and ring say nothing.
+    const auto before = events().size();
+    port.event(CommEvent::Send);
+    port.event(CommEvent::Ring);
+    EXPECT_EQ(events().size(), before);
+}
+
+TEST_F(CommEvents, WatchdogNeverFiresBeforeTheFirstFrameThenEveryTwentySecondsOfSilence) {
+    scheduler.advanceBy(600000);
+    EXPECT_EQ(start().Label7[0].caption, "---");
+    EXPECT_TRUE(valuesShown());
+
+    port.deliverFrame(251, 30);
+    scheduler.advanceBy(19000);
+    port.deliverFrame(251, 31); // 19 s: the link holds
+    scheduler.advanceBy(19999);
+    EXPECT_EQ(start().Label7[0].caption, "RS232 Activated...");
+    EXPECT_TRUE(valuesShown());
+
+    scheduler.advanceBy(1); // 20 s of silence
+    EXPECT_EQ(start().Label7[0].caption, "RS232 Interrupted !   ");
+    EXPECT_EQ(start().Label7[0].backColour, 0x0000FFu);
+    EXPECT_TRUE(valuesHidden());
+    EXPECT_FALSE(start().Label11.visible);
+    scheduler.advanceBy(4000); // the warning labels follow four seconds later
+    EXPECT_TRUE(start().Label11.visible);
+    EXPECT_TRUE(start().Label12.visible);
+
+    port.deliverFrame(251, 32); // the next frame restores everything at once
+    EXPECT_EQ(start().Label7[0].caption, "RS232 Activated...");
+    EXPECT_TRUE(valuesShown());
+    EXPECT_FALSE(start().Label11.visible);
+    EXPECT_FALSE(start().Timer6.enabled());
+}
+
+TEST_F(CommEvents, OrdersGoOutByteExactOnlyWhileThePortIsOpen) {
+    s().sendOrder(255, 1);
+    s().sendOrder(237, 17);
+    s().sendOrder(237, 19);
+    ASSERT_EQ(port.written.size(), 3u);
+    EXPECT_EQ(port.written[0].bytes, (std::vector<uint8_t>{0, 255, 1}));
+    EXPECT_EQ(port.written[1].bytes, (std::vector<uint8_t>{0, 237, 17}));
+    EXPECT_EQ(port.written[2].bytes, (std::vector<uint8_t>{0, 237, 19}));
+    port.close();
+    s().sendOrder(255, 2);
+    EXPECT_EQ(port.written.size(), 3u);
+    EXPECT_TRUE(ui.boxes().empty());
+}
+
+} // namespace
+} // namespace orbek
