@@ -10,6 +10,9 @@
 
 namespace orbek {
 
+// The seven traces of the plot, in the order of PlotTraces.
+enum Trace : std::size_t { TraceLPC, TraceLFC, TraceMAT, TraceSHT, TraceVIS, TraceIR, TraceRH };
+
 // Fixed-point values: signed 64-bit integers in ten-thousandths.
 using Fixed = int64_t;
 inline constexpr Fixed kFixedOne = 10000;
@@ -47,6 +50,8 @@ struct StationState {
     int16_t NoReplyCount = 0;
     uint8_t HolderFrameSeen = 0;
     int16_t ServiceLevel = 0;
+    // Seconds left of the lamp's cooling, from the last cooling frame (code 252).
+    int16_t CoolingSeconds = 0;
 
     // Light power
     int16_t PowerLevel = 0;

@@ -3,31 +3,13 @@
 #include "app/station.hpp"
 #include "link/dispatcher.hpp"
 #include "link/frame.hpp"
+#include "link/supervision.hpp"
 
 #include <algorithm>
 
 namespace orbek::link {
 
 namespace {
-
-// Shared by the ticks and the receive path: live values hidden, warning labels after 4 s.
-void showLinkLost(Station& s) {
-    s.Start().Timer6.start();
-    Effacer_Valeurs(s);
-}
-
-void refreshLinkIndicators(Station& s) {
-    StartWindow& w = s.Start();
-    Control& status = w.Label7[0];
-    status.visible = true;
-    status.backColour = colour::green;
-    status.caption = "RS232 Activated...";
-    w.Timer33.setInterval(20000);
-    w.Timer6.stop();
-    w.Label11.visible = false;
-    w.Label12.visible = false;
-    Activer_Valeurs(s);
-}
 
 void onReceive(Station& s) {
     StationState& st = s.state;
@@ -44,7 +26,7 @@ void onReceive(Station& s) {
         st.RxFrame[1] = reply.fields[1];
         st.RxFrame[2] = reply.fields[2];
         if (isLoggedByLink(st.RxFrame[1], st.RxFrame[2])) s.addEvent(receivedLine(reply.raw));
-        refreshLinkIndicators(s);
+        linkActive(s);
         dispatch(s);
         if (s.ended()) return;
     }
@@ -108,42 +90,13 @@ void MSComm1_OnComm(Station& s, CommEvent event) {
         case CommEvent::DsrChanged:
         case CommEvent::CdChanged:
         case CommEvent::DeviceRemoved:
-            showLinkLost(s);
+            linkLost(s);
             break;
         default:
             break;
         }
     }
     if (!s.ended()) afterEveryEvent(s);
-}
-
-void Effacer_Valeurs(Station& s) {
-    StartWindow& w = s.Start();
-    for (int i : {0, 1, 4, 6, 7, 8, 9, 10})
-        w.Label5[i].visible = false;
-    w.Label2[0].visible = false;
-}
-
-void Activer_Valeurs(Station& s) {
-    StartWindow& w = s.Start();
-    for (int i : {0, 1, 4, 6, 7, 8, 9, 10})
-        w.Label5[i].visible = true;
-    w.Label2[0].visible = true;
-}
-
-void wireTimers(Station& s) {
-    StartWindow& w = s.Start();
-    // Link watchdog: 20 s without a valid frame, repeated every 20 s until one arrives.
-    w.Timer33.setTick([&s] {
-        Control& status = s.Start().Label7[0];
-        status.backColour = colour::red;
-        status.caption = "RS232 Interrupted !   ";
-        showLinkLost(s);
-    });
-    w.Timer6.setTick([&s] {
-        s.Start().Label11.visible = true;
-        s.Start().Label12.visible = true;
-    });
 }
 
 } // namespace orbek::link

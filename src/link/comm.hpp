@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/serial_port.hpp"
+#include "link/supervision.hpp"
 
 #include <string>
 
@@ -17,12 +18,5 @@ void MSComm1_OnComm(Station& s, CommEvent event);
 
 // The event-list line of a communication event other than reception; empty for none.
 std::string commEventLine(CommEvent event);
-
-// Hides the live values (link lost) and shows them again.
-void Effacer_Valeurs(Station& s);
-void Activer_Valeurs(Station& s);
-
-// Connects the main window's link timers to their ticks.
-void wireTimers(Station& s);
 
 } // namespace orbek::link

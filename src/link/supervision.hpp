@@ -1,0 +1,22 @@
+// Supervision of the link: the status label refreshed by every valid frame, the watchdog after
+// 20 s of silence, the warning labels, and the start request that gives up after six tries.
+#pragma once
+
+namespace orbek {
+class Station;
+}
+
+namespace orbek::link {
+
+// Every valid frame: the link is active, the watchdog starts its 20 s again.
+void linkActive(Station& s);
+// Values hidden now, the warning labels after 4 s (link lost, pin changes).
+void linkLost(Station& s);
+
+void Effacer_Valeurs(Station& s);
+void Activer_Valeurs(Station& s);
+
+// Connects Timer1 (start request), Timer6 (warning) and Timer33 (watchdog).
+void wireTimers(Station& s);
+
+} // namespace orbek::link
