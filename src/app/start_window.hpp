@@ -1,9 +1,45 @@
-// The main window `Start`: the station's only permanent window, its controls and its timers.
+// The main window `Start`: the station's only permanent window, its controls, its menus, its
+// picture areas and its timers.
 #pragma once
 
+#include "core/canvas.hpp"
 #include "core/window.hpp"
 
+#include <cstdint>
+#include <string>
+
 namespace orbek {
+
+// A picture area that counts its changes, so a view redraws only what changed.
+class PictureCanvas : public RasterCanvas {
+  public:
+    using RasterCanvas::RasterCanvas;
+    uint64_t revision() const { return revision_; }
+
+    void clear() override {
+        ++revision_;
+        RasterCanvas::clear();
+    }
+    void line(int x1, int y1, int x2, int y2, Rgb colour) override {
+        ++revision_;
+        RasterCanvas::line(x1, y1, x2, y2, colour);
+    }
+    void box(int x1, int y1, int x2, int y2, Rgb colour, bool filled) override {
+        ++revision_;
+        RasterCanvas::box(x1, y1, x2, y2, colour, filled);
+    }
+    void point(int x, int y, Rgb colour) override {
+        ++revision_;
+        RasterCanvas::point(x, y, colour);
+    }
+    void text(int x, int y, const std::string& text, Rgb colour) override {
+        ++revision_;
+        RasterCanvas::text(x, y, text, colour);
+    }
+
+  private:
+    uint64_t revision_ = 0;
+};
 
 class StartWindow : public WindowModel {
   public:
@@ -14,28 +50,101 @@ class StartWindow : public WindowModel {
     Control& Stopbouton;
     Control& Label22;
 
-    // Readings panel values and the data-logger indicator
-    ControlArray Label5;
-    ControlArray Label2;
-    Control& Label44;
+    // Light power
+    ControlArray VScroll1; // element 5 only
+    Control& Label8;
+    Control& Label56;
+    Control& Command7;
+
+    // Halogen lamps
+    Control& StartHalogen;
+    Control& StopHalogen;
+
+    // Readings panel: value cells, tags, row captions, units
+    ControlArray Label5;  // 0..10
+    ControlArray Label13; // 0..9
+    Control& Label1;      // lamp plasma control
+    Control& Label3;      // light flux control
+    Control& Label16;     // light intensity
+    Control& Label14;     // infrared light intensity
+    Control& Label15;     // relative humidity at the samples
+    Control& Label37;     // sample holder temperature
+    Control& Label10;     // magnetron anode temperature
+    Control& Label44;     // data logger row
+    Control& Label9;      // setup battery voltage
+    Control& Label4;      // processor power supply
+    Control& Label18;
+    Control& Label20;
+    Control& Label25;
+    Control& Label24;
+    Control& Label26;
+    Control& Label27;
+    Control& Label28;
+    Control& Label23;
+    Control& Label21;
+    Control& Label17;    // spare channel, outside the visible panel
+    ControlArray Label2; // data logger state cell
+
+    // Thermometer bar and its scale
+    Control& Picture6;
+    ControlArray Label6; // 0..9
+    Control& Line15;     // 120 degree mark
+    Control& Line17;     // 70 degree mark
+
+    // Plot
+    Control& Picture7; // scale strip
+    Control& Picture5; // plot area
+    Control& Label19;
+    Control& Check1;
+    Control& EffScreenGraph;
+    Control& List1; // hidden scratch list
+
+    // Event list and its view switch
+    Control& List2;
+    Control& Log;
+    Control& Oscillo;
 
     // Link state
     ControlArray Label7;
     Control& Label11;
     Control& Label12;
 
-    // Event list and its view switch
-    Control& List2;
+    // Password box
+    Control& Picture8;
+    Control& Label30;
+    Control& Text1;
+    Control& OkStart;
 
-    // Menus
+    // Maker
+    Control& Label29;
+
+    // Menus, in the order of the menu bar
+    Control& mnfichier;
+    Control& mnuPEMUser;
+    Control& mnuPESERVICE;
+    Control& ligne2;
+    Control& mnquitter;
     Control& mnPCom;
     ControlArray mncom; // mncom[1] .. mncom[14]
+    Control& mnufonctions;
+    Control& mnuparametres;
+    Control& mnutestscompos;
+    Control& mnuusures;
+    Control& mnuFreeze;
+    Control& mnuVRamCpuStamp;
+    Control& mnuVRamDs1307;
+    Control& mnulg2;
+    Control& mnuAdressesoft;
     Control& mnuDatalogger;
     Control& mnufichierdatalogger;
     Control& mnuDataloggerOFF;
+    Control& mnuCode;
+    Control& mnucodeserreurs;
+    Control& mnuCodeDialogue;
 
     Timer& Timer1;
     Timer& Timer2;
+    Timer& Timer3;
     Timer& Timer4;
     Timer& Timer5;
     Timer& Timer6;
@@ -44,6 +153,7 @@ class StartWindow : public WindowModel {
     Timer& Timer9;
     Timer& Timer10;
     Timer& Timer11;
+    Timer& Timer12;
     Timer& Timer13;
     Timer& Timer14;
     Timer& Timer15;
@@ -57,7 +167,32 @@ class StartWindow : public WindowModel {
     Timer& Timer23;
     Timer& Timer33;
 
+    // Drawing surfaces of the picture areas, in pixels.
+    PictureCanvas Picture5Canvas{kPlotWidth, kPlotHeight, Rgb{0, 0, 0}};
+    PictureCanvas Picture6Canvas{kBarWidth, kBarHeight, Rgb{255, 255, 255}};
+    PictureCanvas Picture7Canvas{kScaleWidth, kPlotHeight, Rgb{0, 0, 0}};
+
+    // The control that should have the keyboard focus; a view moves the focus there whenever
+    // `focusRequest` changes.
+    std::string focusControl;
+    uint64_t focusRequest = 0;
+    void setFocus(const std::string& control) {
+        focusControl = control;
+        ++focusRequest;
+    }
+
     static constexpr int kPortCount = 14;
+    static constexpr int kPlotWidth = 333;
+    static constexpr int kPlotHeight = 281;
+    static constexpr int kScaleWidth = 17;
+    static constexpr int kBarWidth = 8;
+    static constexpr int kBarHeight = 301;
+    // The password box, in twips.
+    static constexpr int kPasswordBoxWidth = 3840;
+    static constexpr int kPasswordBoxHeight = 1560;
+    // Slider range: 18 to 130 steps of 10 W.
+    static constexpr int kPowerMin = 18;
+    static constexpr int kPowerMax = 130;
 };
 
 } // namespace orbek

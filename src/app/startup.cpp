@@ -1,12 +1,198 @@
 #include "app/startup.hpp"
 
 #include "app/port_selection.hpp"
+#include "app/shell.hpp"
 #include "app/station.hpp"
+#include "app/user_levels.hpp"
 #include "core/files.hpp"
+#include "core/text.hpp"
+
+#include <algorithm>
+#include <cctype>
 
 namespace orbek::app {
 
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kSoftwareVersion = "1.14";
+
+// Whether a line begins with a number (blanks and a sign allowed before it). A line with text
+// but no number is garbled; the lenient reading would silently make it 0.
+bool holdsNumber(const std::string& line) {
+    std::size_t i = 0;
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+        ++i;
+    if (i < line.size() && (line[i] == '+' || line[i] == '-')) ++i;
+    if (i < line.size() && line[i] == '.') ++i;
+    return i < line.size() && std::isdigit(static_cast<unsigned char>(line[i]));
+}
+
+bool isBlank(const std::string& line) {
+    return std::all_of(line.begin(), line.end(), [](char c) { return c == ' ' || c == '\t'; });
+}
+
+void makeFolder(Station& s, const fs::path& folder) {
+    if (files::isDirectory(folder)) return;
+    std::string why;
+    if (!files::makeDirectory(folder, &why))
+        s.addEvent("Folder " + folder.string() + " could not be created: " + why);
+}
+
+fs::path fileOf(const Station& s, const DefaultFile& file) {
+    return file.inUserFolder ? s.paths.userFile(file.name) : s.appFile(file.name);
+}
+
+// Creates the file with its default lines when it does not exist; never rewrites one.
+void createIfMissing(Station& s, const DefaultFile& file) {
+    const fs::path path = fileOf(s, file);
+    if (files::exists(path)) return;
+    std::string why;
+    if (!files::writeLines(path, file.lines, &why)) s.reportFileProblem(path, "created", why);
+}
+
+const DefaultFile& defaultOf(const std::string& name) {
+    for (const DefaultFile& f : defaultFiles())
+        if (f.name == name) return f;
+    static const DefaultFile none{};
+    return none;
+}
+
+// LevelPW.ini into the power slider and its label; a value the slider cannot show leaves
+// them as designed.
+void loadPowerLevel(Station& s) {
+    const fs::path path = s.appFile("LevelPW.ini");
+    if (!files::exists(path)) {
+        createIfMissing(s, defaultOf("LevelPW.ini"));
+        return;
+    }
+    const auto items = files::readListItems(path);
+    if (!items) {
+        s.reportFileProblem(path, "read", "the power setting stays as designed");
+        return;
+    }
+    if (items->empty() || isBlank(items->front())) {
+        s.reportShortFile(path, "holds no power setting: the setting stays as designed");
+        return;
+    }
+    const std::string& text = items->front();
+    const double value = leadingNumber(text);
+    const int16_t steps = toInt16(value);
+    if (!holdsNumber(text) || steps < StartWindow::kPowerMin || steps > StartWindow::kPowerMax) {
+        s.reportShortFile(path, "holds \"" + text +
+                                    "\", not a power step of 18 to 130: the setting stays as "
+                                    "designed");
+        return;
+    }
+    StartWindow& w = s.Start();
+    w.VScroll1[5].value = steps;
+    s.state.Readings[5] = steps;
+    w.Label56.caption = " Set Power = " + plainNumber(value * 10) + " Watts";
+    // Setting the slider's value is a change of the slider, as when the user moves it.
+    w.fire("VScroll1[5]:Change");
+}
+
+// DataCoeff.ini into Coefficients 0..14; what is missing or garbled gets its default.
+void loadCoefficients(Station& s) {
+    StationState& st = s.state;
+    const fs::path path = s.appFile("DataCoeff.ini");
+    const std::vector<std::string>& defaults = defaultOf("DataCoeff.ini").lines;
+    const auto lines = files::readLines(path);
+    if (!lines) s.reportFileProblem(path, "read", "default coefficients used");
+    std::vector<int> garbled;
+    std::size_t present = lines ? lines->size() : 0;
+    for (std::size_t i = 0; i < defaults.size(); ++i) {
+        std::string text = i < present ? (*lines)[i] : defaults[i];
+        if (!isBlank(text) && !holdsNumber(text)) {
+            garbled.push_back(static_cast<int>(i) + 1);
+            text = defaults[i];
+        }
+        st.Coefficients[i] = leadingNumber(text);
+    }
+    if (lines && present < defaults.size())
+        s.reportShortFile(path, "holds " + std::to_string(present) + " of " +
+                                    std::to_string(defaults.size()) +
+                                    " lines: defaults used for the rest");
+    if (!garbled.empty()) {
+        std::string which;
+        for (int n : garbled)
+            which += (which.empty() ? "" : ", ") + std::to_string(n);
+        s.reportShortFile(path, "line " + which + " holds no number: default used");
+    }
+}
+
+// The coefficients into the parameter window, which loads it without showing it.
+void fillParameterWindow(Station& s) {
+    ParametresWindow& p = s.Parametres();
+    for (int i = 0; i <= 6; ++i)
+        p.Text2[i].caption = s.state.Coefficients[static_cast<std::size_t>(i)].toText();
+    const bool celsius = s.state.Coefficients[8].toNumber() == 0;
+    p.Degres.backColour = celsius ? ParametresWindow::kUnitMarked : colour::buttonFace;
+    p.Fharen.backColour = celsius ? colour::buttonFace : ParametresWindow::kUnitMarked;
+}
+
+} // namespace
+
+fs::path topLevelFolder(const fs::path& home, const fs::path& currentDir) {
+    if (home.empty() || currentDir.empty()) return {};
+    std::error_code ec;
+    fs::path base = fs::weakly_canonical(home, ec);
+    if (ec) base = home.lexically_normal();
+    fs::path here = fs::weakly_canonical(currentDir, ec);
+    if (ec) here = currentDir.lexically_normal();
+    // Compare whole names, component by component: a folder is its name followed by a
+    // separator or the end.
+    auto b = base.begin();
+    auto h = here.begin();
+    for (; b != base.end(); ++b, ++h) {
+        if (b->empty()) continue; // the trailing separator of "/home/user/"
+        if (h == here.end() || *b != *h) return {};
+    }
+    while (h != here.end() && h->empty())
+        ++h;
+    if (h == here.end()) return {};
+    return base / *h;
+}
+
+fs::path findApplicationFolder(const Paths& paths) {
+    if (!paths.appFolder.empty()) return paths.appFolder;
+    fs::path folder = topLevelFolder(paths.home, paths.currentDir);
+    return folder.empty() ? paths.fallback : folder;
+}
+
+const std::vector<DefaultFile>& defaultFiles() {
+    static const std::vector<DefaultFile> files = [] {
+        std::vector<std::string> typeFile(17, "0");
+        typeFile.push_back(" ");
+        typeFile.insert(typeFile.end(), 11, "0");
+        return std::vector<DefaultFile>{
+            {"Name.inc", true, {"\"marigold\"", "\"juniper\""}},
+            {"SHTAlarm.txt", false, {""}},
+            {"NS.ini", false, {"0", "0", "0", "0"}},
+            {"LevelPW.ini", false, {"80"}},
+            {"LevLgGraph.ini", false, {"25", "70"}},
+            {"StartHalogen.ini", false, {"0"}},
+            {"Counter.ini", false, {"00000000", "00000000", "00000000"}},
+            {"TypeFile.ini", false, typeFile},
+            {"DataCoeff.ini",
+             false,
+             {"0", "1", "4", "2", "1", "1", "1", "65", "0", "0", "0", "0", "0", "0", "0"}},
+            {"SWord.inx", true, {"\"5821\"", "\"5822\"", "\"5823\""}},
+        };
+    }();
+    return files;
+}
+
 void Form_Load(Station& s) {
+    StationState& st = s.state;
+    StartWindow& w = s.Start();
+
+    const fs::path folder = findApplicationFolder(s.paths);
+    s.paths.appFolder = folder;
+    st.BasePath = folder.string();
+    makeFolder(s, folder);
+
     const auto status = s.appFile("status.ini");
     if (!files::exists(status)) {
         std::string why;
@@ -16,6 +202,113 @@ void Form_Load(Station& s) {
                       MsgIcon::Critical, MsgButtons::Ok});
     }
     Lecture_MSCOM(s);
+    st.ExtBoardPresent = 1;
+    makeFolder(s, folder / "Data");
+    for (int i : {0, 1, 4, 6, 7, 8, 9, 10})
+        w.Label5[i].caption = "0";
+    st.NoReplyCount = 0;
+    w.List2.visible = true;
+    for (int y = 255; y >= 5; y -= 10)
+        w.Picture7Canvas.line(10, y, 15, y, Rgb{255, 255, 255});
+}
+
+void Timer7_Tick(Station& s) {
+    StationState& st = s.state;
+    StartWindow& w = s.Start();
+
+    w.Picture8.visible = false;
+    w.Label29.caption = "Calvintra";
+    w.Label29.foreColour = colour::yellow;
+    st.SoftwareVersion = kSoftwareVersion;
+
+    makeFolder(s, s.paths.userFolder);
+    for (const DefaultFile& file : defaultFiles()) {
+        if (file.name == "LevelPW.ini")
+            loadPowerLevel(s);
+        else
+            createIfMissing(s, file);
+    }
+
+    // A file of that name is no folder; the plot images then cannot be saved, and the list
+    // says so.
+    makeFolder(s, fs::path(st.BasePath) / "Img");
+
+    showPasswordBox(s);
+    Lecture_MSCOM(s);
+    w.Timer7.stop();
+
+    w.Label5[8].backColour = colour::rgb(0, 170, 255);
+    w.Label5[7].backColour = colour::rgb(255, 100, 100);
+
+    // The thermometer bar's start stub, the plot's wrap-around switch, the bar's frame.
+    w.Picture6Canvas.box(0, 256, 7, 246, Rgb{0, 255, 255}, true);
+    w.Check1.checked = true;
+    w.fire("Check1");
+    w.Picture6Canvas.line(0, 0, 0, 300, Rgb{0, 0, 0});
+    w.Picture6Canvas.line(0, 0, 7, 0, Rgb{0, 0, 0});
+    w.Picture6Canvas.line(7, 0, 7, 300, Rgb{0, 0, 0});
+
+    // The power controls wait for phase 4.
+    w.VScroll1[5].enabled = false;
+    w.Command7.enabled = false;
+
+    for (int i : {0, 1, 6, 7, 8, 10, 4})
+        w.Label5[i].caption = "0";
+    w.StartHalogen.visible = false;
+    st.Readings[7] = 0;
+
+    w.caption = "ORBEK V: " + st.SoftwareVersion + "h / BS2p24 - V: x.xxx" + st.StampVersion +
+                "     Port RS232 port is activated   " + st.BasePath;
+
+    w.Picture5.visible = true;
+    w.Picture7.visible = true;
+    w.List2.visible = false;
+
+    loadCoefficients(s);
+    fillParameterWindow(s);
+    TableDegres(s);
+    setScaleLabels(s);
+    applyLevelMenus(s);
+}
+
+void Sauv_NSINI(Station& s) {
+    StationState& st = s.state;
+    const fs::path path = s.appFile("NS.ini");
+    // Until the controller's version is known in this run, the version already stored stays.
+    std::string version = st.SavedStampVersion;
+    if (version.empty()) {
+        const auto items = files::readListItems(path);
+        version = items && !items->empty() && !items->front().empty() ? items->front() : "0";
+    }
+    const std::vector<std::string> lines{version, std::to_string(st.RunActive),
+                                         std::to_string(st.HalogenActive),
+                                         std::to_string(st.SeparatorChoice)};
+    std::string why;
+    if (!files::writeLines(path, lines, &why)) s.reportFileProblem(path, "written", why);
+}
+
+void Read_NSINI(Station& s) {
+    StationState& st = s.state;
+    const fs::path path = s.appFile("NS.ini");
+    auto items = files::readListItems(path);
+    const std::vector<std::string>& defaults = defaultOf("NS.ini").lines;
+    if (!items) {
+        s.reportFileProblem(path, "read", "the run state is taken as stopped");
+        items.emplace();
+    } else if (items->size() < defaults.size()) {
+        s.reportShortFile(path, "holds " + std::to_string(items->size()) + " of " +
+                                    std::to_string(defaults.size()) +
+                                    " items: defaults used for the rest");
+    }
+    for (std::size_t i = items->size(); i < defaults.size(); ++i)
+        items->push_back(defaults[i]);
+    const auto toByte = [](const std::string& text) {
+        return static_cast<uint8_t>(std::clamp<int>(toInt16(leadingNumber(text)), 0, 255));
+    };
+    st.SavedStampVersion = (*items)[0];
+    st.RunActive = toByte((*items)[1]);
+    st.HalogenActive = toByte((*items)[2]);
+    st.SeparatorChoice = toByte((*items)[3]);
 }
 
 } // namespace orbek::app

@@ -1,5 +1,7 @@
 #include "app/station.hpp"
 
+#include "app/shell.hpp"
+#include "link/catalogue.hpp"
 #include "link/comm.hpp"
 #include "link/frame.hpp"
 
@@ -7,10 +9,19 @@ namespace orbek {
 
 Station::Station(Scheduler& scheduler_, SerialPort& port_, UiHost& ui_, WallClock& clock_,
                  Paths paths_)
-    : scheduler(scheduler_), port(port_), ui(ui_), clock(clock_), paths(std::move(paths_)),
-      start_(std::make_unique<StartWindow>(scheduler_)) {
+    : scheduler(scheduler_), port(port_), ui(ui_), clock(clock_), paths(std::move(paths_)) {
+    windows_.Start = std::make_unique<StartWindow>(scheduler);
+    windows_.Parametres = std::make_unique<ParametresWindow>(scheduler);
+    windows_.Usures = std::make_unique<UsuresWindow>(scheduler);
+    windows_.TestsMV = std::make_unique<TestsMVWindow>(scheduler);
+    windows_.DataLogger = std::make_unique<DataLoggerWindow>(scheduler);
+    windows_.Boitestop = std::make_unique<BoitestopWindow>(scheduler);
+    windows_.CodeDialogue = std::make_unique<CodeDialogueWindow>(scheduler);
+    windows_.Codeserreurs = std::make_unique<CodeserreursWindow>(scheduler);
     state.BasePath = paths.appFolder.string();
     port.setEventHandler([this](CommEvent event) { link::MSComm1_OnComm(*this, event); });
+    app::wireShell(*this);
+    link::wireCodeDialogue(*this);
     link::wireTimers(*this);
 }
 
@@ -18,12 +29,41 @@ Station::~Station() {
     port.setEventHandler({});
 }
 
+namespace {
+template <class W> W& touched(const std::unique_ptr<W>& window) {
+    window->touch();
+    return *window;
+}
+} // namespace
+
 StartWindow& Station::Start() {
-    start_->touch();
-    return *start_;
+    return touched(windows_.Start);
+}
+ParametresWindow& Station::Parametres() {
+    return touched(windows_.Parametres);
+}
+UsuresWindow& Station::Usures() {
+    return touched(windows_.Usures);
+}
+TestsMVWindow& Station::TestsMV() {
+    return touched(windows_.TestsMV);
+}
+DataLoggerWindow& Station::DataLogger() {
+    return touched(windows_.DataLogger);
+}
+BoitestopWindow& Station::Boitestop() {
+    return touched(windows_.Boitestop);
+}
+CodeDialogueWindow& Station::CodeDialogue() {
+    return touched(windows_.CodeDialogue);
+}
+CodeserreursWindow& Station::Codeserreurs() {
+    return touched(windows_.Codeserreurs);
 }
 
 void Station::addEvent(std::string line) {
+    // After the end the windows are unloaded; nothing may load them again.
+    if (ended_) return;
     Start().List2.items.push_back(std::move(line));
 }
 
@@ -36,6 +76,10 @@ void Station::sendOrder(uint8_t code, uint8_t value) {
 void Station::reportFileProblem(const std::filesystem::path& file, const std::string& action,
                                 const std::string& why) {
     addEvent("File " + file.filename().string() + " could not be " + action + ": " + why);
+}
+
+void Station::reportShortFile(const std::filesystem::path& file, const std::string& what) {
+    addEvent("File " + file.filename().string() + " " + what);
 }
 
 void Station::endProgram() {

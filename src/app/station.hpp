@@ -4,6 +4,7 @@
 
 #include "app/start_window.hpp"
 #include "app/state.hpp"
+#include "app/windows.hpp"
 #include "core/clock.hpp"
 #include "core/paths.hpp"
 #include "core/scheduler.hpp"
@@ -38,6 +39,27 @@ class Station {
 
     // Windows are reached through these; reaching one loads it hidden when it is not loaded.
     StartWindow& Start();
+    ParametresWindow& Parametres();
+    UsuresWindow& Usures();
+    TestsMVWindow& TestsMV();
+    DataLoggerWindow& DataLogger();
+    BoitestopWindow& Boitestop();
+    CodeDialogueWindow& CodeDialogue();
+    CodeserreursWindow& Codeserreurs();
+
+    // The window models as they are, loaded or not: for connecting handlers, for views and for
+    // the final unload, none of which may load a window.
+    struct Windows {
+        std::unique_ptr<StartWindow> Start;
+        std::unique_ptr<ParametresWindow> Parametres;
+        std::unique_ptr<UsuresWindow> Usures;
+        std::unique_ptr<TestsMVWindow> TestsMV;
+        std::unique_ptr<DataLoggerWindow> DataLogger;
+        std::unique_ptr<BoitestopWindow> Boitestop;
+        std::unique_ptr<CodeDialogueWindow> CodeDialogue;
+        std::unique_ptr<CodeserreursWindow> Codeserreurs;
+    };
+    Windows& models() { return windows_; }
 
     // Appends one line to the event list.
     void addEvent(std::string line);
@@ -48,6 +70,8 @@ class Station {
     // A file that could not be read or written: one event-list line naming it and why.
     void reportFileProblem(const std::filesystem::path& file, const std::string& action,
                            const std::string& why);
+    // A file that holds less than its reader expects: one event-list line naming it.
+    void reportShortFile(const std::filesystem::path& file, const std::string& what);
 
     // Ends the station: every timer stops and the host ends the program.
     void endProgram();
@@ -57,7 +81,7 @@ class Station {
     std::filesystem::path appFile(const std::string& name) const;
 
   private:
-    std::unique_ptr<StartWindow> start_;
+    Windows windows_;
     bool ended_ = false;
 };
 

@@ -1,5 +1,9 @@
 // Where the station's files are: the application folder (configuration files, "Data", "Img")
 // and the folder of the two user files. Every file is reached through here.
+//
+// The application folder is the top-level folder of the home (which plays drive C:) that holds
+// the current directory; `appFolder` set beforehand (--base, tests) overrides the rule, and
+// `fallback` takes the place of a drive's root when no top-level folder holds the directory.
 #pragma once
 
 #include <filesystem>
@@ -8,8 +12,11 @@
 namespace orbek {
 
 struct Paths {
-    std::filesystem::path appFolder;
-    std::filesystem::path userFolder;
+    std::filesystem::path appFolder;  // empty until start-up settles it, unless overridden
+    std::filesystem::path userFolder; // Name.inc and SWord.inx
+    std::filesystem::path home;       // plays drive C:
+    std::filesystem::path currentDir; // where the station was started
+    std::filesystem::path fallback;   // $XDG_DATA_HOME/orbek-station
 
     std::filesystem::path appFile(const std::string& name) const { return appFolder / name; }
     std::filesystem::path userFile(const std::string& name) const { return userFolder / name; }

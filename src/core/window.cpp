@@ -78,7 +78,21 @@ WindowModel& WindowModel::touch() {
     }
     onLoad();
     setState(State::Hidden);
+    fire("Form_Load");
     return *this;
+}
+
+void WindowModel::on(const std::string& event, std::function<void()> handler) {
+    handlers_[event] = std::move(handler);
+}
+
+bool WindowModel::fire(const std::string& event) {
+    const auto it = handlers_.find(event);
+    if (it == handlers_.end() || !it->second) return false;
+    // A copy: the handler may replace itself or unload the window.
+    const auto handler = it->second;
+    handler();
+    return true;
 }
 
 void WindowModel::show() {

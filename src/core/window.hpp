@@ -124,6 +124,14 @@ class WindowModel {
     // Called after every change of the life cycle, for views.
     std::function<void(WindowModel&)> onStateChanged;
 
+    // The window's event handlers by name: a control's name for its click ("Startbouton",
+    // "mnquitter"), "<control>:<event>" for other events ("VScroll1[5]:Scroll"), "Form_Load"
+    // (run after every load). Views fire them; each subsystem connects the ones it owns.
+    void on(const std::string& event, std::function<void()> handler);
+    // Runs the handler; false when none is connected.
+    bool fire(const std::string& event);
+    bool handles(const std::string& event) const { return handlers_.count(event) > 0; }
+
   protected:
     Control& add(Control control);
     // Element `index` of a control array: "Label5[3]".
@@ -150,6 +158,7 @@ class WindowModel {
     std::vector<Control> design_;
     std::vector<TimerSlot> timers_;
     std::string designCaption_;
+    std::unordered_map<std::string, std::function<void()>> handlers_;
 };
 
 std::string element(const std::string& array, int index);

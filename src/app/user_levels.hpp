@@ -1,0 +1,24 @@
+// Operator and service levels: the password box, the access words of Name.inc and the menus
+// each level shows.
+#pragma once
+
+namespace orbek {
+class Station;
+}
+
+namespace orbek::app {
+
+// Checks the typed word against Name.inc: level 0, level 1, or the end of the station.
+void OkStart_Click(Station& s);
+// "Start in SERVICE Mode": the password box again.
+void mnuPESERVICE_Click(Station& s);
+// "Start in OPERATOR Mode": back to level 0 without a word.
+void mnuPEMUser_Click(Station& s);
+
+// Shows the password box a third of the way into the window and puts the focus in its field.
+void showPasswordBox(Station& s);
+// Shows the menus of the level held in ServiceLevel.
+void applyLevelMenus(Station& s);
+void Timer13_Tick(Station& s);
+
+} // namespace orbek::app

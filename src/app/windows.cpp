@@ -1,0 +1,118 @@
+#include "app/windows.hpp"
+
+#include "app/controls.hpp"
+
+#include <array>
+
+namespace orbek {
+
+using namespace design;
+
+namespace {
+
+Control progress(const std::string& name, int max) {
+    Control c = control(ControlKind::Progress, name, {});
+    c.max = max;
+    return c;
+}
+
+} // namespace
+
+ParametresWindow::ParametresWindow(Scheduler& scheduler)
+    : WindowModel(scheduler, "Parametres"),
+      Lecture(add(button("Lecture", "Parameter Read from Stamp"))),
+      Validerwrite(add(button("Validerwrite", "Send Data to Stamp"))),
+      Setup(add(button("Setup", "Default Settings"))), ResetAdr4(add(button("ResetAdr4", "Reset"))),
+      ResetAdr5(add(button("ResetAdr5", "Reset"))), ResetAdr10(add(button("ResetAdr10", "Reset"))),
+      ResetAdr11(add(button("ResetAdr11", "Reset"))), Degres(add(button("Degres", "°C"))),
+      Fharen(add(button("Fharen", "F"))),
+      Check1(add(control(ControlKind::CheckBox, "Check1", "Disabling alarm SHT (OFF)", false))),
+      ProgressBar1(add(progress("ProgressBar1", 150))), Label2(add(label("Label2", ""))),
+      ProgressBar2(add(progress("ProgressBar2", 80))), Label51(add(label("Label51", ""))),
+      Label52(add(coloured(label("Label52", ""), colour::black, colour::green))),
+      Label53(add(coloured(label("Label53", ""), colour::black, colour::green))),
+      // The load sequence is one-shot; the parameters subsystem gives it its work.
+      Timer1(addTimer("Timer1", 20, true, [this] { this->Timer1.stop(); })),
+      Timer2(addTimer("Timer2", 1000, true)), Timer3(addTimer("Timer3", 20, true)),
+      Timer4(addTimer("Timer4", 1000, false)), Timer5(addTimer("Timer5", 1000, false)),
+      Timer6(addTimer("Timer6", 200, false)), Timer7(addTimer("Timer7", 500, false)),
+      Timer8(addTimer("Timer8", 1000, false)), Timer9(addTimer("Timer9", 1000, false)) {
+    caption = "  ORBEK parameters";
+    width = 11000;
+    height = 9000;
+    for (int i = 0; i <= 15; ++i)
+        addElement(Text1, "Text1", i, textBox("", "", i != 15));
+    for (int i = 0; i <= 14; ++i)
+        addElement(Text2, "Text2", i, textBox("", "", i <= 7));
+    for (int i = 0; i <= 8; ++i)
+        addElement(Text15, "Text15", i, textBox("", "", false));
+}
+
+UsuresWindow::UsuresWindow(Scheduler& scheduler)
+    : WindowModel(scheduler, "Usures"), Timer1(addTimer("Timer1", 200, true)),
+      Timer2(addTimer("Timer2", 100, false)), Timer3(addTimer("Timer3", 1000, false)),
+      Timer4(addTimer("Timer4", 100, true)) {
+    caption = "   Hardware uptimes in hours ";
+}
+
+TestsMVWindow::TestsMVWindow(Scheduler& scheduler)
+    : WindowModel(scheduler, "TestsMV"), Timer1(addTimer("Timer1", 20, true)),
+      Timer5(addTimer("Timer5", 1000, false)), Timer6(addTimer("Timer6", 1000, false)) {
+    caption = "  M or V1 (V2) Tests ";
+}
+
+DataLoggerWindow::DataLoggerWindow(Scheduler& scheduler)
+    : WindowModel(scheduler, "DataLogger"), Timer1(addTimer("Timer1", 50, true)),
+      Timer12(addTimer("Timer12", 1000, false)) {
+    caption = "  Data-Logger :";
+}
+
+BoitestopWindow::BoitestopWindow(Scheduler& scheduler)
+    : WindowModel(scheduler, "Boitestop"), Timer1(addTimer("Timer1", 1000, false)),
+      Timer2(addTimer("Timer2", 20, true)) {
+    caption = "  Wait For Cooling Down";
+}
+
+CodeDialogueWindow::CodeDialogueWindow(Scheduler& scheduler)
+    : WindowModel(scheduler, "CodeDialogue"), Label1(add(label("Label1", "Machine ID Code"))),
+      Label2(add(label("Label2", "Function Code"))),
+      Label3(add(label("Label3", "Action Code (In/Out)"))), List1(add(listBox("List1"))),
+      Command1(add(button("Command1", "Quit"))), Timer1(addTimer("Timer1", 20, true)) {
+    caption = " Communication Codes between PC and Stamp";
+    width = 9600;
+    height = 7800;
+}
+
+CodeserreursWindow::CodeserreursWindow(Scheduler& scheduler)
+    : WindowModel(scheduler, "Codeserreurs"), CodeError(add(button("CodeError", "Quit"))),
+      Timer1(addTimer("Timer1", 20, true)) {
+    caption = "  Error Codes (Stamp To PC)";
+    width = 7800;
+    height = 6600;
+    struct Row {
+        const char* code;
+        const char* component;
+        const char* fault;
+    };
+    static constexpr std::array<Row, 9> kRowsFilled{{
+        {"001", "Motor Speed Slow ", ": too low"},
+        {"002", "Motor Speed Fast", ": too low"},
+        {"003", "Fan V1 Speed Slow", ": too low"},
+        {"004", "Fan V1 Speed Fast", ": too low"},
+        {"005", "Fan V2 Speed Slow", ": too low"},
+        {"006", "Fan V2 Speed Fast", ": too low"},
+        {"007", "Magnetron Temperature", ": too high   (parameter)"},
+        {"008", "Magnetron Temperature ", ": overflow  (sensor limit)"},
+        {"009", "Light Flow Error", ": low luminosity  (LFC)"},
+    }};
+    // Rows below the nine filled ones are reserved and stay empty.
+    for (int i = 0; i < kRows; ++i) {
+        const bool filled = i < static_cast<int>(kRowsFilled.size());
+        const Row row = filled ? kRowsFilled[static_cast<std::size_t>(i)] : Row{"", "", ""};
+        addElement(Label1, "Label1", i, label("", row.code));
+        addElement(Label2, "Label2", i, label("", row.component));
+        addElement(Label3, "Label3", i, label("", row.fault));
+    }
+}
+
+} // namespace orbek
