@@ -88,7 +88,6 @@ void CodeError_Click(Station& s) {
 void wireShell(Station& s) {
     StartWindow& w = *s.models().Start;
     w.Timer5.setTick([&s] { Timer5_Tick(s); });
-    w.Timer7.setTick([&s] { Timer7_Tick(s); });
     w.Timer13.setTick([&s] { Timer13_Tick(s); });
 
     w.on("Log", [&s] { Log_Click(s); });

@@ -47,6 +47,10 @@ fs::path fileOf(const Station& s, const DefaultFile& file) {
 // Creates the file with its default lines when it does not exist; never rewrites one.
 void createIfMissing(Station& s, const DefaultFile& file) {
     const fs::path path = fileOf(s, file);
+    if (files::isDirectory(path)) {
+        s.reportFileProblem(path, "created", "a folder of that name is in the way");
+        return;
+    }
     if (files::exists(path)) return;
     std::string why;
     if (!files::writeLines(path, file.lines, &why)) s.reportFileProblem(path, "created", why);
@@ -187,6 +191,9 @@ const std::vector<DefaultFile>& defaultFiles() {
 void Form_Load(Station& s) {
     StationState& st = s.state;
     StartWindow& w = s.Start();
+
+    // The start-up timer's stage follows this one.
+    w.Timer7.setTick([&s] { Timer7_Tick(s); });
 
     const fs::path folder = findApplicationFolder(s.paths);
     s.paths.appFolder = folder;

@@ -12,6 +12,11 @@
 namespace orbek {
 
 struct Paths {
+    Paths() = default;
+    // A fixed application folder and user folder (tests, --base).
+    Paths(std::filesystem::path app, std::filesystem::path user)
+        : appFolder(std::move(app)), userFolder(std::move(user)) {}
+
     std::filesystem::path appFolder;  // empty until start-up settles it, unless overridden
     std::filesystem::path userFolder; // Name.inc and SWord.inx
     std::filesystem::path home;       // plays drive C:

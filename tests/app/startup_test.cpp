@@ -1,0 +1,300 @@
+#include "app/shell.hpp"
+#include "app/startup.hpp"
+#include "core/files.hpp"
+#include "support/station_fixture.hpp"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+namespace orbek {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string bytesOf(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void writeBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::set<std::string> entriesOf(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder))
+        names.insert(e.path().filename().string() + (e.is_directory() ? "/" : ""));
+    return names;
+}
+
+std::string repeatLine(const std::string& line, int n) {
+    std::string text;
+    for (int i = 0; i < n; ++i)
+        text += line + "\r\n";
+    return text;
+}
+
+struct Startup : test::StationFixture {
+    fs::path app() { return s().paths.appFolder; }
+    fs::path user() { return s().paths.userFolder; }
+
+    void startStation() {
+        app::Form_Load(s());
+        scheduler.advanceBy(30);
+    }
+    std::size_t eventsNaming(const std::string& file) {
+        std::size_t n = 0;
+        for (const auto& line : events())
+            if (line.find(file) != std::string::npos) ++n;
+        return n;
+    }
+};
+
+TEST_F(Startup, FirstStartCreatesExactlyTheDefaultFilesAndTellsAboutThePort) {
+    startStation();
+
+    ASSERT_EQ(ui.boxes().size(), 1u);
+    EXPECT_EQ(ui.boxes()[0].box.title, " Attention !");
+    EXPECT_EQ(ui.boxes()[0].box.text,
+              "Please Parametrate COM Ports.  \r\n No COM Port Was Assignated !");
+    EXPECT_EQ(ui.boxes()[0].box.icon, MsgIcon::Critical);
+
+    EXPECT_EQ(entriesOf(app()),
+              (std::set<std::string>{"status.ini", "SHTAlarm.txt", "NS.ini", "LevelPW.ini",
+                                     "LevLgGraph.ini", "StartHalogen.ini", "Counter.ini",
+                                     "TypeFile.ini", "DataCoeff.ini", "Data/", "Img/"}));
+    EXPECT_EQ(entriesOf(user()), (std::set<std::string>{"Name.inc", "SWord.inx"}));
+    EXPECT_TRUE(entriesOf(app() / "Data").empty());
+
+    EXPECT_EQ(bytesOf(app() / "status.ini"), "2\r\n");
+    EXPECT_EQ(bytesOf(user() / "Name.inc"), "\"marigold\"\r\n\"juniper\"\r\n");
+    EXPECT_EQ(bytesOf(app() / "SHTAlarm.txt"), "\r\n");
+    EXPECT_EQ(bytesOf(app() / "NS.ini"), "0\r\n0\r\n0\r\n0\r\n");
+    EXPECT_EQ(bytesOf(app() / "LevelPW.ini"), "80\r\n");
+    EXPECT_EQ(bytesOf(app() / "LevLgGraph.ini"), "25\r\n70\r\n");
+    EXPECT_EQ(bytesOf(app() / "StartHalogen.ini"), "0\r\n");
+    EXPECT_EQ(bytesOf(app() / "Counter.ini"), repeatLine("00000000", 3));
+    EXPECT_EQ(bytesOf(app() / "TypeFile.ini"), repeatLine("0", 17) + " \r\n" + repeatLine("0", 11));
+    EXPECT_EQ(bytesOf(app() / "DataCoeff.ini"),
+              "0\r\n1\r\n4\r\n2\r\n1\r\n1\r\n1\r\n65\r\n" + repeatLine("0", 7));
+    EXPECT_EQ(bytesOf(user() / "SWord.inx"), "\"5821\"\r\n\"5822\"\r\n\"5823\"\r\n");
+
+    // What the window shows once both stages have run.
+    StartWindow& w = start();
+    EXPECT_EQ(w.caption, "ORBEK V: 1.14h / BS2p24 - V: x.xxx     Port RS232 port is activated   " +
+                             app().string());
+    EXPECT_EQ(w.Label29.caption, "Calvintra");
+    EXPECT_TRUE(w.Picture8.visible);
+    EXPECT_TRUE(w.Picture5.visible);
+    EXPECT_FALSE(w.List2.visible);
+    EXPECT_FALSE(w.StartHalogen.visible);
+    EXPECT_FALSE(w.VScroll1[5].enabled);
+    EXPECT_FALSE(w.Command7.enabled);
+    EXPECT_TRUE(w.Check1.checked);
+    EXPECT_EQ(w.Label5[8].backColour, colour::rgb(0, 170, 255));
+    EXPECT_EQ(w.Label5[7].backColour, colour::rgb(255, 100, 100));
+    EXPECT_FALSE(w.Timer7.enabled());
+    EXPECT_EQ(w.Label56.caption, " Set Power = "); // the default file leaves the design
+    EXPECT_EQ(w.Label6[0].caption, "0°C");
+    EXPECT_TRUE(w.Label6[8].visible);
+    EXPECT_FALSE(w.Label6[4].visible);
+    // Scale ticks every ten pixels, x 10 to 14.
+    EXPECT_EQ(w.Picture7Canvas.pixel(12, 255), (Rgb{255, 255, 255}));
+    EXPECT_EQ(w.Picture7Canvas.pixel(12, 250), (Rgb{0, 0, 0}));
+    EXPECT_EQ(w.Picture7Canvas.pixel(12, 5), (Rgb{255, 255, 255}));
+    // The bar's start stub.
+    EXPECT_EQ(w.Picture6Canvas.pixel(3, 250), (Rgb{0, 255, 255}));
+    EXPECT_EQ(w.Picture6Canvas.pixel(3, 240), (Rgb{255, 255, 255}));
+
+    // The parameter window was loaded without being shown and holds the coefficients.
+    ParametresWindow& p = *s().models().Parametres;
+    EXPECT_TRUE(p.loaded());
+    EXPECT_FALSE(p.shown());
+    EXPECT_EQ(p.Text2[2].caption, "4");
+    EXPECT_EQ(p.Text2[7].caption, ""); // only 0 to 6 are filled
+    EXPECT_EQ(p.Degres.backColour, 0x80F280u);
+    EXPECT_EQ(p.Fharen.backColour, colour::buttonFace);
+    EXPECT_EQ(st().Coefficients[7], Variant(65.0));
+    EXPECT_TRUE(st().Coefficients[15].isEmpty());
+
+    // The focus goes into the password field once the box is on screen.
+    const uint64_t before = w.focusRequest;
+    scheduler.advanceBy(30);
+    EXPECT_EQ(w.focusRequest, before + 1);
+    EXPECT_EQ(w.focusControl, "Text1");
+    EXPECT_FALSE(w.Timer13.enabled());
+}
+
+TEST_F(Startup, SecondStartCreatesAndRewritesNothingAndLoadsTheSettings) {
+    startStation();
+    writeBytes(app() / "LevelPW.ini", "55\r\n");
+    writeBytes(app() / "DataCoeff.ini",
+               "3\r\n1.5\r\n4\r\n2\r\n1\r\n1\r\n1\r\n65\r\n1\r\n" + repeatLine("0", 6));
+    writeBytes(app() / "NS.ini", "1.23\r\n1\r\n0\r\n1\r\n");
+    std::map<fs::path, std::pair<std::string, fs::file_time_type>> before;
+    for (const fs::path& folder : {app(), user()})
+        for (const auto& e : fs::recursive_directory_iterator(folder))
+            before[e.path()] = {e.is_regular_file() ? bytesOf(e.path()) : "",
+                                fs::last_write_time(e.path())};
+    const std::size_t boxes = ui.boxes().size();
+
+    rebuild();
+    startStation();
+
+    EXPECT_EQ(ui.boxes().size(), boxes);
+    std::map<fs::path, std::pair<std::string, fs::file_time_type>> after;
+    for (const fs::path& folder : {app(), user()})
+        for (const auto& e : fs::recursive_directory_iterator(folder))
+            after[e.path()] = {e.is_regular_file() ? bytesOf(e.path()) : "",
+                               fs::last_write_time(e.path())};
+    EXPECT_EQ(after, before);
+
+    StartWindow& w = start();
+    EXPECT_EQ(w.VScroll1[5].value, 55);
+    EXPECT_EQ(st().Readings[5], 55);
+    EXPECT_EQ(w.Label56.caption, " Set Power = 550 Watts");
+    // A ninth line not 0: the Fahrenheit scale and the F button marked.
+    EXPECT_EQ(w.Label6[0].caption, "32 F");
+    EXPECT_EQ(w.Label6[9].caption, "262 F");
+    ParametresWindow& p = *s().models().Parametres;
+    EXPECT_EQ(p.Fharen.backColour, 0x80F280u);
+    EXPECT_EQ(p.Degres.backColour, colour::buttonFace);
+    EXPECT_EQ(p.Text2[0].caption, "3");
+    EXPECT_EQ(p.Text2[1].caption, "1.5");
+    EXPECT_TRUE(events().empty());
+}
+
+TEST_F(Startup, TheApplicationFolderIsTheTopLevelFolderThatReallyHoldsTheDirectory) {
+    const fs::path home = folder.path() / "home";
+    for (const char* name : {"Sta", "Station/bin", "Stationery", "Other"})
+        fs::create_directories(home / name);
+    writeBytes(home / "notes", "x");
+    const fs::path outside = folder.path() / "mnt" / "stick";
+    fs::create_directories(outside);
+    const fs::path fallback = folder.path() / "share" / "orbek-station";
+
+    const auto found = [&](const fs::path& here) {
+        Paths paths;
+        paths.home = home;
+        paths.currentDir = here;
+        paths.fallback = fallback;
+        return app::findApplicationFolder(paths);
+    };
+    const fs::path canonicalHome = fs::canonical(home);
+    EXPECT_EQ(found(home / "Station" / "bin"), canonicalHome / "Station");
+    EXPECT_EQ(found(home / "Station"), canonicalHome / "Station");
+    // The shorter name is no prefix match, whichever the listing gives first.
+    EXPECT_EQ(found(home / "Sta"), canonicalHome / "Sta");
+    EXPECT_EQ(found(home / "Stationery"), canonicalHome / "Stationery");
+    // Not below the home, or the home itself (the root of the drive): the fallback.
+    EXPECT_EQ(found(outside), fallback);
+    EXPECT_EQ(found(home), fallback);
+    EXPECT_EQ(found(folder.path() / "homework"), fallback);
+
+    Paths overridden;
+    overridden.appFolder = outside;
+    overridden.home = home;
+    overridden.currentDir = home / "Station" / "bin";
+    EXPECT_EQ(app::findApplicationFolder(overridden), outside);
+
+    // The load handler settles the folder and creates the fallback when it is needed.
+    s().paths.appFolder.clear();
+    s().paths.home = home;
+    s().paths.currentDir = outside;
+    s().paths.fallback = fallback;
+    app::Form_Load(s());
+    EXPECT_EQ(st().BasePath, fallback.string());
+    EXPECT_TRUE(fs::exists(fallback / "status.ini"));
+    EXPECT_TRUE(fs::is_directory(fallback / "Data"));
+
+    app::mnuAdressesoft_Click(s());
+    EXPECT_EQ(ui.boxes().back().box.text, "Software Address = " + fallback.string());
+    EXPECT_EQ(ui.boxes().back().box.title, "  ");
+    EXPECT_EQ(ui.boxes().back().box.icon, MsgIcon::Information);
+    st().BasePath.clear();
+    app::mnuAdressesoft_Click(s());
+    EXPECT_EQ(ui.boxes().back().box.text, "Software Address = ");
+}
+
+TEST_F(Startup, ShortAndGarbledFilesGetDefaultsAndOneLineEachWithoutBeingRewritten) {
+    writeBytes(app() / "status.ini", "2\r\n");
+    writeBytes(app() / "DataCoeff.ini", "7\r\nabc\r\n4\r\n2\r\n1\r\n");
+    writeBytes(app() / "LevelPW.ini", "full\r\n");
+    startStation();
+
+    EXPECT_EQ(st().Coefficients[0], Variant(7.0));
+    EXPECT_EQ(st().Coefficients[1], Variant(1.0)); // garbled: the default, not 0
+    EXPECT_EQ(st().Coefficients[7], Variant(65.0));
+    EXPECT_EQ(st().Coefficients[8], Variant(0.0));
+    EXPECT_EQ(start().Label6[0].caption, "0°C");
+    EXPECT_EQ(eventsNaming("DataCoeff.ini"), 2u); // the short file and the garbled line
+    EXPECT_EQ(bytesOf(app() / "DataCoeff.ini"), "7\r\nabc\r\n4\r\n2\r\n1\r\n");
+
+    EXPECT_EQ(eventsNaming("LevelPW.ini"), 1u);
+    EXPECT_EQ(start().VScroll1[5].value, 80);
+    EXPECT_EQ(start().Label56.caption, " Set Power = ");
+    EXPECT_EQ(bytesOf(app() / "LevelPW.ini"), "full\r\n");
+
+    // An empty NS.ini reads as a stopped machine with nothing stored.
+    writeBytes(app() / "NS.ini", "");
+    st().RunActive = 1;
+    app::Read_NSINI(s());
+    EXPECT_EQ(st().SavedStampVersion, "0");
+    EXPECT_EQ(st().RunActive, 0);
+    EXPECT_EQ(eventsNaming("NS.ini"), 1u);
+    EXPECT_EQ(bytesOf(app() / "NS.ini"), "");
+}
+
+TEST_F(Startup, FilesAndFoldersThatCannotBeCreatedAreReportedAndTheStationRuns) {
+    // Entries of the wrong kind stand where the station wants to create its own.
+    writeBytes(app() / "Img", "not a folder");
+    fs::create_directories(app() / "NS.ini");
+    fs::remove_all(user());
+    writeBytes(user(), "not a folder");
+    startStation();
+
+    EXPECT_EQ(eventsNaming("Img"), 1u);
+    EXPECT_EQ(eventsNaming("NS.ini"), 1u);
+    EXPECT_EQ(eventsNaming("Name.inc"), 1u);
+    EXPECT_EQ(eventsNaming("SWord.inx"), 1u);
+    EXPECT_FALSE(s().ended());
+    EXPECT_TRUE(fs::exists(app() / "Counter.ini")); // the files after them are still created
+    EXPECT_EQ(start().caption.substr(0, 9), "ORBEK V: ");
+
+    // The access words fall back to those the file would have held.
+    start().Text1.caption = "Juniper";
+    start().fire("OkStart");
+    EXPECT_FALSE(s().ended());
+    EXPECT_EQ(st().ServiceLevel, 1);
+}
+
+TEST_F(Startup, NsIniKeepsTheStoredVersionUntilANewOneIsKnown) {
+    writeBytes(app() / "NS.ini", "1.23\r\n0\r\n0\r\n0\r\n");
+    st().RunActive = 1;
+    st().SeparatorChoice = 1;
+    app::Sauv_NSINI(s());
+    EXPECT_EQ(bytesOf(app() / "NS.ini"), "1.23\r\n1\r\n0\r\n1\r\n");
+
+    st().SavedStampVersion = "1.30";
+    st().HalogenActive = 1;
+    app::Sauv_NSINI(s());
+    EXPECT_EQ(bytesOf(app() / "NS.ini"), "1.30\r\n1\r\n1\r\n1\r\n");
+
+    // The reader skips the blank a print of a number puts before its digits.
+    writeBytes(app() / "NS.ini", "\"1.24\"\r\n 1 \r\n 0 \r\n 1 \r\n");
+    app::Read_NSINI(s());
+    EXPECT_EQ(st().SavedStampVersion, "1.24");
+    EXPECT_EQ(st().RunActive, 1);
+    EXPECT_EQ(st().HalogenActive, 0);
+    EXPECT_EQ(st().SeparatorChoice, 1);
+    EXPECT_TRUE(events().empty());
+}
+
+} // namespace
+} // namespace orbek
