@@ -1,9 +1,14 @@
 #include "app/station.hpp"
 
 #include "app/shell.hpp"
+#include "display/measurements.hpp"
+#include "display/plot.hpp"
 #include "link/catalogue.hpp"
 #include "link/comm.hpp"
 #include "link/frame.hpp"
+#include "run/freeze.hpp"
+#include "run/power_halogen.hpp"
+#include "run/start_stop.hpp"
 
 namespace orbek {
 
@@ -18,11 +23,17 @@ Station::Station(Scheduler& scheduler_, SerialPort& port_, UiHost& ui_, WallCloc
     windows_.Boitestop = std::make_unique<BoitestopWindow>(scheduler);
     windows_.CodeDialogue = std::make_unique<CodeDialogueWindow>(scheduler);
     windows_.Codeserreurs = std::make_unique<CodeserreursWindow>(scheduler);
+    windows_.FenInfoHolder = std::make_unique<FenInfoHolderWindow>(scheduler);
     state.BasePath = paths.appFolder.string();
     port.setEventHandler([this](CommEvent event) { link::MSComm1_OnComm(*this, event); });
     app::wireShell(*this);
     link::wireCodeDialogue(*this);
     link::wireTimers(*this);
+    run::wire(*this);
+    run::wirePowerHalogen(*this);
+    run::wireFreeze(*this);
+    display::wireMeasurements(*this);
+    display::wirePlot(*this);
 }
 
 Station::~Station() {
@@ -57,6 +68,20 @@ BoitestopWindow& Station::Boitestop() {
 CodeDialogueWindow& Station::CodeDialogue() {
     return touched(windows_.CodeDialogue);
 }
+FenInfoHolderWindow& Station::FenInfoHolder() {
+    return touched(windows_.FenInfoHolder);
+}
+
+WindowModel* Station::window(const std::string& name) {
+    WindowModel* all[] = {
+        windows_.Start.get(),        windows_.Parametres.get(),   windows_.Usures.get(),
+        windows_.TestsMV.get(),      windows_.DataLogger.get(),   windows_.Boitestop.get(),
+        windows_.CodeDialogue.get(), windows_.Codeserreurs.get(), windows_.FenInfoHolder.get()};
+    for (WindowModel* w : all)
+        if (w->name() == name) return &w->touch();
+    return nullptr;
+}
+
 CodeserreursWindow& Station::Codeserreurs() {
     return touched(windows_.Codeserreurs);
 }

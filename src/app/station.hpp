@@ -12,6 +12,7 @@
 #include "core/ui_host.hpp"
 #include "link/frame.hpp"
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -46,6 +47,10 @@ class Station {
     BoitestopWindow& Boitestop();
     CodeDialogueWindow& CodeDialogue();
     CodeserreursWindow& Codeserreurs();
+    FenInfoHolderWindow& FenInfoHolder();
+
+    // A window by its name, loaded on the way; null for an unknown name.
+    WindowModel* window(const std::string& name);
 
     // The window models as they are, loaded or not: for connecting handlers, for views and for
     // the final unload, none of which may load a window.
@@ -58,8 +63,12 @@ class Station {
         std::unique_ptr<BoitestopWindow> Boitestop;
         std::unique_ptr<CodeDialogueWindow> CodeDialogue;
         std::unique_ptr<CodeserreursWindow> Codeserreurs;
+        std::unique_ptr<FenInfoHolderWindow> FenInfoHolder;
     };
     Windows& models() { return windows_; }
+
+    // Scale factors of DataCoeff.ini already reported as not a number.
+    std::array<bool, 16> coefficientReported{};
 
     // Appends one line to the event list.
     void addEvent(std::string line);

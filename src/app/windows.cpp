@@ -49,14 +49,19 @@ ParametresWindow::ParametresWindow(Scheduler& scheduler)
 }
 
 UsuresWindow::UsuresWindow(Scheduler& scheduler)
-    : WindowModel(scheduler, "Usures"), Timer1(addTimer("Timer1", 200, true)),
-      Timer2(addTimer("Timer2", 100, false)), Timer3(addTimer("Timer3", 1000, false)),
-      Timer4(addTimer("Timer4", 100, true)) {
+    : WindowModel(scheduler, "Usures"), Label4(add(label("Label4", "Hardware uptimes"))),
+      Timer1(addTimer("Timer1", 200, true)), Timer2(addTimer("Timer2", 100, false)),
+      Timer3(addTimer("Timer3", 1000, false)), Timer4(addTimer("Timer4", 100, true)) {
     caption = "   Hardware uptimes in hours ";
+    static const char* const kErase[] = {"Erase LP", "Erase Halogen", "Erase Magnetron"};
+    for (int i = 0; i < 3; ++i)
+        addElement(Activation, "Activation", i, button("", kErase[i]));
 }
 
 TestsMVWindow::TestsMVWindow(Scheduler& scheduler)
-    : WindowModel(scheduler, "TestsMV"), Timer1(addTimer("Timer1", 20, true)),
+    : WindowModel(scheduler, "TestsMV"), TestSpeedM(add(button("TestSpeedM", "Motor speed test"))),
+      TestSpeedV(add(button("TestSpeedV", "Fans speed test"))), List3(add(listBox("List3"))),
+      List4(add(listBox("List4"))), Timer1(addTimer("Timer1", 20, true)),
       Timer5(addTimer("Timer5", 1000, false)), Timer6(addTimer("Timer6", 1000, false)) {
     caption = "  M or V1 (V2) Tests ";
 }
@@ -68,9 +73,24 @@ DataLoggerWindow::DataLoggerWindow(Scheduler& scheduler)
 }
 
 BoitestopWindow::BoitestopWindow(Scheduler& scheduler)
-    : WindowModel(scheduler, "Boitestop"), Timer1(addTimer("Timer1", 1000, false)),
-      Timer2(addTimer("Timer2", 20, true)) {
+    : WindowModel(scheduler, "Boitestop"), Label4(add(label("Label4", "Lamp not started ..."))),
+      Label1(add(label("Label1", "Please wait "))), Label2(add(label("Label2", ""))),
+      Label3(add(label("Label3", "seconds"))), OKQuitte(add(button("OKQuitte", "OK"))),
+      Timer1(addTimer("Timer1", 1000, false)), Timer2(addTimer("Timer2", 20, true)) {
     caption = "  Wait For Cooling Down";
+    width = 4800;
+    height = 2400;
+}
+
+FenInfoHolderWindow::FenInfoHolderWindow(Scheduler& scheduler)
+    : WindowModel(scheduler, "FenInfoHolder"), Label1(add(label("Label1", ""))),
+      Label2(add(label("Label2", "Offset value .........................."))),
+      Label3(add(label("Label3", ""))), Label4(add(label("Label4", ""))),
+      Label5(add(label("Label5", "°C"))), Label6(add(label("Label6", "°C"))),
+      Label7(add(label("Label7", "Temp. Sensor ......................."))),
+      Label8(add(label("Label8", ""))), Label9(add(label("Label9", "°C"))),
+      Timer1(addTimer("Timer1", 200, false)) {
+    caption = "  Info";
 }
 
 CodeDialogueWindow::CodeDialogueWindow(Scheduler& scheduler)

@@ -49,6 +49,8 @@ class ParametresWindow : public WindowModel {
 class UsuresWindow : public WindowModel {
   public:
     explicit UsuresWindow(Scheduler& scheduler);
+    ControlArray Activation; // erase buttons of the three counters
+    Control& Label4;         // counter-reading caption
     Timer& Timer1;
     Timer& Timer2;
     Timer& Timer3;
@@ -59,6 +61,10 @@ class UsuresWindow : public WindowModel {
 class TestsMVWindow : public WindowModel {
   public:
     explicit TestsMVWindow(Scheduler& scheduler);
+    Control& TestSpeedM;
+    Control& TestSpeedV;
+    Control& List3; // motor speed results
+    Control& List4; // fan speed results
     Timer& Timer1;
     Timer& Timer5;
     Timer& Timer6;
@@ -76,6 +82,11 @@ class DataLoggerWindow : public WindowModel {
 class BoitestopWindow : public WindowModel {
   public:
     explicit BoitestopWindow(Scheduler& scheduler);
+    Control& Label4;
+    Control& Label1;
+    Control& Label2; // seconds left
+    Control& Label3;
+    Control& OKQuitte;
     Timer& Timer1;
     Timer& Timer2;
 };
@@ -103,6 +114,22 @@ class CodeserreursWindow : public WindowModel {
     Timer& Timer1;
 
     static constexpr int kRows = 15;
+};
+
+// The sample-holder information shown while the mouse is over its cell.
+class FenInfoHolderWindow : public WindowModel {
+  public:
+    explicit FenInfoHolderWindow(Scheduler& scheduler);
+    Control& Label1; // alarm switch state
+    Control& Label2;
+    Control& Label3; // threshold
+    Control& Label4; // offset
+    Control& Label5;
+    Control& Label6;
+    Control& Label7;
+    Control& Label8; // sensor value before the offset
+    Control& Label9;
+    Timer& Timer1;
 };
 
 } // namespace orbek

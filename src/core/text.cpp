@@ -42,6 +42,23 @@ double leadingNumber(std::string_view text) {
     return std::isfinite(value) ? value : 0.0;
 }
 
+std::optional<double> strictNumber(std::string_view text) {
+    std::string trimmed(text);
+    while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t'))
+        trimmed.pop_back();
+    std::size_t start = 0;
+    while (start < trimmed.size() && (trimmed[start] == ' ' || trimmed[start] == '\t'))
+        ++start;
+    trimmed.erase(0, start);
+    if (trimmed.empty()) return std::nullopt;
+    char* end = nullptr;
+    const double value = std::strtod(trimmed.c_str(), &end);
+    if (end != trimmed.c_str() + trimmed.size() || !std::isfinite(value) ||
+        trimmed.find_first_of("xXnN") != std::string::npos) // no hex, inf or nan
+        return std::nullopt;
+    return value;
+}
+
 int16_t toInt16(double value) {
     if (!std::isfinite(value)) return 0;
     const double rounded = std::nearbyint(value);
@@ -72,8 +89,10 @@ std::string signedNumber(double value) {
 }
 
 std::string fixedOneDecimal(double value) {
+    // Halves round away from zero, as the display format always did (0.25 shows as 0.3).
+    const double tenths = std::round(value * 10.0 + (value >= 0 ? 1e-9 : -1e-9));
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.1f", value);
+    std::snprintf(buffer, sizeof buffer, "%.1f", tenths / 10.0);
     std::string text = buffer;
     if (text == "-0.0") text = "0.0";
     return text;

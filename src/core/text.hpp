@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,9 @@ namespace orbek {
 // point and exponent; parsing stops at the first character that cannot continue the number.
 // No number at all reads as 0.
 double leadingNumber(std::string_view text);
+
+// The number a whole text stands for (blanks around it allowed), none when it is not one.
+std::optional<double> strictNumber(std::string_view text);
 
 // Nearest integer with halves going to the even neighbour, clamped to the 16-bit range.
 int16_t toInt16(double value);

@@ -1,17 +1,241 @@
 #include "link/dispatcher.hpp"
 
+#include "app/port_selection.hpp"
+#include "app/startup.hpp"
 #include "app/station.hpp"
+#include "core/files.hpp"
+#include "core/text.hpp"
+#include "display/measurements.hpp"
+#include "display/plot.hpp"
+#include "link/maintenance_replies.hpp"
+#include "link/supervision.hpp"
+#include "run/freeze.hpp"
+#include "run/power_halogen.hpp"
+#include "run/start_stop.hpp"
+
+#include <string>
 
 namespace orbek::link {
 
+namespace {
+
+// The first value of LevelPW.ini, the power of the last run; empty when it cannot be read.
+std::optional<int> savedPower(Station& s) {
+    const auto file = s.appFile("LevelPW.ini");
+    const auto items = files::readListItems(file);
+    if (!items || items->empty()) {
+        s.reportFileProblem(file, "read", items ? "empty" : "no such file");
+        return std::nullopt;
+    }
+    return toInt16(leadingNumber(items->front()));
+}
+
+// Sets the power slider as a program does; out of its range the slider refuses the value.
+bool setSlider(Station& s, int value) {
+    Control& slider = s.Start().VScroll1[5];
+    if (value < slider.min || value > slider.max) return false;
+    slider.value = value;
+    run::VScroll1_Change(s);
+    return true;
+}
+
+void hideSupplyRows(Station& s) {
+    StartWindow& w = s.Start();
+    for (Control* c : {&w.Label5[3], &w.Label5[2], &w.Label9, &w.Label4, &w.Label13[3], &w.Label23,
+                       &w.Label13[2], &w.Label21})
+        c->visible = false;
+}
+
+void updateCaption(Station& s) {
+    const StationState& st = s.state;
+    s.Start().caption = "ORBEK V: " + st.SoftwareVersion + "h / BS2p24 - V: " + st.StampVersion +
+                        "     Port RS232 port is activated   " + st.BasePath;
+}
+
+// Block 1: the controller is present with the lamp off.
+void readyState(Station& s) {
+    StartWindow& w = s.Start();
+    s.TestsMV().Timer5.stop();
+    w.Startbouton.enabled = true;
+    w.Startbouton.backColour = colour::lightGrey;
+    w.Startbouton.visible = true;
+    w.StopHalogen.visible = false;
+    w.Timer1.stop();
+    w.Timer2.stop();
+    w.Timer23.stop();
+    run::StopTraces(s);
+    for (int i = 0; i < 3; ++i)
+        s.Usures().Activation[i].enabled = true;
+    for (int i : {0, 1, 6, 7, 8, 10, 4})
+        w.Label5[i].caption = "0";
+    w.StartHalogen.visible = false;
+    for (int slot : {7, 6, 1, 2})
+        s.state.Readings[static_cast<std::size_t>(slot)] = 0;
+    w.mnutestscompos.enabled = true;
+    s.Parametres().Lecture.enabled = true;
+    w.Stopbouton.visible = false;
+    app::ActivePort(s);
+    s.ui.message({" Info",
+                  "RS232 Communication Activated \r\nLP Shutdown Confirmed. \r\nCOM " +
+                      std::to_string(s.state.ComPortNumber) + " Open.",
+                  MsgIcon::Information, MsgButtons::Ok});
+    s.state.RunStarted = 0;
+    s.state.RunInProgress = 0;
+    hideSupplyRows(s);
+}
+
+// Block 2, first frame in phase 4 since the last start: the run state of NS.ini comes back.
+void restoreRunState(Station& s) {
+    StationState& st = s.state;
+    StartWindow& w = s.Start();
+    app::Read_NSINI(s);
+    if (st.RunActive == 1) {
+        app::DesactivePort(s);
+        w.mnutestscompos.enabled = false;
+    } else {
+        app::ActivePort(s);
+        w.mnutestscompos.enabled = true;
+    }
+    if (st.HalogenActive == 1) {
+        st.HalogenCommand = 1;
+        w.StartHalogen.enabled = true;
+        w.StopHalogen.enabled = true;
+        w.StopHalogen.visible = true;
+        w.StartHalogen.backColour = colour::green;
+    } else {
+        st.HalogenCommand = 0;
+        w.StartHalogen.backColour = colour::lightGrey;
+        w.StopHalogen.enabled = false;
+    }
+    st.StampVersion = st.SavedStampVersion;
+    updateCaption(s);
+    s.Parametres().Lecture.enabled = false;
+    if (const auto power = savedPower(s)) {
+        st.PowerByte = static_cast<uint8_t>(*power);
+        st.Readings[5] = st.PowerByte;
+        setSlider(s, st.PowerByte);
+        w.Label56.caption = " Set Power = " + std::to_string(st.PowerByte * 10) + " Watts";
+        const int slider = w.VScroll1[5].value;
+        st.PowerWatts = static_cast<int16_t>(slider * 10);
+        run::placePowerLabel(s, slider);
+        s.addEvent(" PC --> Stamp     " + std::to_string(st.PowerByte * 10) + " Watts");
+        w.Timer10.start();
+    }
+    w.Startbouton.visible = false;
+    st.StateRestored = 1;
+}
+
+// Block 13: the lamp reports the phase it reached.
+void lampPhase(Station& s, int16_t v) {
+    StationState& st = s.state;
+    StartWindow& w = s.Start();
+    if (v >= 1 && v <= 4) {
+        st.LampPhase = v;
+        w.Label22.caption = "Phase " + std::to_string(v);
+    }
+    if (v == 1) {
+        const auto& text = s.Parametres().Text1[7].caption;
+        setSlider(s, toInt16(leadingNumber(text)));
+    } else if (v == 4) {
+        w.Startbouton.visible = false;
+        w.VScroll1[5].enabled = true;
+        w.Command7.enabled = true;
+        st.WearIndex = 0;
+        w.Timer20.start();
+        w.StartHalogen.visible = true;
+        for (Control* c : {&w.Label9, &w.Label4, &w.Label5[3], &w.Label5[2]})
+            c->visible = false;
+        w.Timer17.start();
+    }
+    display::phaseMark(s);
+}
+
+// Block 16: the first sample-holder frame since start-up finds the machine running.
+void adoptRunningMachine(Station& s) {
+    StationState& st = s.state;
+    StartWindow& w = s.Start();
+    st.LampPhase = 4;
+    w.VScroll1[5].enabled = true;
+    w.Command7.enabled = true;
+    w.Startbouton.visible = false;
+    w.Stopbouton.visible = true;
+    w.StartHalogen.visible = true;
+    st.RunInProgress = 1;
+    w.Label22.caption = "Phase 4";
+    display::readLevelLines(s);
+    display::drawLevelLines(s);
+    if (const auto power = savedPower(s)) {
+        setSlider(s, *power);
+        st.Readings[5] = static_cast<int16_t>(*power);
+    }
+    st.HolderFrameSeen = 1;
+    for (Control* c : {&w.Label9, &w.Label4, &w.Label23, &w.Label21, &w.Label13[2], &w.Label13[3]})
+        c->visible = false;
+}
+
+} // namespace
+
 void dispatch(Station& s) {
-    // The run-state, measurement and maintenance blocks join here in their fixed order.
-    (void)s;
+    // The frame that came in: a modal box below lets later frames through, and the rest of the
+    // sequence must still test this one, not whatever arrived meanwhile.
+    const int16_t machine = s.state.RxFrame[0];
+    const int16_t code = s.state.RxFrame[1];
+    const int16_t value = s.state.RxFrame[2];
+    if (machine != 0) return;
+    const auto is = [&](int c, int v) { return code == c && value == v; };
+
+    if (code == 252) s.state.CoolingSeconds = value;
+
+    if (is(254, 0)) readyState(s);
+    if (s.state.LampPhase == 4) {
+        if (s.state.StateRestored == 0) restoreRunState(s);
+        hideSupplyRows(s);
+    }
+    if (is(194, 1)) {
+        s.Start().Timer23.stop();
+        s.addEvent(" Stamp --> PC      Freeze deactivated");
+    }
+    if (is(254, 6)) {
+        s.Start().Timer2.start();
+        s.ui.message({" Caution !", "Magnetron Temperature too high ! \r\nSystem Halt....  ",
+                      MsgIcon::Critical, MsgButtons::Ok});
+    }
+    if (is(253, 1)) s.Start().Stopbouton.visible = true;
+    if (is(236, 1)) s.Start().Timer10.stop();
+    if (is(254, 3)) {
+        s.TestsMV().Timer6.stop();
+        Activer_Valeurs(s);
+    }
+    if (is(254, 4)) {
+        s.TestsMV().TestSpeedM.backColour = colour::buttonFace;
+        s.TestsMV().TestSpeedV.backColour = colour::buttonFace;
+    }
+    if (is(254, 2)) {
+        s.Start().Timer1.stop();
+        s.Start().Timer2.stop();
+        s.TestsMV().Timer5.stop();
+    }
+    if (is(252, 60)) run::showWaitBox(s);
+    display::onMeasurement(s, code, value);
+    onTransferReply(s, code, value);
+    if (code == 238) lampPhase(s, value);
+    if (is(253, 14)) {
+        s.state.PlotX = 0;
+        display::clearPlot(s);
+        display::drawLevelLines(s);
+        display::writeLevelLines(s);
+    }
+    if (is(227, 2)) s.Start().Timer11.stop();
+    if (code == 226) {
+        display::onHolderTemperature(s, value);
+        if (s.state.HolderFrameSeen == 0) adoptRunningMachine(s);
+    }
+    onMaintenanceReply(s, code, value);
+    if (is(197, 1)) display::levelPulse(s);
 }
 
 void afterEveryEvent(Station& s) {
-    // The external-board refresh of the readings panel joins here.
-    (void)s;
+    display::refreshExternalBoard(s);
 }
 
 } // namespace orbek::link
