@@ -72,74 +72,52 @@ TEST(SimFaults, MissingAcknowledgementAndSlowController) {
     Line line;
     line.controller.apply(fault(FaultKind::NoAck, 237, 10));
     line.controller.apply(fault(FaultKind::NoAck, 195));
-    auto at = line.mark();
-    line.order(237, 50);
-    line.order(198, 0); // other orders are still answered
-    line.run(500);
-    auto got = line.frames(at);
-    EXPECT_FALSE(has(got, 236));
-    EXPECT_TRUE(has(got, 198, 114));
+    EXPECT_FALSE(has(line.ask(237, 50, 500), 236));
     EXPECT_EQ(line.controller.power(), 80) << "an order without an answer was not taken either";
-
+    EXPECT_TRUE(has(line.ask(198, 0), 198, 114)) << "other orders are still answered";
     line.run(10000);
-    at = line.mark();
-    line.order(237, 50);
-    line.order(195, 1);
-    line.run(8000);
-    got = line.frames(at);
-    EXPECT_TRUE(has(got, 236, 1)) << "the time-limited fault is over";
-    EXPECT_FALSE(has(got, 194)) << "freeze orders stay unanswered";
+    EXPECT_TRUE(has(line.ask(237, 50), 236, 1)) << "the time-limited fault is over";
+    EXPECT_FALSE(has(line.ask(195, 1, 8000), 194)) << "freeze orders stay unanswered";
 
     line.controller.apply(fault(FaultKind::Slow, 1500));
-    at = line.mark();
-    const int64_t asked = line.scheduler.now();
+    int64_t asked = line.scheduler.now();
     line.order(237, 60);
-    const int64_t answered = line.runUntil(236, 1, 5000);
-    EXPECT_GE(answered - asked, 1500);
-    EXPECT_LT(answered - asked, 1600);
-
+    const int64_t delay = line.runUntil(236, 1, 5000) - asked;
+    EXPECT_GE(delay, 1500);
+    EXPECT_LT(delay, 1600);
     line.controller.apply(fault(FaultKind::Slow, 0));
-    const int64_t again = line.scheduler.now();
+    asked = line.scheduler.now();
     line.order(237, 70);
-    EXPECT_LT(line.runUntil(236, 1, 5000) - again, 100);
+    EXPECT_LT(line.runUntil(236, 1, 5000) - asked, 100);
 }
 
 TEST(SimFaults, MagnetronOverheatingIsReportedOnceAndEndsWithTheStop) {
     Line line;
     toPhase4(line);
-    auto at = line.mark();
     line.controller.apply(fault(FaultKind::MagnetronHot));
-    ASSERT_GT(line.runUntil(254, 6, 120000), 0);
-    line.run(30000);
-    const auto hot = line.frames(at);
+    const auto hot = line.listen(120000);
     EXPECT_EQ(only(hot, 254).size(), 1u) << "each report opens a box at the station";
+    EXPECT_TRUE(has(hot, 254, 6));
     EXPECT_GT(only(hot, 251).back().value, 120);
 
-    at = line.mark();
     line.order(255, 2);
     ASSERT_GT(line.runUntil(254, 0, 70000), 0);
-    EXPECT_LT(line.controller.magnetronTemperature(), 40);
-    // Too hot is not restarted: at the restart threshold the start order is not taken.
+    EXPECT_LT(line.controller.magnetronTemperature(), 40) << "the stop ends the fault";
+
+    // Above the restart temperature a start order is not taken.
     line.controller.apply(fault(FaultKind::MagnetronHot));
     line.run(20000);
-    at = line.mark();
-    line.order(255, 1);
-    line.run(1000);
-    EXPECT_FALSE(has(line.frames(at), 253));
+    EXPECT_FALSE(has(line.ask(255, 1, 1000), 253));
     line.controller.apply(fault(FaultKind::MagnetronOk));
     line.run(300000);
-    at = line.mark();
-    line.order(255, 1);
-    line.run(100);
-    EXPECT_TRUE(has(line.frames(at), 253, 1));
+    EXPECT_TRUE(has(line.ask(255, 1), 253, 1));
 }
 
 TEST(SimFaults, HolderBoardAndSupplyFaultsShowInTheReadings) {
     Line line;
     line.controller.apply(fault(FaultKind::LowSupply));
     line.controller.apply(fault(FaultKind::HolderHot));
-    line.run(3000);
-    auto got = line.frames();
+    auto got = line.listen(3000);
     ASSERT_FALSE(only(got, 247).empty());
     for (const auto& f : only(got, 247))
         EXPECT_LT(2 * f.value, 150);
@@ -147,18 +125,14 @@ TEST(SimFaults, HolderBoardAndSupplyFaultsShowInTheReadings) {
 
     toPhase4(line);
     line.run(120000);
-    auto at = line.mark();
-    line.run(2000);
-    got = line.frames(at);
+    got = line.listen(2000);
     EXPECT_GT(only(got, 226).back().value, 80);
     EXPECT_NE(only(got, 232).back().value, 255);
 
     line.controller.apply(fault(FaultKind::SupplyOk));
     line.controller.apply(fault(FaultKind::BoardAbsent));
     line.run(200); // readings already on the line
-    at = line.mark();
-    line.run(2000);
-    got = line.frames(at);
+    got = line.listen(2000);
     for (const auto& f : only(got, 232))
         EXPECT_EQ(f.value, 255);
     for (const auto& f : only(got, 247))
@@ -167,9 +141,7 @@ TEST(SimFaults, HolderBoardAndSupplyFaultsShowInTheReadings) {
     line.controller.apply(fault(FaultKind::BoardPresent));
     line.controller.apply(fault(FaultKind::HolderOk));
     line.run(600000);
-    at = line.mark();
-    line.run(2000);
-    got = line.frames(at);
+    got = line.listen(2000);
     EXPECT_NE(only(got, 232).back().value, 255);
     EXPECT_LT(only(got, 226).back().value, 60);
 }

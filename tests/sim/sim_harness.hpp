@@ -37,6 +37,19 @@ class Line {
         controller.receive(std::string{'\0', static_cast<char>(code), static_cast<char>(value)});
     }
     void run(int64_t ms) { scheduler.advanceBy(ms); }
+    // The frames sent within the next `ms`.
+    std::vector<Frame> listen(int64_t ms) {
+        const auto at = mark();
+        run(ms);
+        return frames(at);
+    }
+    // The order, then the frames sent within `ms`.
+    std::vector<Frame> ask(int code, int value, int64_t ms = 200) {
+        const auto at = mark();
+        order(code, value);
+        run(ms);
+        return frames(at);
+    }
 
     // A well-formed frame's code and value.
     static std::optional<std::pair<int, int>> decode(const std::string& text) {
