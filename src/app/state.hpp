@@ -50,6 +50,9 @@ struct StationState {
     int16_t NoReplyCount = 0;
     uint8_t HolderFrameSeen = 0;
     int16_t ServiceLevel = 0;
+    // 1 once a cycle frame (code 253) has come since the last Start: the start was heard even
+    // when other frames arrived after it.
+    uint8_t CycleReported = 0;
     // Seconds left of the lamp's cooling, from the last cooling frame (code 252).
     int16_t CoolingSeconds = 0;
 

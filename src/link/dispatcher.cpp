@@ -185,6 +185,7 @@ void dispatch(Station& s) {
     const auto is = [&](int c, int v) { return code == c && value == v; };
 
     if (code == 252) s.state.CoolingSeconds = value;
+    if (code == 253) s.state.CycleReported = 1;
 
     if (is(254, 0)) readyState(s);
     if (s.state.LampPhase == 4) {

@@ -24,7 +24,7 @@ void warningTick(Station& s) {
 void startRequestTick(Station& s) {
     StationState& st = s.state;
     StartWindow& w = s.Start();
-    if (st.RxFrame[1] == 253) {
+    if (st.RxFrame[1] == 253 || st.CycleReported) {
         // The controller runs its cycle: the start was heard.
         w.Timer1.stop();
         w.Timer2.stop();

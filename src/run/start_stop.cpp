@@ -115,6 +115,7 @@ void Startbouton_Click(Station& s) {
     w.Timer2.stop();
     w.Timer3.stop();
     st.NoReplyCount = 0;
+    st.CycleReported = 0;
     st.LampPhase = 0;
     w.mnutestscompos.enabled = false;
     s.addEvent(" PC --> Stamp      START");
