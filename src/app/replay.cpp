@@ -144,12 +144,11 @@ class Runner {
         ok_ = false;
     }
 
-    WindowModel* window(const std::string& name) { return station_->window(name); }
-
     // "Window.control" of a step; reports what is missing.
     bool target(const Step& step, const std::string& text, WindowModel*& w, Control*& c) {
         const auto dot = text.find('.');
-        w = window(dot == std::string::npos ? text : text.substr(0, dot));
+        // A window alone is looked at as it is; reaching a control loads its window.
+        w = station_->findWindow(dot == std::string::npos ? text : text.substr(0, dot));
         if (!w) {
             fail(step, "no window " + text.substr(0, dot));
             return false;

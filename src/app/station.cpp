@@ -72,14 +72,19 @@ FenInfoHolderWindow& Station::FenInfoHolder() {
     return touched(windows_.FenInfoHolder);
 }
 
-WindowModel* Station::window(const std::string& name) {
+WindowModel* Station::findWindow(const std::string& name) {
     WindowModel* all[] = {
         windows_.Start.get(),        windows_.Parametres.get(),   windows_.Usures.get(),
         windows_.TestsMV.get(),      windows_.DataLogger.get(),   windows_.Boitestop.get(),
         windows_.CodeDialogue.get(), windows_.Codeserreurs.get(), windows_.FenInfoHolder.get()};
     for (WindowModel* w : all)
-        if (w->name() == name) return &w->touch();
+        if (w->name() == name) return w;
     return nullptr;
+}
+
+WindowModel* Station::window(const std::string& name) {
+    WindowModel* w = findWindow(name);
+    return w ? &w->touch() : nullptr;
 }
 
 CodeserreursWindow& Station::Codeserreurs() {

@@ -49,7 +49,9 @@ class Station {
     CodeserreursWindow& Codeserreurs();
     FenInfoHolderWindow& FenInfoHolder();
 
-    // A window by its name, loaded on the way; null for an unknown name.
+    // A window by its name, as it is (loaded or not); null for an unknown name.
+    WindowModel* findWindow(const std::string& name);
+    // The same, loaded on the way.
     WindowModel* window(const std::string& name);
 
     // The window models as they are, loaded or not: for connecting handlers, for views and for
