@@ -61,8 +61,10 @@ StartWindow::StartWindow(Scheduler& scheduler)
       EffScreenGraph(add(button("EffScreenGraph", "Clear"))), List1(add(listBox("List1", false))),
       List2(add(listBox("List2", false))), Log(add(button("Log", "Log"))),
       Oscillo(add(button("Oscillo", "Plotter"))),
-      Label11(add(label("Label11", "No communication with machine !", false))),
-      Label12(add(label("Label12", "System not ready", false))),
+      Label11(add(coloured(label("Label11", "No communication with machine !", false),
+                           colour::buttonFace, colour::red))),
+      Label12(add(
+          coloured(label("Label12", "System not ready", false), colour::buttonFace, colour::red))),
       Picture8(add(picture("Picture8", colour::buttonFace, false))),
       Label30(add(label("Label30", "Password :"))), Text1(add(textBox("Text1"))),
       OkStart(add(button("OkStart", "OK"))),

@@ -1,4 +1,12 @@
 // orbek-station: the operator station.
+//
+// The application folder is the top-level folder of the home that holds the current directory
+// (started from ~/Station/bin it is ~/Station), else $XDG_DATA_HOME/orbek-station; --base DIR
+// overrides it. The two user files live in $XDG_CONFIG_HOME/orbek-station.
+//
+// ORBEK_SCREENSHOT=FILE.png saves a picture of the main window once start-up has run and ends
+// the station (ORBEK_SCREENSHOT_VIEW=log shows the event list instead of the plot).
+#include "app/shutdown.hpp"
 #include "app/startup.hpp"
 #include "app/station.hpp"
 #include "core/clock.hpp"
@@ -9,10 +17,25 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QStandardPaths>
+#include <QPixmap>
 #include <QTimer>
 
+#include <cstdio>
+#include <filesystem>
 #include <memory>
+
+namespace {
+
+std::filesystem::path xdgFolder(const char* variable, const QString& fallbackBelowHome) {
+    const QByteArray value = qgetenv(variable);
+    // The base directory specification ignores relative values.
+    if (!value.isEmpty() && QDir::isAbsolutePath(QString::fromLocal8Bit(value)))
+        return std::filesystem::path(value.toStdString()) / "orbek-station";
+    return std::filesystem::path((QDir::homePath() + "/" + fallbackBelowHome).toStdString()) /
+           "orbek-station";
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -25,28 +48,36 @@ int main(int argc, char** argv) {
     parser.addVersionOption();
     QCommandLineOption baseOption("base", "Application folder (configuration files, Data, Img).",
                                   "DIR");
+    QCommandLineOption simulateOption("simulate", "Run against the built-in simulated controller.");
     parser.addOption(baseOption);
+    parser.addOption(simulateOption);
     parser.process(application);
 
     orbek::Paths paths;
-    const QString home = QDir::homePath();
-    paths.appFolder = parser.isSet(baseOption)
-                          ? parser.value(baseOption).toStdString()
-                          : (home + "/.local/share/orbek-station").toStdString();
-    paths.userFolder = (home + "/.config/orbek-station").toStdString();
-    std::filesystem::create_directories(paths.appFolder);
-    std::filesystem::create_directories(paths.userFolder);
+    paths.home = QDir::homePath().toStdString();
+    std::error_code ec;
+    paths.currentDir = std::filesystem::current_path(ec);
+    paths.fallback = xdgFolder("XDG_DATA_HOME", ".local/share");
+    paths.userFolder = xdgFolder("XDG_CONFIG_HOME", ".config");
+    if (parser.isSet(baseOption))
+        paths.appFolder = std::filesystem::absolute(parser.value(baseOption).toStdString(), ec);
 
     orbek::Scheduler scheduler;
     orbek::SystemClock clock;
     std::unique_ptr<orbek::qt::StartView> view;
     orbek::qt::QtUiHost ui([&view]() -> QWidget* { return view.get(); });
     orbek::Station* stationPtr = nullptr;
-    orbek::qt::QtSerialPort port([&stationPtr] {
+    orbek::qt::QtSerialPort serialPort([&stationPtr] {
         return stationPtr ? std::filesystem::path(stationPtr->state.BasePath)
                           : std::filesystem::path();
     });
-    orbek::Station station(scheduler, port, ui, clock, paths);
+    orbek::SerialPort* port = &serialPort;
+    if (parser.isSet(simulateOption)) {
+        // The in-process simulated controller takes the serial port's place here.
+        std::fprintf(stderr, "orbek-station: --simulate is not wired in this build; "
+                             "using the serial port\n");
+    }
+    orbek::Station station(scheduler, *port, ui, clock, paths);
     stationPtr = &station;
 
     view = std::make_unique<orbek::qt::StartView>(station);
@@ -61,6 +92,23 @@ int main(int argc, char** argv) {
         ui.render();
         driver.start();
     });
+
+    const QString screenshot = qEnvironmentVariable("ORBEK_SCREENSHOT");
+    if (!screenshot.isEmpty()) {
+        QTimer::singleShot(1500, [&] {
+            if (qEnvironmentVariable("ORBEK_SCREENSHOT_VIEW") == "log") {
+                station.models().Start->fire("Log");
+                ui.render();
+            }
+            QApplication::processEvents();
+            const bool saved = view->grab().save(screenshot);
+            std::fprintf(stderr, "orbek-station: %s %s\n",
+                         saved ? "screenshot saved to" : "could not save screenshot to",
+                         screenshot.toLocal8Bit().constData());
+            orbek::app::QuittFinal(station);
+        });
+    }
+
     const int code = application.exec();
     view.reset();
     return code;

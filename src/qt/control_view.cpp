@@ -31,7 +31,8 @@ namespace {
 
 void setColours(const Control& control, QWidget* widget, bool transparentFace) {
     const bool systemBack = control.backColour & 0x80000000u;
-    QString style;
+    // The view's own look of the widget (borders, fonts) stays under the model's colours.
+    QString style = widget->property(kBaseStyle).toString();
     if (!systemBack)
         style += QString("background-color: %1;").arg(toQColor(control.backColour, {}).name());
     else if (!transparentFace)
@@ -109,6 +110,9 @@ bool ListItemsModel::sync() {
         endResetModel();
         return false;
     }
+    // Rows already shown may hold other lines when the list was emptied and refilled between
+    // two syncs.
+    if (rows_ > 0) emit dataChanged(index(0), index(rows_ - 1));
     beginInsertRows({}, rows_, size - 1);
     rows_ = size;
     endInsertRows();

@@ -16,6 +16,9 @@ namespace orbek::qt {
 // A 00BBGGRR colour of the design; system colours (high bit set) map to the palette.
 QColor toQColor(uint32_t colour, const QColor& systemFallback);
 
+// A widget property holding the view's own style sheet, kept when the model's colours change.
+inline constexpr const char* kBaseStyle = "orbekBaseStyle";
+
 // Names a widget after its control and gives it something a screen reader can speak.
 void nameWidget(QWidget* widget, const Control& control, const QString& accessible = {});
 

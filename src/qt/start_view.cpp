@@ -1,68 +1,537 @@
 #include "qt/start_view.hpp"
 
-#include "app/port_selection.hpp"
+#include "app/shutdown.hpp"
 #include "app/station.hpp"
+#include "qt/code_views.hpp"
 #include "qt/control_view.hpp"
+#include "qt/picture_view.hpp"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
 #include <QVBoxLayout>
+
+#include <array>
 
 namespace orbek::qt {
 
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+// The window's look: a grey instrument panel with sunken value cells and a dark plot.
+constexpr const char* kCellStyle =
+    "border: 1px solid #5a5a5a; border-radius: 2px; padding: 1px 6px; font-weight: bold;";
+constexpr const char* kRunButtonStyle = "font-size: 13pt; font-weight: bold; padding: 6px 18px;";
+constexpr const char* kPhaseStyle =
+    "border: 1px solid #5a5a5a; background: #1e1e1e; color: #ffd24a; font-size: 14pt;"
+    "font-weight: bold; padding: 4px;";
+constexpr const char* kStatusStyle = "border: 1px solid #5a5a5a; padding: 3px; font-weight: bold;";
+constexpr const char* kMakerStyle = "font-size: 12pt; font-weight: bold; font-style: italic;"
+                                    "padding: 2px 8px;";
+
+void setBaseStyle(QWidget* widget, const QString& style) {
+    widget->setProperty(kBaseStyle, style);
+    widget->setStyleSheet(style);
+}
+
+QLabel* newLabel(QWidget* parent, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
+    auto* label = new QLabel(parent);
+    label->setAlignment(alignment);
+    return label;
+}
+
+// One row of the readings panel.
+struct PanelRow {
+    const char* arrayOfCell; // "Label5" or "Label2"
+    int cell;
+    int tag;
+    const char* caption;
+    const char* unit; // empty: none
+    const char* spoken;
+};
+
+constexpr std::array<PanelRow, 10> kPanelRows{{
+    {"Label5", 0, 0, "Label1", "Label18", "Lamp plasma control"},
+    {"Label5", 1, 1, "Label3", "Label20", "Light flux control"},
+    {"Label5", 6, 4, "Label16", "Label25", "Light intensity"},
+    {"Label5", 7, 5, "Label14", "Label24", "IR light intensity"},
+    {"Label5", 8, 6, "Label15", "Label26", "Relative humidity at samples"},
+    {"Label5", 10, 7, "Label37", "Label27", "Samples holder temperature"},
+    {"Label5", 4, 8, "Label10", "Label28", "Magnetron anode temperature"},
+    {"Label2", 0, 9, "Label44", "", "Data logger state"},
+    {"Label5", 3, 3, "Label9", "Label23", "Setup battery voltage"},
+    {"Label5", 2, 2, "Label4", "Label21", "Power supply processor"},
+}};
+
+// Tops of the scale labels beside the bar, in pixels from the bar's top.
+constexpr std::array<int, 10> kScaleTops{245, 205, 189, 149, 109, 93, 53, 29, 13, -3};
+constexpr int kBarVisibleHeight = 262;
+constexpr int kBarTop = 10;
+
+} // namespace
+
 StartView::StartView(Station& station, QWidget* parent) : QMainWindow(parent), station_(station) {
-    StartWindow& w = station_.Start();
+    StartWindow& w = *station_.models().Start;
     setObjectName("Start");
     setAccessibleName("ORBEK station");
 
-    QMenu* portMenu = menuBar()->addMenu(QString::fromStdString(w.mnPCom.caption));
-    portMenu->setObjectName("mnPCom");
-    for (int n = 1; n <= StartWindow::kPortCount; ++n) {
-        QAction* action = portMenu->addAction(QString::fromStdString(w.mncom[n].caption));
-        action->setObjectName(QString::fromStdString(w.mncom[n].name));
-        action->setCheckable(true);
-        connect(action, &QAction::triggered, this, [this, n] {
-            app::mncom_Click(station_, n);
-            render();
-        });
-        menus_[w.mncom[n].name] = action;
-    }
+    buildMenus();
 
     auto* central = new QWidget(this);
+    central->setObjectName("StartClient");
+    central->setStyleSheet(
+        "QGroupBox { font-weight: bold; border: 1px solid #8c8c8c; border-radius: 4px;"
+        " margin-top: 1.1em; padding-top: 4px; }"
+        "QGroupBox::title { subcontrol-origin: margin; left: 10px; padding: 0 4px; }");
+    central->setMouseTracking(true);
+    central->installEventFilter(this);
     auto* layout = new QVBoxLayout(central);
-    for (Control* c : {&w.Label7[0], &w.Label11, &w.Label12}) {
-        auto* label = new QLabel(central);
-        label->setAutoFillBackground(true);
-        nameWidget(label, *c, c->name == "Label7[0]" ? "Link state" : QString());
-        layout->addWidget(label);
-        widgets_[c->name] = label;
-    }
-    eventList_ = new QListView(central);
-    eventList_->setUniformItemSizes(true);
-    events_ = new ListItemsModel(w.List2, eventList_);
-    eventList_->setModel(events_);
-    nameWidget(eventList_, w.List2, "Event list");
-    layout->addWidget(eventList_, 1);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->setSpacing(8);
+
+    auto* top = new QHBoxLayout;
+    auto* readings = new QGroupBox("Readings", central);
+    auto* readingsLayout = new QHBoxLayout(readings);
+    readingsLayout->addWidget(buildPanel(), 1);
+    auto* magnetron = new QGroupBox("Magnetron", readings);
+    auto* magnetronLayout = new QVBoxLayout(magnetron);
+    magnetronLayout->addWidget(buildThermometer(), 0, Qt::AlignHCenter | Qt::AlignTop);
+    readingsLayout->addWidget(magnetron, 0);
+    top->addWidget(readings, 1);
+    top->addWidget(buildRunColumn(), 0);
+    layout->addLayout(top, 0);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(buildPlotArea(), 1);
+    bottom->addWidget(buildPowerColumn(), 0);
+    layout->addLayout(bottom, 1);
+
+    // Cells the design keeps outside the visible panel, and the plot's scratch list.
+    auto* spare = new QWidget(central);
+    spare->setObjectName("SpareCells");
+    auto* spareLayout = new QHBoxLayout(spare);
+    add(newLabel(spare), w.Label5[5], "Unused value cell");
+    add(newLabel(spare), w.Label5[9], "Spare channel value");
+    add(newLabel(spare), w.Label17, "Spare channel");
+    auto* scratch = new QListView(spare);
+    add(scratch, w.List1, "Plot file names");
+    for (const char* name : {"Label5[5]", "Label5[9]", "Label17"})
+        spareLayout->addWidget(widgets_[name]);
+    spareLayout->addWidget(scratch);
+    spare->hide();
+
+    buildPasswordBox(central);
     setCentralWidget(central);
-    resize(900, 600);
+
+    codeDialogue_ = new CodeDialogueView(station_, this);
+    codeserreurs_ = new CodeserreursView(station_, this);
+    codeDialogue_->renderAll = [this] { render(); };
+    codeserreurs_->renderAll = [this] { render(); };
+
+    resize(1120, 780);
     render();
 }
 
+StartView::~StartView() = default;
+
+QWidget* StartView::add(QWidget* widget, const Control& control, const QString& accessible) {
+    nameWidget(widget, control, accessible);
+    widgets_[control.name] = widget;
+    return widget;
+}
+
+QWidget* StartView::widgetOf(const std::string& control) const {
+    const auto it = widgets_.find(control);
+    return it == widgets_.end() ? nullptr : it->second;
+}
+
+QAction* StartView::actionOf(const std::string& control) const {
+    const auto it = menus_.find(control);
+    return it == menus_.end() ? nullptr : it->second;
+}
+
+void StartView::fire(const std::string& event) {
+    if (station_.ended()) return;
+    station_.models().Start->fire(event);
+    render();
+}
+
+void StartView::buildMenus() {
+    StartWindow& w = *station_.models().Start;
+    std::map<std::string, QMenu*> menus;
+    for (const Control& c : w.controls()) {
+        if (c.kind != ControlKind::Menu && c.kind != ControlKind::Separator) continue;
+        const QString caption = QString::fromStdString(c.caption);
+        const QString name = QString::fromStdString(c.name);
+        if (c.parent.empty()) {
+            QMenu* menu = menuBar()->addMenu(caption);
+            menu->setObjectName(name);
+            menu->setAccessibleName(caption);
+            menu->menuAction()->setObjectName(name);
+            menus[c.name] = menu;
+            menus_[c.name] = menu->menuAction();
+            continue;
+        }
+        QMenu* menu = menus.at(c.parent);
+        QAction* action =
+            c.kind == ControlKind::Separator ? menu->addSeparator() : menu->addAction(caption);
+        action->setObjectName(name);
+        if (c.kind == ControlKind::Menu) {
+            const std::string event = c.name;
+            connect(action, &QAction::triggered, this, [this, event] { fire(event); });
+        }
+        menus_[c.name] = action;
+    }
+    // The port entries show which port is saved.
+    for (int n = 1; n <= StartWindow::kPortCount; ++n)
+        menus_[w.mncom[n].name]->setCheckable(true);
+    menus_[w.mnufichierdatalogger.name]->setCheckable(true);
+    menus_[w.mnuDataloggerOFF.name]->setCheckable(true);
+}
+
+QWidget* StartView::buildPanel() {
+    StartWindow& w = *station_.models().Start;
+    auto* panel = new QWidget;
+    panel->setObjectName("ReadingsPanel");
+    auto* grid = new QGridLayout(panel);
+    grid->setContentsMargins(4, 4, 4, 4);
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(5);
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    int row = 0;
+    for (const PanelRow& r : kPanelRows) {
+        const QString spoken = r.spoken;
+        Control& cell =
+            std::string(r.arrayOfCell) == "Label5" ? w.Label5[r.cell] : w.Label2[r.cell];
+        auto* value = newLabel(panel, Qt::AlignRight | Qt::AlignVCenter);
+        value->setMinimumWidth(74);
+        value->setFont(fixed);
+        setBaseStyle(value, kCellStyle);
+        value->installEventFilter(this);
+        value->setMouseTracking(true);
+        grid->addWidget(add(value, cell, spoken + " value"), row, 0);
+
+        auto* tag = newLabel(panel);
+        tag->setFont(fixed);
+        grid->addWidget(add(tag, w.Label13[r.tag], spoken + " tag"), row, 1);
+        grid->addWidget(add(newLabel(panel), w.ctl(r.caption), spoken), row, 2);
+        if (*r.unit) {
+            auto* unit = newLabel(panel);
+            unit->setFont(fixed);
+            grid->addWidget(add(unit, w.ctl(r.unit), spoken + " unit"), row, 3);
+        }
+        ++row;
+    }
+    grid->setColumnStretch(4, 1);
+    grid->setRowStretch(row, 1);
+    return panel;
+}
+
+QWidget* StartView::buildThermometer() {
+    StartWindow& w = *station_.models().Start;
+    auto* box = new QWidget;
+    box->setObjectName("Thermometer");
+    box->setFixedSize(96, kBarVisibleHeight + 2 * kBarTop);
+    auto* bar = new PictureView(w.Picture6Canvas, kBarVisibleHeight, box);
+    bar->move(18, kBarTop);
+    pictures_.push_back(bar);
+    add(bar, w.Picture6, "Magnetron temperature bar");
+
+    // The limit lines cross the bar at 120 and 70 degrees.
+    const auto limitLine = [&](Control& c, int degrees, const QString& spoken) {
+        auto* line = new QFrame(box);
+        line->setFrameShape(QFrame::NoFrame);
+        line->setStyleSheet("background: #e00000;");
+        line->setGeometry(10, kBarTop + 256 - 2 * degrees, 24, 2);
+        add(line, c, spoken);
+    };
+    limitLine(w.Line15, 120, "Limit line 120 degrees");
+    limitLine(w.Line17, 70, "Limit line 70 degrees");
+
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    for (int i = 0; i <= 9; ++i) {
+        auto* mark = newLabel(box);
+        mark->setFont(small);
+        setBaseStyle(mark, "padding: 0px 2px;");
+        mark->setGeometry(36, kBarTop + kScaleTops[static_cast<std::size_t>(i)], 56, 16);
+        add(mark, w.Label6[i], QString("Temperature scale mark %1").arg(i));
+    }
+    return box;
+}
+
+QWidget* StartView::buildRunColumn() {
+    StartWindow& w = *station_.models().Start;
+    auto* column = new QWidget;
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    auto* run = new QGroupBox("Lamp", column);
+    auto* runLayout = new QVBoxLayout(run);
+    for (Control* c : {&w.Startbouton, &w.Stopbouton}) {
+        auto* button = new QPushButton(run);
+        setBaseStyle(button, kRunButtonStyle);
+        button->setMinimumHeight(44);
+        const std::string name = c->name;
+        connect(button, &QPushButton::clicked, this, [this, name] { fire(name); });
+        runLayout->addWidget(add(button, *c));
+    }
+    auto* phase = newLabel(run, Qt::AlignCenter);
+    setBaseStyle(phase, kPhaseStyle);
+    phase->setMinimumWidth(180);
+    runLayout->addWidget(add(phase, w.Label22, "Lamp phase"));
+    layout->addWidget(run);
+
+    auto* halogen = new QGroupBox("Halogen lamps", column);
+    auto* halogenLayout = new QHBoxLayout(halogen);
+    for (Control* c : {&w.StartHalogen, &w.StopHalogen}) {
+        auto* button = new QPushButton(halogen);
+        const std::string name = c->name;
+        connect(button, &QPushButton::clicked, this, [this, name] { fire(name); });
+        halogenLayout->addWidget(add(button, *c));
+    }
+    layout->addWidget(halogen);
+
+    auto* link = new QGroupBox("RS232 link", column);
+    auto* linkLayout = new QVBoxLayout(link);
+    auto* status = newLabel(link, Qt::AlignCenter);
+    setBaseStyle(status, kStatusStyle);
+    linkLayout->addWidget(add(status, w.Label7[0], "Link state"));
+    for (Control* c : {&w.Label11, &w.Label12}) {
+        auto* warning = newLabel(link, Qt::AlignCenter);
+        setBaseStyle(warning, "font-weight: bold;");
+        linkLayout->addWidget(add(warning, *c));
+    }
+    layout->addWidget(link);
+    layout->addStretch(1);
+
+    auto* maker = newLabel(column, Qt::AlignCenter);
+    setBaseStyle(maker, kMakerStyle);
+    layout->addWidget(add(maker, w.Label29, "Maker"));
+    return column;
+}
+
+QWidget* StartView::buildPlotArea() {
+    StartWindow& w = *station_.models().Start;
+    auto* group = new QGroupBox("Plot / event list");
+    auto* layout = new QVBoxLayout(group);
+
+    plotArea_ = new QWidget(group);
+    plotArea_->setObjectName("PlotArea");
+    plotArea_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    plotArea_->installEventFilter(this);
+    auto* stack = new QGridLayout(plotArea_);
+    stack->setContentsMargins(0, 0, 0, 0);
+
+    auto* traces = new QWidget(plotArea_);
+    auto* tracesLayout = new QHBoxLayout(traces);
+    tracesLayout->setContentsMargins(0, 0, 0, 0);
+    tracesLayout->setSpacing(0);
+    tracesLayout->addStretch(1);
+    scale_ = new PictureView(w.Picture7Canvas, 0, traces);
+    plot_ = new PictureView(w.Picture5Canvas, 0, traces);
+    tracesLayout->addWidget(add(scale_, w.Picture7, "Plot scale"), 0, Qt::AlignVCenter);
+    tracesLayout->addWidget(add(plot_, w.Picture5, "Plot of the readings"), 0, Qt::AlignVCenter);
+    tracesLayout->addStretch(1);
+    pictures_.push_back(scale_);
+    pictures_.push_back(plot_);
+    stack->addWidget(traces, 0, 0);
+
+    eventList_ = new QListView(plotArea_);
+    eventList_->setUniformItemSizes(true);
+    eventList_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    eventList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    events_ = new ListItemsModel(w.List2, eventList_);
+    eventList_->setModel(events_);
+    add(eventList_, w.List2, "Event list");
+    stack->addWidget(eventList_, 0, 0);
+    layout->addWidget(plotArea_, 1);
+
+    auto* buttons = new QHBoxLayout;
+    for (Control* c : {&w.Log, &w.Oscillo, &w.EffScreenGraph}) {
+        auto* button = new QPushButton(group);
+        button->setMinimumWidth(80);
+        const std::string name = c->name;
+        connect(button, &QPushButton::clicked, this, [this, name] { fire(name); });
+        buttons->addWidget(add(button, *c));
+    }
+    auto* wrap = new QCheckBox(group);
+    connect(wrap, &QCheckBox::clicked, this, [this](bool checked) {
+        if (station_.ended()) return;
+        station_.models().Start->Check1.checked = checked;
+        fire("Check1");
+    });
+    buttons->addWidget(add(wrap, w.Check1, "Plot wrap-around (TB-Reset)"));
+    buttons->addStretch(1);
+    buttons->addWidget(add(newLabel(group), w.Label19, "Plot time scale"));
+    layout->addLayout(buttons);
+    return group;
+}
+
+QWidget* StartView::buildPowerColumn() {
+    StartWindow& w = *station_.models().Start;
+    auto* group = new QGroupBox("Light power");
+    auto* layout = new QVBoxLayout(group);
+
+    auto* setPower = newLabel(group, Qt::AlignCenter);
+    setBaseStyle(setPower, kStatusStyle);
+    setPower->setCursor(Qt::PointingHandCursor);
+    setPower->installEventFilter(this);
+    layout->addWidget(add(setPower, w.Label56, "Set power"));
+
+    auto* row = new QHBoxLayout;
+    auto* value = newLabel(group, Qt::AlignRight | Qt::AlignVCenter);
+    value->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    row->addWidget(add(value, w.Label8, "Power slider value"), 1);
+    auto* slider = new QSlider(Qt::Vertical, group);
+    slider->setMinimumHeight(200);
+    slider->setTickPosition(QSlider::TicksBothSides);
+    slider->setTickInterval(10);
+    connect(slider, &QSlider::sliderMoved, this, [this](int v) {
+        if (rendering_ || station_.ended()) return;
+        station_.models().Start->VScroll1[5].value = v;
+        fire("VScroll1[5]:Scroll");
+    });
+    connect(slider, &QSlider::valueChanged, this, [this](int v) {
+        if (rendering_ || station_.ended()) return;
+        station_.models().Start->VScroll1[5].value = v;
+        fire("VScroll1[5]:Change");
+    });
+    row->addWidget(add(slider, w.VScroll1[5], "Light power"), 0, Qt::AlignHCenter);
+    row->addStretch(1);
+    layout->addLayout(row, 1);
+
+    auto* send = new QPushButton(group);
+    connect(send, &QPushButton::clicked, this, [this] { fire("Command7"); });
+    layout->addWidget(add(send, w.Command7));
+    return group;
+}
+
+void StartView::buildPasswordBox(QWidget* central) {
+    StartWindow& w = *station_.models().Start;
+    passwordBox_ = new QFrame(central);
+    passwordBox_->setFrameShape(QFrame::StyledPanel);
+    passwordBox_->setFrameShadow(QFrame::Raised);
+    passwordBox_->setAutoFillBackground(true);
+    passwordBox_->setFixedSize(StartWindow::kPasswordBoxWidth / kTwipsPerPixel,
+                               StartWindow::kPasswordBoxHeight / kTwipsPerPixel);
+    add(passwordBox_, w.Picture8, "Password box");
+    auto* grid = new QGridLayout(passwordBox_);
+    grid->addWidget(add(newLabel(passwordBox_), w.Label30), 0, 0);
+    auto* field = new QLineEdit(passwordBox_);
+    field->setEchoMode(QLineEdit::Password);
+    field->setStyleSheet("lineedit-password-character: 42;");
+    connect(field, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (!station_.ended()) station_.models().Start->Text1.caption = text.toStdString();
+    });
+    connect(field, &QLineEdit::returnPressed, this, [this] { fire("OkStart"); });
+    grid->addWidget(add(field, w.Text1, "Password"), 0, 1);
+    auto* ok = new QPushButton(passwordBox_);
+    connect(ok, &QPushButton::clicked, this, [this] { fire("OkStart"); });
+    grid->addWidget(add(ok, w.OkStart), 1, 1, Qt::AlignRight);
+}
+
+void StartView::placePasswordBox() {
+    const StartWindow& w = *station_.models().Start;
+    QWidget* area = centralWidget();
+    const int x = std::clamp(w.Picture8.left / kTwipsPerPixel, 0,
+                             std::max(0, area->width() - passwordBox_->width()));
+    const int y = std::clamp(w.Picture8.top / kTwipsPerPixel - menuBar()->height(), 0,
+                             std::max(0, area->height() - passwordBox_->height()));
+    if (passwordBox_->pos() != QPoint(x, y)) passwordBox_->move(x, y);
+    passwordBox_->raise();
+}
+
+void StartView::fitPlot() {
+    if (!plot_ || !plotArea_) return;
+    // The largest whole magnification that fits keeps every pixel line sharp.
+    const QSize need(plot_->canvasSize().width() + scale_->canvasSize().width(),
+                     plot_->canvasSize().height());
+    const int factor = std::max(
+        1, std::min(plotArea_->width() / need.width(), plotArea_->height() / need.height()));
+    plot_->setMagnification(factor);
+    scale_->setMagnification(factor);
+}
+
 void StartView::render() {
-    StartWindow& w = station_.Start();
-    setWindowTitle(QString::fromStdString(w.caption));
+    if (station_.ended()) return;
+    StartWindow& w = *station_.models().Start;
+    if (!w.loaded()) return;
+    rendering_ = true;
+    const QString title = QString::fromStdString(w.caption);
+    if (windowTitle() != title) setWindowTitle(title);
     for (auto& [name, widget] : widgets_)
         renderControl(w.ctl(name), widget);
     for (auto& [name, action] : menus_)
         renderMenu(w.ctl(name), action);
-    if (events_->sync()) eventList_->scrollToBottom();
+    for (PictureView* picture : pictures_)
+        picture->refresh();
+
+    QScrollBar* scroll = eventList_->verticalScrollBar();
+    const bool atEnd = scroll->value() >= scroll->maximum();
+    if (events_->sync() && atEnd) eventList_->scrollToBottom();
+
+    if (passwordBox_->isVisible()) placePasswordBox();
+    if (w.focusRequest != focusRequest_) {
+        focusRequest_ = w.focusRequest;
+        if (QWidget* target = widgetOf(w.focusControl)) {
+            activateWindow();
+            target->setFocus(Qt::OtherFocusReason);
+        }
+    }
+    codeDialogue_->render();
+    codeserreurs_->render();
+    rendering_ = false;
+}
+
+void StartView::storeGeometry() {
+    StartWindow& w = *station_.models().Start;
+    const QRect frame = frameGeometry();
+    w.left = frame.x() * kTwipsPerPixel;
+    w.top = frame.y() * kTwipsPerPixel;
+    w.width = frame.width() * kTwipsPerPixel;
+    w.height = frame.height() * kTwipsPerPixel;
+}
+
+void StartView::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    if (!station_.ended()) storeGeometry();
+}
+
+void StartView::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (!station_.ended()) storeGeometry();
+    fitPlot();
+}
+
+bool StartView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize && watched == plotArea_) fitPlot();
+    if (event->type() == QEvent::MouseButtonRelease && watched == widgetOf("Label56"))
+        fire("Label56");
+    if (event->type() == QEvent::MouseMove) {
+        if (watched == widgetOf("Label5[10]"))
+            fire("Label5[10]:MouseMove");
+        else if (watched == centralWidget())
+            fire("Form_MouseMove");
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void StartView::closeEvent(QCloseEvent* event) {
-    // The close box ends the station; no hidden window keeps it alive.
-    station_.endProgram();
+    // The close box ends the station as "Quit" does, without the question, so no hidden
+    // window keeps it alive.
+    if (!station_.ended()) app::QuittFinal(station_);
     event->accept();
 }
 

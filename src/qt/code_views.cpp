@@ -1,0 +1,124 @@
+#include "qt/code_views.hpp"
+
+#include "app/station.hpp"
+#include "qt/control_view.hpp"
+
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace orbek::qt {
+
+namespace {
+constexpr int kTwipsPerPixel = 15;
+}
+
+ModelDialog::ModelDialog(Station& station, WindowModel& model, std::string quitButton,
+                         QWidget* parent)
+    : QDialog(parent), station_(station), model_(model), quitButton_(std::move(quitButton)) {
+    setObjectName(QString::fromStdString(model.name()));
+    setModal(false);
+}
+
+QWidget* ModelDialog::addControlWidget(QWidget* widget, const std::string& name) {
+    nameWidget(widget, model_.ctl(name));
+    widgets_[name] = widget;
+    return widget;
+}
+
+void ModelDialog::fire(const std::string& event) {
+    if (station_.ended()) return;
+    model_.fire(event);
+    if (renderAll)
+        renderAll();
+    else
+        render();
+}
+
+void ModelDialog::reject() {
+    fire(quitButton_);
+}
+
+void ModelDialog::render() {
+    if (!model_.shown()) {
+        placed_ = false;
+        if (isVisible()) hide();
+        return;
+    }
+    setWindowTitle(QString::fromStdString(model_.caption));
+    setAccessibleName(QString::fromStdString(model_.caption).trimmed());
+    for (auto& [name, widget] : widgets_)
+        renderControl(model_.ctl(name), widget);
+    if (!isVisible()) {
+        show();
+        raise();
+    }
+    // The window's own placement timer sets its left edge once; the view follows it.
+    const int left = model_.left / kTwipsPerPixel;
+    if (!placed_ || x() != left) {
+        if (model_.left != 0 || placed_) move(left, y());
+        placed_ = true;
+    }
+}
+
+CodeDialogueView::CodeDialogueView(Station& station, QWidget* parent)
+    : ModelDialog(station, *station.models().CodeDialogue, "Command1", parent) {
+    CodeDialogueWindow& w = *station.models().CodeDialogue;
+    auto* layout = new QVBoxLayout(this);
+    auto* headings = new QHBoxLayout;
+    for (Control* c : {&w.Label1, &w.Label2, &w.Label3}) {
+        auto* label = new QLabel(QString::fromStdString(c->caption), this);
+        label->setStyleSheet("font-weight: bold;");
+        headings->addWidget(addControlWidget(label, c->name));
+    }
+    layout->addLayout(headings);
+
+    auto* list = new QListView(this);
+    list->setUniformItemSizes(true);
+    list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    lines_ = new ListItemsModel(w.List1, list);
+    list->setModel(lines_);
+    list->setMinimumSize(620, 420);
+    nameWidget(list, w.List1, "Communication codes");
+    layout->addWidget(list, 1);
+
+    auto* quit = new QPushButton(this);
+    addControlWidget(quit, "Command1");
+    connect(quit, &QPushButton::clicked, this, [this] { fire("Command1"); });
+    layout->addWidget(quit, 0, Qt::AlignRight);
+}
+
+void CodeDialogueView::render() {
+    lines_->sync();
+    ModelDialog::render();
+}
+
+CodeserreursView::CodeserreursView(Station& station, QWidget* parent)
+    : ModelDialog(station, *station.models().Codeserreurs, "CodeError", parent) {
+    CodeserreursWindow& w = *station.models().Codeserreurs;
+    auto* layout = new QVBoxLayout(this);
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(16);
+    for (int i = 0; i < CodeserreursWindow::kRows; ++i) {
+        int column = 0;
+        for (ControlArray* array : {&w.Label1, &w.Label2, &w.Label3}) {
+            Control& c = (*array)[i];
+            auto* label = new QLabel(this);
+            nameWidget(label, c,
+                       QString("Error code row %1, column %2").arg(i + 1).arg(column + 1));
+            widgets_[c.name] = label;
+            grid->addWidget(label, i, column++);
+        }
+    }
+    layout->addLayout(grid);
+    auto* quit = new QPushButton(this);
+    addControlWidget(quit, "CodeError");
+    connect(quit, &QPushButton::clicked, this, [this] { fire("CodeError"); });
+    layout->addWidget(quit, 0, Qt::AlignRight);
+}
+
+} // namespace orbek::qt

@@ -1,0 +1,64 @@
+#include "qt/picture_view.hpp"
+
+#include <QPainter>
+
+namespace orbek::qt {
+
+PictureView::PictureView(const PictureCanvas& canvas, int visibleHeight, QWidget* parent)
+    : QWidget(parent), canvas_(canvas),
+      visibleHeight_(visibleHeight > 0 ? std::min(visibleHeight, canvas.height())
+                                       : canvas.height()) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFixedSize(sizeHint());
+    refresh();
+}
+
+QSize PictureView::canvasSize() const {
+    return {canvas_.width(), visibleHeight_};
+}
+
+QSize PictureView::sizeHint() const {
+    return canvasSize() * factor_;
+}
+
+void PictureView::setMagnification(int factor) {
+    factor = std::max(1, factor);
+    if (factor == factor_) return;
+    factor_ = factor;
+    setFixedSize(sizeHint());
+    updateGeometry();
+    update();
+}
+
+void PictureView::refresh() {
+    if (canvas_.revision() == shownRevision_) return;
+    shownRevision_ = canvas_.revision();
+    const int w = canvas_.width();
+    if (image_.size() != canvasSize()) image_ = QImage(canvasSize(), QImage::Format_RGB32);
+    const auto& pixels = canvas_.pixels();
+    for (int y = 0; y < visibleHeight_; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const Rgb& p = pixels[static_cast<std::size_t>(y * w + x)];
+            line[x] = qRgb(p.r, p.g, p.b);
+        }
+    }
+    update();
+}
+
+void PictureView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    painter.drawImage(QRect(QPoint(0, 0), sizeHint()), image_);
+    // Text written on the canvas: the core keeps where, the view draws it.
+    QFont small = font();
+    small.setPointSizeF(font().pointSizeF() * 0.8);
+    painter.setFont(small);
+    for (const auto& item : canvas_.texts()) {
+        painter.setPen(QColor(item.colour.r, item.colour.g, item.colour.b));
+        painter.drawText(QPoint(item.x * factor_, (item.y + 10) * factor_),
+                         QString::fromStdString(item.text));
+    }
+}
+
+} // namespace orbek::qt

@@ -1,0 +1,171 @@
+#include "qt/start_view.hpp"
+
+#include "app/startup.hpp"
+#include "app/station.hpp"
+#include "core/clock.hpp"
+#include "core/scripted_ui_host.hpp"
+#include "qt/code_views.hpp"
+#include "support/fake_port.hpp"
+#include "support/temp_folder.hpp"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace orbek {
+namespace {
+
+struct StartViewTest : ::testing::Test {
+    test::TempFolder folder;
+    Scheduler scheduler;
+    test::FakePort port{scheduler};
+    ScriptedUiHost ui{scheduler};
+    FixedClock clock;
+    std::unique_ptr<Station> station;
+    std::unique_ptr<qt::StartView> view;
+
+    StartViewTest() {
+        Paths paths{folder.path() / "Station", folder.path() / "user"};
+        std::filesystem::create_directories(paths.appFolder);
+        station = std::make_unique<Station>(scheduler, port, ui, clock, paths);
+        view = std::make_unique<qt::StartView>(*station);
+        view->show();
+        app::Form_Load(*station);
+        scheduler.advanceBy(60);
+        view->render();
+    }
+
+    template <class T> T* named(const std::string& name) {
+        return view->findChild<T*>(QString::fromStdString(name));
+    }
+    void type(QWidget* target, const QString& text) {
+        for (QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(target, &press);
+        }
+    }
+    // The entries of a top-level menu as their texts, "-" for a separator.
+    std::vector<std::string> entries(QMenu* menu) {
+        std::vector<std::string> texts;
+        for (QAction* a : menu->actions())
+            texts.push_back(a->isSeparator() ? "-" : a->text().toStdString());
+        return texts;
+    }
+};
+
+TEST_F(StartViewTest, EveryControlHasItsWidgetByNameAndAnAccessibleName) {
+    for (const Control& c : station->models().Start->controls()) {
+        SCOPED_TRACE(c.name);
+        if (c.kind == ControlKind::Menu || c.kind == ControlKind::Separator) {
+            EXPECT_NE(named<QAction>(c.name), nullptr);
+            continue;
+        }
+        QWidget* widget = named<QWidget>(c.name);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_FALSE(widget->accessibleName().trimmed().isEmpty());
+    }
+    for (WindowModel* window : {static_cast<WindowModel*>(station->models().CodeDialogue.get()),
+                                static_cast<WindowModel*>(station->models().Codeserreurs.get())}) {
+        auto* dialog = named<QDialog>(window->name());
+        ASSERT_NE(dialog, nullptr) << window->name();
+        for (const Control& c : window->controls()) {
+            QWidget* widget = dialog->findChild<QWidget*>(QString::fromStdString(c.name));
+            ASSERT_NE(widget, nullptr) << window->name() << "." << c.name;
+            EXPECT_FALSE(widget->accessibleName().trimmed().isEmpty()) << c.name;
+        }
+    }
+}
+
+TEST_F(StartViewTest, TheMenuBarHasTheTreeAndShowsTheLevel) {
+    std::vector<std::string> titles;
+    std::vector<QMenu*> menus;
+    for (QAction* a : view->menuBar()->actions()) {
+        titles.push_back(a->text().toStdString());
+        menus.push_back(a->menu());
+    }
+    ASSERT_EQ(titles,
+              (std::vector<std::string>{"File", "Port COM", "Functions", "Data Logger", "Codes"}));
+    EXPECT_EQ(entries(menus[0]), (std::vector<std::string>{"Start in OPERATOR Mode",
+                                                           "Start in SERVICE Mode", "-", "Quit"}));
+    EXPECT_EQ(entries(menus[1]).size(), 14u);
+    EXPECT_EQ(entries(menus[1])[2], "COM  3");
+    EXPECT_EQ(entries(menus[2]),
+              (std::vector<std::string>{"Stamp Parameters", "Motor + Fan(s) Tests",
+                                        "Hardware Uptime", "Freeze", "RAM CPU --> Stamp content",
+                                        "Ram DS1307 --> Stamp content", "-", "Software Address "}));
+    EXPECT_EQ(entries(menus[3]),
+              (std::vector<std::string>{"Create Data Logger", "Data Logger OFF"}));
+    EXPECT_EQ(entries(menus[4]), (std::vector<std::string>{"Errors Codes", "Communication Codes"}));
+    EXPECT_FALSE(view->actionOf("mnuVRamCpuStamp")->isEnabled());
+    EXPECT_FALSE(view->actionOf("mnuVRamDs1307")->isEnabled());
+    EXPECT_TRUE(view->actionOf("mncom2")->isChecked());
+
+    // Level 0 after start-up: the service menus are hidden.
+    EXPECT_FALSE(view->actionOf("mnPCom")->isVisible());
+    EXPECT_FALSE(view->actionOf("mnufonctions")->isVisible());
+    EXPECT_FALSE(view->actionOf("mnuCode")->isVisible());
+    EXPECT_FALSE(view->actionOf("mnuPEMUser")->isVisible());
+    EXPECT_TRUE(view->actionOf("mnuPESERVICE")->isVisible());
+    EXPECT_FALSE(view->actionOf("mnuDatalogger")->isEnabled());
+}
+
+TEST_F(StartViewTest, TypingTheServiceWordShowsTheServiceMenus) {
+    auto* field = named<QLineEdit>("Text1");
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->echoMode(), QLineEdit::Password);
+    EXPECT_TRUE(named<QWidget>("Picture8")->isVisible());
+    type(field, "JuniPer");
+    EXPECT_EQ(station->models().Start->Text1.caption, "JuniPer");
+    named<QAbstractButton>("OkStart")->click();
+
+    EXPECT_EQ(station->state.ServiceLevel, 1);
+    EXPECT_FALSE(named<QWidget>("Picture8")->isVisible());
+    EXPECT_TRUE(view->actionOf("mnPCom")->isVisible());
+    EXPECT_TRUE(view->actionOf("mnuCode")->isVisible());
+    EXPECT_FALSE(view->actionOf("mnuPESERVICE")->isVisible());
+    EXPECT_TRUE(view->actionOf("mnuDatalogger")->isEnabled());
+    EXPECT_EQ(field->text(), "");
+}
+
+TEST_F(StartViewTest, LogAndPlotterShareThePlaceAndTheCodeListOpensAndCloses) {
+    QWidget* list = named<QListView>("List2");
+    QWidget* plot = named<QWidget>("Picture5");
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_TRUE(plot->isVisible());
+    station->addEvent(" PC --> Stamp      START");
+    named<QAbstractButton>("Log")->click();
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_FALSE(plot->isVisible());
+    EXPECT_EQ(static_cast<QListView*>(list)->model()->rowCount(),
+              static_cast<int>(station->models().Start->List2.items.size()));
+    named<QAbstractButton>("Oscillo")->click();
+    EXPECT_TRUE(plot->isVisible());
+
+    view->actionOf("mnuCodeDialogue")->trigger();
+    auto* dialog = named<QDialog>("CodeDialogue");
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->findChild<QListView*>("List1")->model()->rowCount(), 125);
+    dialog->reject(); // the close box does what "Quit" does
+    EXPECT_FALSE(station->models().CodeDialogue->loaded());
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(StartViewTest, TheCloseBoxEndsTheStationLikeQuit) {
+    ASSERT_TRUE(port.isOpen());
+    view->close();
+    EXPECT_TRUE(station->ended());
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(station->models().Parametres->loaded());
+    EXPECT_TRUE(ui.boxes().size() <= 1u); // no question, only the first-start message
+}
+
+} // namespace
+} // namespace orbek
