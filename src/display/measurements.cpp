@@ -187,11 +187,6 @@ void drawThermometer(Station& s, int celsius) {
     bar.box(1, 256, 6, 256 - 2 * celsius, kBarCyan, true);
 }
 
-void drawThermometerStub(Station& s) {
-    Canvas& bar = s.Start().Picture6Canvas;
-    bar.box(0, 256, 7, 246, kBarCyan, true);
-}
-
 void wireMeasurements(Station& s) {
     StartWindow& w = s.Start();
     // The battery cell flashes red for half a second every second while the supply is low.

@@ -17,9 +17,8 @@ void onMeasurement(Station& s, int16_t code, int16_t value);
 void onHolderTemperature(Station& s, int16_t value);
 // Greys or restores the extension-board rows after every communication event.
 void refreshExternalBoard(Station& s);
-// The bar for a magnetron temperature in °C, and the stub it shows at start-up.
+// The bar for a magnetron temperature in °C.
 void drawThermometer(Station& s, int celsius);
-void drawThermometerStub(Station& s);
 
 void wireMeasurements(Station& s);
 

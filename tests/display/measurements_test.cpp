@@ -1,0 +1,215 @@
+// What each measurement frame does to the readings panel, the shared values and the run.
+#include "app/startup.hpp"
+#include "support/station_fixture.hpp"
+
+#include <gtest/gtest.h>
+
+namespace orbek {
+namespace {
+
+struct Measurements : test::StationFixture {
+    Measurements() {
+        app::Form_Load(s());
+        scheduler.advanceBy(100); // DataCoeff.ini loaded: factors 1, 4, 2, 1, 1, 1 and Celsius
+    }
+    void rx(int code, int value) { port.deliverFrame(code, value); }
+    Control& cell(int i) { return start().Label5[i]; }
+    bool stopped() { return !events().empty() && events().back() == " PC --> Stamp      STOP"; }
+    void fahrenheit() { st().Coefficients[8] = 1.0; }
+};
+
+TEST_F(Measurements, MagnetronTemperatureIsClampedShownAndStopsTheLampAbove120) {
+    rx(251, 200);
+    EXPECT_EQ(st().RxFrame[2], 127);
+    EXPECT_EQ(st().Readings[7], 127);
+    EXPECT_EQ(cell(4).caption, " 127°C");
+    EXPECT_EQ(st().MagnetronTempShown, 127);
+    EXPECT_TRUE(stopped());
+
+    start().List2.items.clear();
+    rx(251, 120);
+    EXPECT_EQ(cell(4).caption, " 120°C");
+    EXPECT_FALSE(stopped());
+    rx(251, 121);
+    EXPECT_TRUE(stopped());
+    EXPECT_TRUE(start().Timer2.enabled());
+    EXPECT_TRUE(start().Stopbouton.enabled);
+
+    fahrenheit();
+    rx(251, 100);
+    EXPECT_EQ(cell(4).caption, "212 F");
+    EXPECT_EQ(st().MagnetronTempShown, 212);
+    rx(251, 37);
+    EXPECT_EQ(cell(4).caption, "98.6 F");
+    EXPECT_EQ(st().MagnetronTempShown, 99);
+    EXPECT_EQ(st().Readings[7], 37); // the stored value stays in Celsius
+    EXPECT_EQ(start().Label6[9].caption, "262 F");
+}
+
+TEST_F(Measurements, TheThermometerBarFollowsTheCelsiusValue) {
+    const Rgb cyan{0, 255, 255};
+    const Rgb white{255, 255, 255};
+    const Rgb black{0, 0, 0};
+    Canvas& bar = start().Picture6Canvas;
+    // The start-up stub: 10 pixels above the bottom.
+    EXPECT_EQ(bar.pixel(3, 250), cyan);
+    EXPECT_EQ(bar.pixel(3, 245), white);
+
+    rx(251, 0);
+    EXPECT_EQ(bar.pixel(3, 256), cyan);
+    EXPECT_EQ(bar.pixel(3, 255), white);
+    EXPECT_EQ(bar.pixel(0, 150), black);
+    EXPECT_EQ(bar.pixel(7, 150), black);
+
+    rx(251, 60);
+    EXPECT_EQ(bar.pixel(1, 136), cyan);
+    EXPECT_EQ(bar.pixel(6, 136), cyan);
+    EXPECT_EQ(bar.pixel(3, 135), white);
+    EXPECT_EQ(bar.pixel(3, 256), cyan);
+
+    fahrenheit(); // drawn from the Celsius value whatever the unit
+    rx(251, 127);
+    EXPECT_EQ(bar.pixel(3, 2), cyan);
+    EXPECT_EQ(bar.pixel(3, 1), white);
+    EXPECT_EQ(bar.pixel(4, 0), black);
+}
+
+TEST_F(Measurements, ScaledReadingsUseTheirCoefficientsAndEmptyOnesBecomeOne) {
+    rx(250, 120);
+    EXPECT_EQ(cell(0).caption, "120");
+    EXPECT_EQ(st().Readings[16], 120);
+
+    st().Coefficients[1] = Variant();
+    rx(249, 25);
+    EXPECT_EQ(cell(1).caption, "25.0");
+    EXPECT_EQ(st().Coefficients[1], Variant("1"));
+    EXPECT_EQ(st().Readings[0], 25);
+
+    st().Coefficients[4] = 0.37;
+    rx(235, 100);
+    EXPECT_EQ(cell(6).caption, "37.0");
+    st().Coefficients[6] = 0.1234;
+    rx(234, 100);
+    EXPECT_EQ(cell(7).caption, "12.3");
+    rx(233, 7);
+    EXPECT_EQ(cell(8).caption, "7.0");
+    EXPECT_EQ(st().Readings[3], 7);
+
+    st().Coefficients[7] = 1.0 / 3.0;
+    rx(232, 10);
+    EXPECT_EQ(cell(9).caption, "3.3333"); // the first six characters
+    EXPECT_EQ(st().Readings[4], 10);
+}
+
+TEST_F(Measurements, BatteryAndSupplyRowsOnlyBeforePhaseFourAndTheBlinkOnlyInPhasesOneToThree) {
+    st().Coefficients[2] = 4.0;
+    rx(248, 75);
+    EXPECT_EQ(cell(2).caption, "3.0");
+
+    st().LampPhase = 2;
+    rx(247, 74); // 148: low
+    EXPECT_EQ(st().SupplyLevel, 148);
+    EXPECT_TRUE(start().Timer8.enabled());
+    scheduler.advanceBy(1000);
+    EXPECT_EQ(cell(3).backColour, colour::rgb(255, 0, 0));
+    scheduler.advanceBy(500);
+    EXPECT_EQ(cell(3).backColour, colour::rgb(224, 224, 224));
+    rx(247, 75); // exactly 150 stops it
+    EXPECT_FALSE(start().Timer8.enabled());
+
+    st().LampPhase = 0;
+    rx(247, 10);
+    EXPECT_FALSE(start().Timer8.enabled());
+
+    st().LampPhase = 4;
+    const std::string shown = cell(3).caption;
+    rx(247, 10);
+    rx(248, 10);
+    EXPECT_EQ(st().SupplyLevel, 20);
+    EXPECT_FALSE(start().Timer8.enabled());
+    EXPECT_EQ(cell(3).caption, shown);
+    EXPECT_EQ(cell(2).caption, "3.0");
+}
+
+TEST_F(Measurements, AnAbsentExternalBoardGreysItsRowsUntilItAnswersAgain) {
+    start().StartHalogen.visible = true;
+    rx(235, 50);
+    rx(226, 30);
+    rx(232, 255);
+    EXPECT_EQ(st().ExtBoardPresent, 0);
+    for (int i : {6, 7, 8, 10}) {
+        EXPECT_EQ(cell(i).caption, "0");
+        EXPECT_FALSE(cell(i).enabled);
+    }
+    for (Control* c : {&start().Label16, &start().Label14, &start().Label15, &start().Label37,
+                       &start().Label13[4], &start().Label13[7], &start().Label27})
+        EXPECT_FALSE(c->enabled) << c->name;
+    EXPECT_FALSE(start().StartHalogen.visible);
+    EXPECT_TRUE(start().Line17.visible);
+    EXPECT_FALSE(start().Line15.visible);
+    rx(251, 40); // the scale's limit mark moves to 70 degrees
+    EXPECT_TRUE(start().Label6[4].visible);
+    EXPECT_FALSE(start().Label6[8].visible);
+
+    rx(232, 10);
+    EXPECT_EQ(st().ExtBoardPresent, 1);
+    EXPECT_TRUE(cell(6).enabled);
+    EXPECT_TRUE(start().Label16.enabled);
+    EXPECT_TRUE(start().Line15.visible);
+    EXPECT_FALSE(start().Line17.visible);
+    EXPECT_FALSE(start().StartHalogen.visible); // shown again only by the run
+}
+
+TEST_F(Measurements, SampleHolderTemperatureIsClampedAndCorrectedAndFahrenheitOnlyInTheCell) {
+    s().Parametres().Text2[0].caption = "2";
+    rx(226, 130);
+    EXPECT_EQ(st().RxFrame[2], 128);
+    EXPECT_EQ(st().Readings[6], 128);
+    EXPECT_EQ(st().HolderTempRaw, "128");
+    EXPECT_EQ(st().HolderTempText, "130");
+    EXPECT_EQ(st().HolderTempLabel, "130°C");
+    EXPECT_EQ(cell(10).caption, "130°C");
+    EXPECT_EQ(st().HolderTempShown, 130);
+
+    fahrenheit();
+    rx(226, 35);
+    EXPECT_EQ(cell(10).caption, "98.6 F");
+    EXPECT_EQ(st().HolderTempText, "37"); // the alarm and the log keep Celsius
+    EXPECT_EQ(st().HolderTempShown, 37);
+    EXPECT_EQ(st().HolderTempRaw, "35");
+}
+
+TEST_F(Measurements, ACoefficientThatIsNotANumberKeepsTheRowAndIsReportedOnce) {
+    rx(249, 10);
+    EXPECT_EQ(cell(1).caption, "10.0");
+    st().Coefficients[1] = Variant("1,5x");
+    rx(249, 20);
+    rx(249, 30);
+    EXPECT_EQ(cell(1).caption, "10.0");
+    EXPECT_EQ(std::count_if(events().begin(), events().end(),
+                            [](const std::string& l) {
+                                return l.find("DataCoeff.ini") != std::string::npos &&
+                                       l.find("coefficient 1") != std::string::npos;
+                            }),
+              1);
+    EXPECT_FALSE(s().ended());
+    st().Coefficients[1] = Variant(" 2 ");
+    rx(249, 30);
+    EXPECT_EQ(cell(1).caption, "60.0");
+}
+
+TEST_F(Measurements, LevelPulsesDrawADottedLineAtTheTracePosition) {
+    st().PlotX = 100;
+    rx(246, 1);
+    rx(197, 2); // other values draw nothing
+    Canvas& plot = start().Picture5Canvas;
+    EXPECT_EQ(plot.pixel(100, 0), (Rgb{192, 192, 192}));
+    EXPECT_EQ(plot.pixel(100, 270), (Rgb{192, 192, 192}));
+    EXPECT_NE(plot.pixel(100, 1), (Rgb{192, 192, 192}));
+    st().PlotX = 120;
+    rx(197, 1);
+    EXPECT_EQ(plot.pixel(120, 3), (Rgb{192, 192, 192}));
+}
+
+} // namespace
+} // namespace orbek
