@@ -91,7 +91,7 @@ TEST(WholeRun, StartPhasesStopCountdownAndReadyAgainstTheSimulatedController) {
 
     // The event list tells the run in order.
     const auto& events = w.List2.items;
-    const auto at = [&](const std::string& line) {
+    const auto at = [&](const std::string& line) -> std::ptrdiff_t {
         return std::find(events.begin(), events.end(), line) - events.begin();
     };
     const auto start = at(" PC --> Stamp      START");
@@ -101,7 +101,7 @@ TEST(WholeRun, StartPhasesStopCountdownAndReadyAgainstTheSimulatedController) {
     const auto stop = at(" PC --> Stamp      STOP");
     const auto shutdown = at(" Stamp --> PC      000    254    002    S");
     const auto ready = at(" Stamp --> PC      000    254    000    S");
-    const auto size = static_cast<decltype(start)>(events.size());
+    const auto size = static_cast<std::ptrdiff_t>(events.size());
     for (auto i : {start, cycle, phase4, power, stop, shutdown, ready})
         ASSERT_LT(i, size);
     EXPECT_TRUE(start < cycle && cycle < phase4 && phase4 < power && power < stop &&
