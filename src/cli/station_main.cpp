@@ -13,6 +13,8 @@
 #include "qt/qt_host.hpp"
 #include "qt/qt_serial_port.hpp"
 #include "qt/start_view.hpp"
+#include "sim/scenario.hpp"
+#include "sim/simulated_port.hpp"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -49,8 +51,13 @@ int main(int argc, char** argv) {
     QCommandLineOption baseOption("base", "Application folder (configuration files, Data, Img).",
                                   "DIR");
     QCommandLineOption simulateOption("simulate", "Run against the built-in simulated controller.");
+    QCommandLineOption speedOption(
+        "speed", "With --simulate: phases and countdowns X times faster.", "X", "1");
+    QCommandLineOption faultsOption("faults", "With --simulate: timed faults from FILE.", "FILE");
     parser.addOption(baseOption);
     parser.addOption(simulateOption);
+    parser.addOption(speedOption);
+    parser.addOption(faultsOption);
     parser.process(application);
 
     orbek::Paths paths;
@@ -72,10 +79,26 @@ int main(int argc, char** argv) {
                           : std::filesystem::path();
     });
     orbek::SerialPort* port = &serialPort;
+    // The in-process simulated controller takes the serial port's place.
+    std::unique_ptr<orbek::sim::SimulatedPort> simulated;
     if (parser.isSet(simulateOption)) {
-        // The in-process simulated controller takes the serial port's place here.
-        std::fprintf(stderr, "orbek-station: --simulate is not wired in this build; "
-                             "using the serial port\n");
+        orbek::sim::SimOptions options;
+        bool ok = false;
+        options.speed = parser.value(speedOption).toDouble(&ok);
+        if (!ok || options.speed <= 0) {
+            std::fprintf(stderr, "orbek-station: --speed needs a number above 0\n");
+            return 2;
+        }
+        if (parser.isSet(faultsOption)) {
+            std::string error;
+            if (!orbek::sim::loadScenario(parser.value(faultsOption).toStdString(), options.faults,
+                                          &error)) {
+                std::fprintf(stderr, "orbek-station: %s\n", error.c_str());
+                return 2;
+            }
+        }
+        simulated = std::make_unique<orbek::sim::SimulatedPort>(scheduler, options);
+        port = simulated.get();
     }
     orbek::Station station(scheduler, *port, ui, clock, paths);
     stationPtr = &station;
@@ -94,7 +117,31 @@ int main(int argc, char** argv) {
     });
 
     const QString screenshot = qEnvironmentVariable("ORBEK_SCREENSHOT");
-    if (!screenshot.isEmpty()) {
+    const bool screenshotOfRun = qEnvironmentVariable("ORBEK_SCREENSHOT_VIEW") == "run";
+    if (!screenshot.isEmpty() && screenshotOfRun) {
+        // A run on the simulated controller: the operator's word, Start, then the picture a
+        // few seconds into phase 4.
+        QTimer::singleShot(300, [&] {
+            orbek::StartWindow& w = *station.models().Start;
+            w.Text1.caption = "marigold";
+            w.fire("OkStart");
+            w.fire("Startbouton");
+            ui.render();
+        });
+        auto* watch = new QTimer(&application);
+        QObject::connect(watch, &QTimer::timeout, [&, watch, phase4 = int64_t(-1)]() mutable {
+            if (station.state.LampPhase == 4 && phase4 < 0) phase4 = scheduler.now();
+            if (phase4 < 0 || scheduler.now() - phase4 < 8000) return;
+            watch->stop();
+            QApplication::processEvents();
+            const bool saved = view->grab().save(screenshot);
+            std::fprintf(stderr, "orbek-station: %s %s\n",
+                         saved ? "screenshot saved to" : "could not save screenshot to",
+                         screenshot.toLocal8Bit().constData());
+            orbek::app::QuittFinal(station);
+        });
+        watch->start(100);
+    } else if (!screenshot.isEmpty()) {
         QTimer::singleShot(1500, [&] {
             if (qEnvironmentVariable("ORBEK_SCREENSHOT_VIEW") == "log") {
                 station.models().Start->fire("Log");

@@ -5,6 +5,7 @@
 #include "qt/code_views.hpp"
 #include "qt/control_view.hpp"
 #include "qt/picture_view.hpp"
+#include "qt/wait_box_view.hpp"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -138,6 +139,8 @@ StartView::StartView(Station& station, QWidget* parent) : QMainWindow(parent), s
     codeserreurs_ = new CodeserreursView(station_, this);
     codeDialogue_->renderAll = [this] { render(); };
     codeserreurs_->renderAll = [this] { render(); };
+    boitestop_ = new BoitestopView(station_, this);
+    boitestop_->renderAll = [this] { render(); };
 
     resize(1120, 780);
     render();
@@ -492,6 +495,7 @@ void StartView::render() {
     }
     codeDialogue_->render();
     codeserreurs_->render();
+    boitestop_->render();
     rendering_ = false;
 }
 

@@ -25,6 +25,7 @@ namespace orbek::qt {
 
 class CodeDialogueView;
 class CodeserreursView;
+class BoitestopView;
 class ListItemsModel;
 class PictureView;
 
@@ -71,6 +72,7 @@ class StartView : public QMainWindow {
     QFrame* passwordBox_ = nullptr;
     CodeDialogueView* codeDialogue_ = nullptr;
     CodeserreursView* codeserreurs_ = nullptr;
+    BoitestopView* boitestop_ = nullptr;
     uint64_t focusRequest_ = 0;
     bool rendering_ = false;
 };
