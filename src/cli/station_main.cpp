@@ -30,7 +30,7 @@ namespace {
 
 std::filesystem::path xdgFolder(const char* variable, const QString& fallbackBelowHome) {
     const QByteArray value = qgetenv(variable);
-    // The base directory specification ignores relative values.
+    // Relative values do not count as XDG base folders.
     if (!value.isEmpty() && QDir::isAbsolutePath(QString::fromLocal8Bit(value)))
         return std::filesystem::path(value.toStdString()) / "orbek-station";
     return std::filesystem::path((QDir::homePath() + "/" + fallbackBelowHome).toStdString()) /
@@ -118,6 +118,14 @@ int main(int argc, char** argv) {
 
     const QString screenshot = qEnvironmentVariable("ORBEK_SCREENSHOT");
     const bool screenshotOfRun = qEnvironmentVariable("ORBEK_SCREENSHOT_VIEW") == "run";
+    const auto saveScreenshot = [&] {
+        QApplication::processEvents();
+        const bool saved = view->grab().save(screenshot);
+        std::fprintf(stderr, "orbek-station: %s %s\n",
+                     saved ? "screenshot saved to" : "could not save screenshot to",
+                     screenshot.toLocal8Bit().constData());
+        orbek::app::QuittFinal(station);
+    };
     if (!screenshot.isEmpty() && screenshotOfRun) {
         // A run on the simulated controller: the operator's word, Start, then the picture a
         // few seconds into phase 4.
@@ -133,12 +141,7 @@ int main(int argc, char** argv) {
             if (station.state.LampPhase == 4 && phase4 < 0) phase4 = scheduler.now();
             if (phase4 < 0 || scheduler.now() - phase4 < 8000) return;
             watch->stop();
-            QApplication::processEvents();
-            const bool saved = view->grab().save(screenshot);
-            std::fprintf(stderr, "orbek-station: %s %s\n",
-                         saved ? "screenshot saved to" : "could not save screenshot to",
-                         screenshot.toLocal8Bit().constData());
-            orbek::app::QuittFinal(station);
+            saveScreenshot();
         });
         watch->start(100);
     } else if (!screenshot.isEmpty()) {
@@ -147,12 +150,7 @@ int main(int argc, char** argv) {
                 station.models().Start->fire("Log");
                 ui.render();
             }
-            QApplication::processEvents();
-            const bool saved = view->grab().save(screenshot);
-            std::fprintf(stderr, "orbek-station: %s %s\n",
-                         saved ? "screenshot saved to" : "could not save screenshot to",
-                         screenshot.toLocal8Bit().constData());
-            orbek::app::QuittFinal(station);
+            saveScreenshot();
         });
     }
 

@@ -29,10 +29,16 @@ void sendPower(Station& s, bool showSetPower) {
         s.reportFileProblem(file, "written", why);
 }
 
-void saveHalogen(Station& s, const char* state) {
+// The user's halogen choice: the order repeated until acknowledged, NS.ini and
+// StartHalogen.ini.
+void orderHalogen(Station& s, bool on) {
+    s.Start().Timer11.start();
+    s.state.HalogenCommand = on ? 1 : 0;
+    s.state.HalogenActive = on ? 1 : 0;
+    app::Sauv_NSINI(s);
     const auto file = s.appFile("StartHalogen.ini");
     std::string why;
-    if (!files::writeLines(file, {state}, &why)) s.reportFileProblem(file, "written", why);
+    if (!files::writeLines(file, {on ? "1" : "0"}, &why)) s.reportFileProblem(file, "written", why);
 }
 
 void powerTick(Station& s) {
@@ -88,26 +94,18 @@ void Label56_Click(Station& s) {
 
 void StartHalogen_Click(Station& s) {
     StartWindow& w = s.Start();
-    w.Timer11.start();
-    s.state.HalogenCommand = 1;
-    s.state.HalogenActive = 1;
-    app::Sauv_NSINI(s);
     w.StartHalogen.backColour = colour::green;
     w.StartHalogen.enabled = false;
     w.StopHalogen.enabled = true;
     w.StopHalogen.visible = true;
-    saveHalogen(s, "1");
+    orderHalogen(s, true);
 }
 
 void StopHalogen_Click(Station& s) {
     StartWindow& w = s.Start();
-    w.Timer11.start();
-    s.state.HalogenCommand = 0;
-    s.state.HalogenActive = 0;
-    app::Sauv_NSINI(s);
     w.StartHalogen.enabled = true;
     w.StartHalogen.backColour = colour::lightGrey;
-    saveHalogen(s, "0");
+    orderHalogen(s, false);
 }
 
 void wirePowerHalogen(Station& s) {

@@ -20,13 +20,9 @@ void showSupplyRows(Station& s, bool shown) {
         c->visible = shown;
 }
 
-// The parts the Stop button and the automatic stop share, after their own first steps.
-void stopSequence(Station& s, uint32_t wearLabelColour, bool automatic) {
+// Every way of stopping: the start request and every other order end, the stop order repeats.
+void stopOrders(Station& s) {
     StartWindow& w = s.Start();
-    UsuresWindow& u = s.Usures();
-    u.Label4.backColour = wearLabelColour;
-    u.Label4.foreColour = colour::white;
-    w.Label22.caption = "STOP";
     w.Timer1.stop();
     w.Timer2.start();
     w.Timer3.stop();
@@ -35,9 +31,19 @@ void stopSequence(Station& s, uint32_t wearLabelColour, bool automatic) {
     p.Timer7.stop();
     p.Timer8.stop();
     p.Timer9.stop();
-    p.Lecture.enabled = true;
     for (Timer* t : {&w.Timer10, &w.Timer11, &w.Timer20, &w.Timer21})
         t->stop();
+}
+
+// The parts the Stop button and the automatic stop share, after their own first steps.
+void stopSequence(Station& s, uint32_t wearLabelColour, bool automatic) {
+    StartWindow& w = s.Start();
+    UsuresWindow& u = s.Usures();
+    u.Label4.backColour = wearLabelColour;
+    u.Label4.foreColour = colour::white;
+    w.Label22.caption = "STOP";
+    stopOrders(s);
+    s.Parametres().Lecture.enabled = true;
     w.VScroll1[5].enabled = false;
     w.Command7.enabled = false;
     StopTraces(s);
@@ -153,18 +159,8 @@ void Stopbouton_Click(Station& s) {
 }
 
 void StopTemp(Station& s) {
-    StartWindow& w = s.Start();
-    w.Timer1.stop();
-    w.Timer2.start();
-    w.Timer3.stop();
-    w.Timer5.stop();
-    ParametresWindow& p = s.Parametres();
-    p.Timer7.stop();
-    p.Timer8.stop();
-    p.Timer9.stop();
-    for (Timer* t : {&w.Timer10, &w.Timer11, &w.Timer20, &w.Timer21})
-        t->stop();
-    w.mnutestscompos.enabled = true;
+    stopOrders(s);
+    s.Start().mnutestscompos.enabled = true;
     s.addEvent(" PC --> Stamp      STOP");
 }
 
