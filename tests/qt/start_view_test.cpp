@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
@@ -165,6 +166,37 @@ TEST_F(StartViewTest, TheCloseBoxEndsTheStationLikeQuit) {
     EXPECT_FALSE(port.isOpen());
     EXPECT_FALSE(station->models().Parametres->loaded());
     EXPECT_TRUE(ui.boxes().size() <= 1u); // no question, only the first-start message
+}
+
+} // namespace
+} // namespace orbek
+
+namespace orbek {
+namespace {
+
+TEST_F(StartViewTest, TheWaitBoxShowsTheCountdownAndItsOkClosesIt) {
+    port.open(2);
+    QWidget* box = nullptr;
+    QString seconds;
+    ui.onModal = [&](WindowModel&) {
+        // Inside the box's loop: two cooling frames, then a look at the view and a click on OK.
+        port.deliverFrame(252, 42);
+        scheduler.advanceBy(1000);
+        view->render();
+        box = view->findChild<QWidget*>("Boitestop");
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->isVisible());
+        if (auto* label = box->findChild<QLabel*>("Label2")) seconds = label->text();
+        auto* ok = box->findChild<QAbstractButton*>("OKQuitte");
+        ASSERT_NE(ok, nullptr);
+        EXPECT_FALSE(ok->accessibleName().isEmpty());
+        ok->click();
+    };
+    port.deliverFrame(252, 60);
+    EXPECT_EQ(seconds, "42");
+    EXPECT_FALSE(station->models().Boitestop->loaded());
+    view->render();
+    EXPECT_FALSE(box->isVisible());
 }
 
 } // namespace
