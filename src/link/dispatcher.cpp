@@ -181,11 +181,13 @@ void dispatch(Station& s) {
     const int16_t machine = s.state.RxFrame[0];
     const int16_t code = s.state.RxFrame[1];
     const int16_t value = s.state.RxFrame[2];
-    if (machine != 0) return;
-    const auto is = [&](int c, int v) { return code == c && value == v; };
+    // Every test but the phase-4 one is for machine 0, the station's only machine.
+    const bool ours = machine == 0;
+    const auto is = [&](int c, int v) { return ours && code == c && value == v; };
+    const auto any = [&](int c) { return ours && code == c; };
 
-    if (code == 252) s.state.CoolingSeconds = value;
-    if (code == 253) s.state.CycleReported = 1;
+    if (any(252)) s.state.CoolingSeconds = value;
+    if (any(253)) s.state.CycleReported = 1;
 
     if (is(254, 0)) readyState(s);
     if (s.state.LampPhase == 4) {
@@ -217,9 +219,11 @@ void dispatch(Station& s) {
         s.TestsMV().Timer5.stop();
     }
     if (is(252, 60)) run::showWaitBox(s);
-    display::onMeasurement(s, code, value);
-    onTransferReply(s, code, value);
-    if (code == 238) lampPhase(s, value);
+    if (ours) {
+        display::onMeasurement(s, code, value);
+        onTransferReply(s, code, value);
+    }
+    if (any(238)) lampPhase(s, value);
     if (is(253, 14)) {
         s.state.PlotX = 0;
         display::clearPlot(s);
@@ -227,11 +231,11 @@ void dispatch(Station& s) {
         display::writeLevelLines(s);
     }
     if (is(227, 2)) s.Start().Timer11.stop();
-    if (code == 226) {
+    if (any(226)) {
         display::onHolderTemperature(s, value);
         if (s.state.HolderFrameSeen == 0) adoptRunningMachine(s);
     }
-    onMaintenanceReply(s, code, value);
+    if (ours) onMaintenanceReply(s, code, value);
     if (is(197, 1)) display::levelPulse(s);
 }
 

@@ -285,6 +285,17 @@ TEST_F(RunCycle, AMachineFoundRunningIsAdoptedOnceAndItsRunRestored) {
     EXPECT_EQ(start().Label5[10].caption, "41°C");
 }
 
+TEST_F(RunCycle, FramesOfAnotherMachineOnlyMeetThePhaseFourTest) {
+    port.deliver("001, 238, 004, S\r\n");
+    port.deliver("001, 226, 040, S\r\n");
+    EXPECT_EQ(st().LampPhase, 0);
+    EXPECT_EQ(st().HolderFrameSeen, 0);
+    rx(226, 40); // machine 0 puts the station in phase 4
+    port.deliver("001, 251, 030, S\r\n");
+    EXPECT_EQ(st().StateRestored, 1); // any valid frame restores the run state in phase 4
+    EXPECT_EQ(st().Readings[7], 0);
+}
+
 TEST_F(RunCycle, WithoutARecordedRunTheAdoptedMachineLeavesThePortMenuFree) {
     rx(226, 40);
     rx(249, 10);
