@@ -307,7 +307,9 @@ Scenario parse(const std::string& text) {
         words >> time >> step.command;
         const bool relative = !time.empty() && time.front() == '+';
         const std::string digits = relative ? time.substr(1) : time;
-        if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) {
+        // Up to about 30 years of milliseconds: a longer number is no time.
+        if (digits.empty() || digits.size() > 12 ||
+            digits.find_first_not_of("0123456789") != std::string::npos) {
             scenario.errors.push_back("line " + std::to_string(number) + ": no time in \"" + line +
                                       "\"");
             continue;

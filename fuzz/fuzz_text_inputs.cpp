@@ -1,0 +1,39 @@
+// The texts the station reads from outside besides the line: configuration files through the
+// list-input reader and the lenient numbers, the scenarios of orbek-replay and the fault
+// scenarios of the simulated controller. Arbitrary
+// bytes never crash them.
+#include "app/replay.hpp"
+#include "core/files.hpp"
+#include "core/text.hpp"
+#include "sim/scenario.hpp"
+
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    static const auto file = std::filesystem::temp_directory_path() /
+                             ("orbek-fuzz-" + std::to_string(::getpid()) + ".ini");
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+    if (const auto items = orbek::files::readListItems(file))
+        for (const auto& item : *items) {
+            (void)orbek::leadingNumber(item);
+            (void)orbek::strictNumber(item);
+            if (item.find_first_of("\r\n") != std::string::npos)
+                std::abort(); // an item never spans a line end
+        }
+    if (const auto lines = orbek::files::readLines(file))
+        for (const auto& line : *lines)
+            if (line.find_first_of("\r\n") != std::string::npos) std::abort();
+    (void)orbek::replay::parse(text);
+    std::vector<orbek::sim::Fault> faults;
+    std::string error;
+    (void)orbek::sim::parseScenario(*orbek::files::readLines(file), faults, &error);
+    return 0;
+}
