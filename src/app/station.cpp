@@ -1,6 +1,7 @@
 #include "app/station.hpp"
 
 #include "app/shell.hpp"
+#include "alarm/holder_alarm.hpp"
 #include "display/measurements.hpp"
 #include "display/plot.hpp"
 #include "link/catalogue.hpp"
@@ -24,6 +25,7 @@ Station::Station(Scheduler& scheduler_, SerialPort& port_, UiHost& ui_, WallCloc
     windows_.CodeDialogue = std::make_unique<CodeDialogueWindow>(scheduler);
     windows_.Codeserreurs = std::make_unique<CodeserreursWindow>(scheduler);
     windows_.FenInfoHolder = std::make_unique<FenInfoHolderWindow>(scheduler);
+    windows_.AlarmHolder = std::make_unique<AlarmHolderWindow>(scheduler);
     state.BasePath = paths.appFolder.string();
     port.setEventHandler([this](CommEvent event) { link::MSComm1_OnComm(*this, event); });
     app::wireShell(*this);
@@ -34,6 +36,7 @@ Station::Station(Scheduler& scheduler_, SerialPort& port_, UiHost& ui_, WallCloc
     run::wireFreeze(*this);
     display::wireMeasurements(*this);
     display::wirePlot(*this);
+    alarm::wireAlarm(*this);
 }
 
 Station::~Station() {
@@ -71,12 +74,16 @@ CodeDialogueWindow& Station::CodeDialogue() {
 FenInfoHolderWindow& Station::FenInfoHolder() {
     return touched(windows_.FenInfoHolder);
 }
+AlarmHolderWindow& Station::AlarmHolder() {
+    return touched(windows_.AlarmHolder);
+}
 
 WindowModel* Station::findWindow(const std::string& name) {
     WindowModel* all[] = {
         windows_.Start.get(),        windows_.Parametres.get(),   windows_.Usures.get(),
         windows_.TestsMV.get(),      windows_.DataLogger.get(),   windows_.Boitestop.get(),
-        windows_.CodeDialogue.get(), windows_.Codeserreurs.get(), windows_.FenInfoHolder.get()};
+        windows_.CodeDialogue.get(), windows_.Codeserreurs.get(), windows_.FenInfoHolder.get(),
+        windows_.AlarmHolder.get()};
     for (WindowModel* w : all)
         if (w->name() == name) return w;
     return nullptr;

@@ -48,6 +48,7 @@ class Station {
     CodeDialogueWindow& CodeDialogue();
     CodeserreursWindow& Codeserreurs();
     FenInfoHolderWindow& FenInfoHolder();
+    AlarmHolderWindow& AlarmHolder();
 
     // A window by its name, as it is (loaded or not); null for an unknown name.
     WindowModel* findWindow(const std::string& name);
@@ -66,6 +67,7 @@ class Station {
         std::unique_ptr<CodeDialogueWindow> CodeDialogue;
         std::unique_ptr<CodeserreursWindow> Codeserreurs;
         std::unique_ptr<FenInfoHolderWindow> FenInfoHolder;
+        std::unique_ptr<AlarmHolderWindow> AlarmHolder;
     };
     Windows& models() { return windows_; }
 

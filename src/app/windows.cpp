@@ -135,4 +135,14 @@ CodeserreursWindow::CodeserreursWindow(Scheduler& scheduler)
     }
 }
 
+AlarmHolderWindow::AlarmHolderWindow(Scheduler& scheduler)
+    : WindowModel(scheduler, "AlarmHolder"), Label1(add(label("Label1", "SHT Alarm : "))),
+      Label3(add(label("Label3", "Temperature too high"))),
+      Label2(add(label("Label2", "System Halted"))), Label4(add(label("Label4", ""))),
+      OKAnnuler(add(button("OKAnnuler", "OK"))), Timer67(addTimer("Timer67", 100, true)) {
+    caption = "  Warning !";
+    width = 4800;
+    height = 2600;
+}
+
 } // namespace orbek

@@ -132,4 +132,16 @@ class FenInfoHolderWindow : public WindowModel {
     Timer& Timer1;
 };
 
+// The warning shown when the sample holder got too hot.
+class AlarmHolderWindow : public WindowModel {
+  public:
+    explicit AlarmHolderWindow(Scheduler& scheduler);
+    Control& Label1;
+    Control& Label3;
+    Control& Label2;
+    Control& Label4; // date and time of the alarm
+    Control& OKAnnuler;
+    Timer& Timer67;
+};
+
 } // namespace orbek

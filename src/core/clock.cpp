@@ -1,8 +1,21 @@
 #include "core/clock.hpp"
 
+#include <cstdio>
 #include <ctime>
 
 namespace orbek {
+
+std::string shortDate(const DateTime& t) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d/%02d/%04d", t.day, t.month, t.year);
+    return text;
+}
+
+std::string shortTime(const DateTime& t) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+    return text;
+}
 
 DateTime SystemClock::now() const {
     const std::time_t t = std::time(nullptr);

@@ -1,6 +1,8 @@
 // Today's date and time of day, for log rows, the controller's clock and the alarm record.
 #pragma once
 
+#include <string>
+
 namespace orbek {
 
 struct DateTime {
@@ -12,6 +14,10 @@ struct DateTime {
     int second = 0;
     int weekday = 1; // 1 = Sunday .. 7 = Saturday
 };
+
+// The short forms the station writes: "06/12/2026" and "09:05:30".
+std::string shortDate(const DateTime& t);
+std::string shortTime(const DateTime& t);
 
 class WallClock {
   public:
