@@ -2,6 +2,7 @@
 
 #include "app/shutdown.hpp"
 #include "app/station.hpp"
+#include "qt/alarm_views.hpp"
 #include "qt/code_views.hpp"
 #include "qt/control_view.hpp"
 #include "qt/picture_view.hpp"
@@ -141,6 +142,10 @@ StartView::StartView(Station& station, QWidget* parent) : QMainWindow(parent), s
     codeserreurs_->renderAll = [this] { render(); };
     boitestop_ = new BoitestopView(station_, this);
     boitestop_->renderAll = [this] { render(); };
+    alarmHolder_ = new AlarmHolderView(station_, this);
+    alarmHolder_->renderAll = [this] { render(); };
+    fenInfoHolder_ = new FenInfoHolderView(station_, this);
+    fenInfoHolder_->renderAll = [this] { render(); };
 
     resize(1120, 780);
     render();
@@ -496,6 +501,8 @@ void StartView::render() {
     codeDialogue_->render();
     codeserreurs_->render();
     boitestop_->render();
+    alarmHolder_->render();
+    fenInfoHolder_->render();
     rendering_ = false;
 }
 

@@ -26,6 +26,8 @@ namespace orbek::qt {
 class CodeDialogueView;
 class CodeserreursView;
 class BoitestopView;
+class AlarmHolderView;
+class FenInfoHolderView;
 class ListItemsModel;
 class PictureView;
 
@@ -73,6 +75,8 @@ class StartView : public QMainWindow {
     CodeDialogueView* codeDialogue_ = nullptr;
     CodeserreursView* codeserreurs_ = nullptr;
     BoitestopView* boitestop_ = nullptr;
+    AlarmHolderView* alarmHolder_ = nullptr;
+    FenInfoHolderView* fenInfoHolder_ = nullptr;
     uint64_t focusRequest_ = 0;
     bool rendering_ = false;
 };

@@ -1,0 +1,85 @@
+#include "app/startup.hpp"
+#include "app/station.hpp"
+#include "core/clock.hpp"
+#include "core/scripted_ui_host.hpp"
+#include "qt/start_view.hpp"
+#include "support/fake_port.hpp"
+#include "support/temp_folder.hpp"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <gtest/gtest.h>
+
+namespace orbek {
+namespace {
+
+struct AlarmViews : ::testing::Test {
+    test::TempFolder folder;
+    Scheduler scheduler;
+    test::FakePort port{scheduler};
+    ScriptedUiHost ui{scheduler};
+    FixedClock clock{{2026, 12, 6, 10, 0, 0, 1}};
+    std::unique_ptr<Station> station;
+    std::unique_ptr<qt::StartView> view;
+
+    AlarmViews() {
+        Paths paths{folder.path() / "Station", folder.path() / "user"};
+        std::filesystem::create_directories(paths.appFolder);
+        station = std::make_unique<Station>(scheduler, port, ui, clock, paths);
+        view = std::make_unique<qt::StartView>(*station);
+        view->show();
+        app::Form_Load(*station);
+        scheduler.advanceBy(60);
+        view->render();
+    }
+    QWidget* window(const char* name) { return view->findChild<QWidget*>(name); }
+};
+
+TEST_F(AlarmViews, TheInformationWindowAppearsOverTheHolderCellAndGoesAway) {
+    QWidget* cell = view->findChild<QWidget*>("Label5[10]");
+    ASSERT_NE(cell, nullptr);
+    station->state.HolderTempRaw = "33";
+    QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), cell->mapToGlobal(QPointF(3, 3)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(cell, &move);
+    scheduler.advanceBy(200);
+    view->render();
+    QWidget* info = window("FenInfoHolder");
+    ASSERT_NE(info, nullptr);
+    EXPECT_TRUE(info->isVisible());
+    auto* value = info->findChild<QLabel*>("Label8");
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->text(), "33");
+    EXPECT_FALSE(value->accessibleName().isEmpty());
+
+    station->models().Start->fire("Form_MouseMove");
+    view->render();
+    EXPECT_FALSE(info->isVisible());
+}
+
+TEST_F(AlarmViews, TheWarningIsModalAndItsOkClosesIt) {
+    station->Parametres().Check1.checked = true;
+    station->Parametres().Text2[7].caption = "40";
+    station->state.HolderTempText = "55";
+    station->state.LampPhase = 4;
+    bool shownModal = false;
+    ui.onModal = [&](WindowModel&) {
+        scheduler.advanceBy(200);
+        view->render();
+        QWidget* warning = window("AlarmHolder");
+        ASSERT_NE(warning, nullptr);
+        shownModal = warning->isVisible() && warning->isModal();
+        EXPECT_EQ(warning->findChild<QLabel*>("Label4")->text(), "06/12/2026 / 10:00:00");
+        warning->findChild<QAbstractButton*>("OKAnnuler")->click();
+    };
+    station->Start().Timer14.start();
+    scheduler.advanceBy(3000);
+    EXPECT_TRUE(shownModal);
+    view->render();
+    EXPECT_FALSE(window("AlarmHolder")->isVisible());
+}
+
+} // namespace
+} // namespace orbek
