@@ -7,6 +7,8 @@
 #include "link/catalogue.hpp"
 #include "link/comm.hpp"
 #include "link/frame.hpp"
+#include "maintenance/component_tests.hpp"
+#include "maintenance/wear_counters.hpp"
 #include "run/freeze.hpp"
 #include "run/power_halogen.hpp"
 #include "run/start_stop.hpp"
@@ -36,6 +38,8 @@ Station::Station(Scheduler& scheduler_, SerialPort& port_, UiHost& ui_, WallCloc
     run::wireFreeze(*this);
     display::wireMeasurements(*this);
     display::wirePlot(*this);
+    maintenance::wireWearCounters(*this);
+    maintenance::wireComponentTests(*this);
     alarm::wireAlarm(*this);
 }
 

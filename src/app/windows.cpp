@@ -49,21 +49,53 @@ ParametresWindow::ParametresWindow(Scheduler& scheduler)
 }
 
 UsuresWindow::UsuresWindow(Scheduler& scheduler)
-    : WindowModel(scheduler, "Usures"), Label4(add(label("Label4", "Hardware uptimes"))),
+    : WindowModel(scheduler, "Usures"),
+      Label4(add(coloured(
+          label("Label4", "Read Counters (3)    [Stamp]                   (active in phase = 4)"),
+          colour::rgb(128, 128, 255), colour::white))),
+      ResetCompteurManuel(add(button("ResetCompteurManuel", "Reset Uptime Counter   [Hdd]"))),
+      Label1(add(label("Label1", "Step 1"))),
+      Label2(add(label("Label2", "Password --> For resetting the counters (active in phase = 0)"))),
+      Label3(add(label("Label3", "Step 2"))), Label10(add(label("Label10", "S-Lamp"))),
+      Label11(add(label("Label11", "H-Lamp"))), Label12(add(label("Label12", "Magnetron"))),
+      Label32(add(label("Label32", "", false))), Label33(add(label("Label33", "", false))),
+      Label34(add(label("Label34", "", false))), Label27(add(label("Label27", "", false))),
+      Label28(add(label("Label28", "", false))), Label29(add(label("Label29", "", false))),
       Timer1(addTimer("Timer1", 200, true)), Timer2(addTimer("Timer2", 100, false)),
       Timer3(addTimer("Timer3", 1000, false)), Timer4(addTimer("Timer4", 100, true)) {
     caption = "   Hardware uptimes in hours ";
-    static const char* const kErase[] = {"Erase LP", "Erase Halogen", "Erase Magnetron"};
-    for (int i = 0; i < 3; ++i)
+    width = 9000;
+    height = 7200;
+    static const char* const kErase[] = {"Counter S-Lamp", "Counter H-Lamp", "Counter Magnetron"};
+    for (int i = 0; i < 3; ++i) {
         addElement(Activation, "Activation", i, button("", kErase[i]));
+        addElement(Text1, "Text1", i, textBox(""));
+    }
+    // Slots 3, 4, 8, 9, 13 and 14 are kept but not shown.
+    for (int n = 0; n <= 17; ++n) {
+        const bool shown = n % 5 <= 2;
+        addElement(Label6, "Label6", n, label("", "00000000", shown));
+        addElement(Label15, "Label15", n, label("", "0", shown));
+    }
+    for (int i = 0; i <= 3; ++i)
+        addElement(Label5, "Label5", i, coloured(label("", "0"), colour::black, colour::green));
+    for (const char* unit : {"Label7", "Label8", "Label9", "Label14"})
+        add(label(unit, "Hours"));
 }
 
 TestsMVWindow::TestsMVWindow(Scheduler& scheduler)
-    : WindowModel(scheduler, "TestsMV"), TestSpeedM(add(button("TestSpeedM", "Motor speed test"))),
-      TestSpeedV(add(button("TestSpeedV", "Fans speed test"))), List3(add(listBox("List3"))),
-      List4(add(listBox("List4"))), Timer1(addTimer("Timer1", 20, true)),
-      Timer5(addTimer("Timer5", 1000, false)), Timer6(addTimer("Timer6", 1000, false)) {
+    : WindowModel(scheduler, "TestsMV"), MoteurOnFast(add(button("MoteurOnFast", "Motor On_Fast"))),
+      MoteurOff(add(button("MoteurOff", "Motor OFF"))),
+      VentilOnFast(add(button("VentilOnFast", "Fan On_Fast"))),
+      VentilOff(add(button("VentilOff", "Fan OFF"))),
+      TestSpeedM(add(button("TestSpeedM", "Test Speed (M)"))),
+      TestSpeedV(add(button("TestSpeedV", "Test Speed (F)"))), List3(add(listBox("List3"))),
+      List4(add(listBox("List4"))), Image2(add(picture("Image2", colour::white))),
+      Timer1(addTimer("Timer1", 20, true)), Timer5(addTimer("Timer5", 1000, false)),
+      Timer6(addTimer("Timer6", 1000, false)) {
     caption = "  M or V1 (V2) Tests ";
+    width = 6600;
+    height = 5400;
 }
 
 DataLoggerWindow::DataLoggerWindow(Scheduler& scheduler)

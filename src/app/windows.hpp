@@ -51,20 +51,56 @@ class UsuresWindow : public WindowModel {
     explicit UsuresWindow(Scheduler& scheduler);
     ControlArray Activation; // erase buttons of the three counters
     Control& Label4;         // counter-reading caption
+    ControlArray Text1;      // access codes of the three counters
+    Control& ResetCompteurManuel;
+    ControlArray Label6;  // bit patterns of the wear slots 0..17
+    ControlArray Label15; // decimal values of the wear slots 0..17
+    ControlArray Label5;  // hours: lamp, halogen lamps, magnetron, station uptime
+    Control& Label1;
+    Control& Label2;
+    Control& Label3;
+    Control& Label10;
+    Control& Label11;
+    Control& Label12;
+    // Hidden copies of the uptime bytes before (32..34) and after (27..29) an advance.
+    Control& Label32;
+    Control& Label33;
+    Control& Label34;
+    Control& Label27;
+    Control& Label28;
+    Control& Label29;
     Timer& Timer1;
     Timer& Timer2;
     Timer& Timer3;
     Timer& Timer4;
+
+    // A focus move the view carries out when `focusRequest` changes.
+    std::string focusControl;
+    uint64_t focusRequest = 0;
+    void setFocus(const std::string& control) {
+        focusControl = control;
+        ++focusRequest;
+    }
+    // Counter.ini exists but could not be read at the last load: the display passes leave it
+    // alone rather than replace the stored count with one started from zero.
+    bool counterFileHeld = false;
+    // A failed write of Counter.ini already in the event list; cleared by the next good write.
+    bool counterWriteReported = false;
 };
 
 // Component tests of the motor and fans.
 class TestsMVWindow : public WindowModel {
   public:
     explicit TestsMVWindow(Scheduler& scheduler);
+    Control& MoteurOnFast;
+    Control& MoteurOff;
+    Control& VentilOnFast;
+    Control& VentilOff;
     Control& TestSpeedM;
     Control& TestSpeedV;
     Control& List3; // motor speed results
     Control& List4; // fan speed results
+    Control& Image2; // illustration of the motor and fans
     Timer& Timer1;
     Timer& Timer5;
     Timer& Timer6;

@@ -6,6 +6,7 @@
 #include "qt/code_views.hpp"
 #include "qt/control_view.hpp"
 #include "qt/picture_view.hpp"
+#include "qt/maintenance_views.hpp"
 #include "qt/wait_box_view.hpp"
 
 #include <QCheckBox>
@@ -142,6 +143,10 @@ StartView::StartView(Station& station, QWidget* parent) : QMainWindow(parent), s
     codeserreurs_->renderAll = [this] { render(); };
     boitestop_ = new BoitestopView(station_, this);
     boitestop_->renderAll = [this] { render(); };
+    usures_ = new UsuresView(station_, this);
+    usures_->renderAll = [this] { render(); };
+    testsMV_ = new TestsMVView(station_, this);
+    testsMV_->renderAll = [this] { render(); };
     alarmHolder_ = new AlarmHolderView(station_, this);
     alarmHolder_->renderAll = [this] { render(); };
     fenInfoHolder_ = new FenInfoHolderView(station_, this);
@@ -501,6 +506,8 @@ void StartView::render() {
     codeDialogue_->render();
     codeserreurs_->render();
     boitestop_->render();
+    usures_->render();
+    testsMV_->render();
     alarmHolder_->render();
     fenInfoHolder_->render();
     rendering_ = false;

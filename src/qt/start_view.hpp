@@ -26,6 +26,8 @@ namespace orbek::qt {
 class CodeDialogueView;
 class CodeserreursView;
 class BoitestopView;
+class UsuresView;
+class TestsMVView;
 class AlarmHolderView;
 class FenInfoHolderView;
 class ListItemsModel;
@@ -75,6 +77,8 @@ class StartView : public QMainWindow {
     CodeDialogueView* codeDialogue_ = nullptr;
     CodeserreursView* codeserreurs_ = nullptr;
     BoitestopView* boitestop_ = nullptr;
+    UsuresView* usures_ = nullptr;
+    TestsMVView* testsMV_ = nullptr;
     AlarmHolderView* alarmHolder_ = nullptr;
     FenInfoHolderView* fenInfoHolder_ = nullptr;
     uint64_t focusRequest_ = 0;

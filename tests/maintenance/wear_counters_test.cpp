@@ -1,0 +1,307 @@
+// The wear-counter window on virtual time: bursts of wear bytes, the station's uptime counter
+// and Counter.ini, and the guarded erasing of the controller's counters.
+#include "app/startup.hpp"
+#include "core/files.hpp"
+#include "support/station_fixture.hpp"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace orbek {
+namespace {
+
+struct WearCounters : test::StationFixture {
+    WearCounters() {
+        app::Form_Load(s());
+        scheduler.advanceBy(100);
+        start().Text1.caption = "juniper";
+        start().fire("OkStart");
+        port.written.clear();
+    }
+    UsuresWindow& u() { return *s().models().Usures; }
+    std::filesystem::path counterFile() { return s().appFile("Counter.ini"); }
+    std::vector<std::string> counterLines() { return *files::readLines(counterFile()); }
+    void writeCounter(const std::vector<std::string>& lines) {
+        ASSERT_TRUE(files::writeLines(counterFile(), lines));
+    }
+    // The wear-data request of the main window, then the controller's fifteen bytes.
+    void burst(const std::vector<int>& bytes) {
+        start().Timer21.start();
+        scheduler.advanceBy(1000);
+        for (int b : bytes)
+            port.deliverFrame(220, b);
+        scheduler.advanceBy(300);
+    }
+    std::vector<int> fifteen(std::vector<int> first) {
+        first.resize(15, 0);
+        return first;
+    }
+    std::vector<std::string> sent() {
+        std::vector<std::string> out;
+        for (const auto& w : port.written)
+            out.push_back(std::to_string(w.bytes[1]) + "," + std::to_string(w.bytes[2]));
+        port.written.clear();
+        return out;
+    }
+    // Loads the window afresh and lets its load sequence run.
+    void reload() {
+        u().unload();
+        s().Usures();
+        scheduler.advanceBy(300);
+    }
+    // One more display pass, as a completed burst starts it.
+    void pass() {
+        s().Usures().Timer2.start();
+        scheduler.advanceBy(100);
+    }
+    std::vector<int> uptime() {
+        return {st().WearBytes[15], st().WearBytes[16], st().WearBytes[17]};
+    }
+};
+
+TEST_F(WearCounters, ABurstIsShownAndOnlyTheBurstsAfterTheLoadAdvanceTheUptime) {
+    st().LampPhase = 4;
+    ASSERT_FALSE(u().loaded());
+    burst(fifteen({30, 5, 0, 9, 9, 12, 1, 1}));
+    ASSERT_TRUE(u().loaded());
+    EXPECT_FALSE(u().shown()); // a burst loads the window without showing it
+    EXPECT_EQ(u().Label15[0].caption, "30");
+    EXPECT_EQ(u().Label15[1].caption, "5");
+    EXPECT_EQ(u().Label15[2].caption, "0");
+    EXPECT_EQ(u().Label6[0].caption, "00011110");
+    EXPECT_EQ(u().Label6[1].caption, "00000101");
+    EXPECT_EQ(u().Label6[2].caption, "00000000");
+    EXPECT_EQ(u().Label5[0].caption, "20");
+    EXPECT_EQ(u().Label5[1].caption, "1028"); // 12 min + 257 blocks of four hours
+    EXPECT_EQ(u().Label15[3].caption, "9");   // kept, though never shown
+    EXPECT_FALSE(u().Label15[3].visible);
+    EXPECT_EQ(u().Label4.backColour, colour::green);
+    EXPECT_EQ(u().Label4.foreColour, colour::black);
+    // The burst that loaded the window is not counted; the next one is.
+    EXPECT_EQ(uptime(), (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(counterLines(), (std::vector<std::string>(3, "00000000")));
+    burst(fifteen({31}));
+    EXPECT_EQ(uptime(), (std::vector<int>{1, 0, 0}));
+    EXPECT_EQ(u().Label32.caption, "0");
+    EXPECT_EQ(u().Label27.caption, "1");
+    EXPECT_EQ(counterLines(), (std::vector<std::string>{"00000001", "00000000", "00000000"}));
+    std::ifstream raw(counterFile(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(raw), {}),
+              "00000001\r\n00000000\r\n00000000\r\n");
+
+    // Fourteen bytes, then a new request: nothing shown changes, the next fifteen start at 0.
+    start().Timer21.start();
+    scheduler.advanceBy(1000);
+    for (int i = 0; i < 14; ++i)
+        port.deliverFrame(220, 100 + i);
+    scheduler.advanceBy(300);
+    EXPECT_EQ(u().Label15[0].caption, "31");
+    EXPECT_EQ(uptime(), (std::vector<int>{1, 0, 0}));
+    burst(fifteen({44, 2}));
+    EXPECT_EQ(st().WearBytes[0], 44);
+    EXPECT_EQ(st().WearBytes[14], 0);
+    EXPECT_EQ(u().Label5[0].caption, "8");
+    EXPECT_EQ(uptime(), (std::vector<int>{2, 0, 0}));
+}
+
+TEST_F(WearCounters, TheUptimeKeepsTwoHundredFortyOneMinuteThenCarriesAndWraps) {
+    writeCounter({"11101111", "00000011", "00000000"}); // 239, 3, 0
+    reload();
+    EXPECT_EQ(uptime(), (std::vector<int>{239, 3, 0}));
+    EXPECT_EQ(u().Label5[3].caption, "15");
+    pass();
+    EXPECT_EQ(uptime(), (std::vector<int>{240, 3, 0}));
+    EXPECT_EQ(u().Label5[3].caption, "16");
+    pass();
+    EXPECT_EQ(uptime(), (std::vector<int>{0, 4, 0}));
+    EXPECT_EQ(u().Label5[3].caption, "16");
+    EXPECT_EQ(counterLines(), (std::vector<std::string>{"00000000", "00000100", "00000000"}));
+
+    writeCounter({"11101111", "11111111", "11111111"}); // 239, 255, 255
+    reload();
+    pass();
+    EXPECT_EQ(uptime(), (std::vector<int>{240, 255, 255}));
+    pass();
+    EXPECT_EQ(uptime(), (std::vector<int>{0, 0, 0}));
+    writeCounter({"11110000", "11111111", "00000001"}); // 240, 255, 1: the carry reaches slot 17
+    reload();
+    pass();
+    EXPECT_EQ(uptime(), (std::vector<int>{0, 0, 2}));
+}
+
+TEST_F(WearCounters, CounterIniIsReadLenientlyAndItsTroublesAreReported) {
+    writeCounter({"101", "11111111111", "1x1"});
+    reload();
+    EXPECT_EQ(uptime(), (std::vector<int>{5, 255, 5}));
+    EXPECT_EQ(events().back(),
+              "File Counter.ini line 3 is not a bit pattern: its other characters count as 0");
+    // The pass after the load rewrites the file whole, in the station's own form.
+    EXPECT_EQ(counterLines(), (std::vector<std::string>{"00000101", "11111111", "00000101"}));
+
+    writeCounter({"00000111"});
+    reload();
+    EXPECT_EQ(uptime(), (std::vector<int>{7, 0, 0}));
+    EXPECT_EQ(events().back(),
+              "File Counter.ini holds 1 of 3 lines: the missing ones count as zero");
+    EXPECT_EQ(counterLines().size(), 3u);
+
+    // Missing: zero, no complaint, created again.
+    std::filesystem::remove(counterFile());
+    const std::size_t before = events().size();
+    reload();
+    EXPECT_EQ(uptime(), (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(events().size(), before);
+    EXPECT_EQ(counterLines(), (std::vector<std::string>(3, "00000000")));
+
+    // A file that cannot be written: one line, not one a minute, and the station goes on.
+    std::filesystem::remove(counterFile());
+    std::filesystem::create_directory(counterFile());
+    std::filesystem::create_directory(counterFile() / "keep");
+    const std::size_t lines = events().size();
+    pass();
+    pass();
+    ASSERT_EQ(events().size(), lines + 1);
+    EXPECT_EQ(events().back().rfind("File Counter.ini could not be written: ", 0), 0u);
+    EXPECT_EQ(uptime(), (std::vector<int>{2, 0, 0}));
+
+    // Unreadable at the load: the stored count is left alone rather than replaced by zeros.
+    reload();
+    EXPECT_EQ(
+        events().back(),
+        "File Counter.ini could not be read: the uptime counter is not saved until it can be");
+    const std::size_t held = events().size();
+    pass();
+    EXPECT_EQ(events().size(), held); // no write tried, so no failure either
+    EXPECT_TRUE(std::filesystem::exists(counterFile() / "keep"));
+}
+
+TEST_F(WearCounters, TheResetButtonClearsTheUptimeCounterAndItsFile) {
+    writeCounter({"00001111", "00000010", "00000001"});
+    s().Usures();
+    scheduler.advanceBy(300);
+    ASSERT_EQ(u().Label5[3].caption, "1032");
+    ASSERT_TRUE(u().fire("ResetCompteurManuel"));
+    EXPECT_EQ(uptime(), (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(counterLines(), (std::vector<std::string>(3, "00000000")));
+    for (int n = 15; n <= 17; ++n) {
+        EXPECT_EQ(u().Label6[n].caption, "00000000");
+        EXPECT_EQ(u().Label15[n].caption, "0");
+    }
+    EXPECT_EQ(u().Label5[3].caption, "0");
+    pass();
+    EXPECT_EQ(uptime(), (std::vector<int>{1, 0, 0}));
+}
+
+TEST_F(WearCounters, ACounterIsErasedOnlyWithItsCodeAndTheRequestRepeatsUntilConfirmed) {
+    ASSERT_TRUE(
+        files::writeLines(s().paths.userFile("SWord.inx"), {"\"Ab12\"", "\"5822\"", "\"5823\""}));
+    burst(fifteen({30, 5, 0, 9, 9, 40, 2, 0, 0, 0, 50, 1, 0}));
+    s().Usures().show();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(u().Activation[i].enabled);
+    sent();
+
+    // A wrong code: a box, the entries emptied, the focus back, nothing sent.
+    u().Text1[1].caption = "5823";
+    u().Text1[0].caption = "x";
+    const uint64_t focus = u().focusRequest;
+    ASSERT_TRUE(u().fire("Activation[1]"));
+    ASSERT_FALSE(ui.boxes().empty());
+    EXPECT_EQ(ui.boxes().back().box.title, "Password");
+    EXPECT_EQ(ui.boxes().back().box.text, "Error in Code !!! ");
+    EXPECT_EQ(ui.boxes().back().box.icon, MsgIcon::Critical);
+    EXPECT_EQ(u().Text1[0].caption, "");
+    EXPECT_EQ(u().Text1[1].caption, "");
+    EXPECT_EQ(u().focusRequest, focus + 1);
+    EXPECT_EQ(u().focusControl, "Text1[1]");
+    scheduler.advanceBy(5000);
+    EXPECT_TRUE(sent().empty());
+
+    // The right code in another case: the group reads zero at once, the request repeats.
+    u().Text1[0].caption = "aB12";
+    ASSERT_TRUE(u().fire("Activation[0]"));
+    EXPECT_EQ(ui.boxes().back().box.text, "Code Correct ");
+    EXPECT_EQ(ui.boxes().back().box.icon, MsgIcon::Information);
+    EXPECT_EQ(st().EraseSelection, 1);
+    for (int n = 0; n <= 2; ++n) {
+        EXPECT_EQ(u().Label6[n].caption, "00000000");
+        EXPECT_EQ(u().Label15[n].caption, "0");
+    }
+    EXPECT_EQ(u().Label5[0].caption, "0");
+    EXPECT_EQ(u().Label5[1].caption, "8"); // the other groups keep their values
+    EXPECT_EQ(st().WearBytes[1], 5);       // until the controller sends its own
+    EXPECT_EQ(u().Text1[0].caption, "");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(u().Activation[i].enabled);
+    scheduler.advanceBy(3000);
+    EXPECT_EQ(sent(), (std::vector<std::string>(3, "199,1")));
+    port.deliverFrame(199, 1); // only 0 confirms
+    EXPECT_TRUE(u().Timer3.enabled());
+    port.deliverFrame(199, 0);
+    EXPECT_FALSE(u().Timer3.enabled());
+    EXPECT_EQ(events().back(), "Comfirmation Stamp --> Usures mat.");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(u().Activation[i].enabled);
+
+    // No confirmation: sixteen requests, then one box, and the buttons stay locked.
+    u().Text1[2].caption = "5823";
+    ASSERT_TRUE(u().fire("Activation[2]"));
+    const std::size_t boxes = ui.boxes().size();
+    scheduler.advanceBy(30000);
+    EXPECT_EQ(sent(), (std::vector<std::string>(16, "199,3")));
+    ASSERT_EQ(ui.boxes().size(), boxes + 1);
+    EXPECT_EQ(ui.boxes().back().box.title, " Error !");
+    EXPECT_EQ(ui.boxes().back().box.text, "No Communication With Machine ! ");
+    EXPECT_EQ(ui.boxes().back().box.buttons, MsgButtons::Ok);
+    EXPECT_FALSE(u().Timer3.enabled());
+    EXPECT_EQ(st().NoReplyCount, 0);
+    EXPECT_FALSE(u().Activation[0].enabled);
+}
+
+TEST_F(WearCounters, ErasingIsLockedWhileRunningAndForCountersWithoutACode) {
+    st().LampPhase = 2;
+    s().Usures();
+    scheduler.advanceBy(300);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(u().Activation[i].enabled);
+        EXPECT_FALSE(u().Text1[i].enabled);
+    }
+
+    st().LampPhase = 0;
+    ASSERT_TRUE(files::writeLines(s().paths.userFile("SWord.inx"), {"\"5821\""}));
+    reload();
+    EXPECT_TRUE(u().Activation[0].enabled);
+    EXPECT_FALSE(u().Activation[1].enabled);
+    EXPECT_FALSE(u().Activation[2].enabled);
+    EXPECT_EQ(events().back(),
+              "File SWord.inx holds 1 of 3 access codes: the counters without one stay locked");
+    // Even enabled again by the controller's ready answer, an empty entry erases nothing.
+    port.deliverFrame(254, 0);
+    ASSERT_TRUE(u().Activation[2].enabled);
+    sent();
+    ASSERT_TRUE(u().fire("Activation[2]"));
+    EXPECT_EQ(ui.boxes().back().box.text, "Error in Code !!! ");
+    scheduler.advanceBy(3000);
+    for (const std::string& order : sent())
+        EXPECT_NE(order.rfind("199,", 0), 0u) << order;
+    EXPECT_FALSE(u().Timer3.enabled());
+
+    std::filesystem::remove(s().paths.userFile("SWord.inx"));
+    reload();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(u().Activation[i].enabled);
+    EXPECT_EQ(events().back().rfind("File SWord.inx could not be read", 0), 0u);
+}
+
+TEST_F(WearCounters, TheMenuEntryShowsTheWindowAndTheCloseBoxUnloadsIt) {
+    ASSERT_TRUE(start().fire("mnuusures"));
+    EXPECT_TRUE(u().shown());
+    EXPECT_FALSE(u().modal());
+    EXPECT_EQ(u().caption, "   Hardware uptimes in hours ");
+    ASSERT_TRUE(u().fire("Form_Unload"));
+    EXPECT_FALSE(u().loaded());
+}
+
+} // namespace
+} // namespace orbek

@@ -1,0 +1,139 @@
+// The wear-counter and component-test views offscreen: opened from their menu entries, every
+// control drawn by name, typing and clicks reaching the core, replies shown while open.
+#include "qt/maintenance_views.hpp"
+
+#include "app/startup.hpp"
+#include "app/station.hpp"
+#include "core/clock.hpp"
+#include "core/scripted_ui_host.hpp"
+#include "qt/start_view.hpp"
+#include "support/fake_port.hpp"
+#include "support/temp_folder.hpp"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace orbek {
+namespace {
+
+struct MaintenanceViewsTest : ::testing::Test {
+    test::TempFolder folder;
+    Scheduler scheduler;
+    test::FakePort port{scheduler};
+    ScriptedUiHost ui{scheduler};
+    FixedClock clock;
+    std::unique_ptr<Station> station;
+    std::unique_ptr<qt::StartView> view;
+
+    MaintenanceViewsTest() {
+        Paths paths{folder.path() / "Station", folder.path() / "user"};
+        std::filesystem::create_directories(paths.appFolder);
+        station = std::make_unique<Station>(scheduler, port, ui, clock, paths);
+        view = std::make_unique<qt::StartView>(*station);
+        view->show();
+        app::Form_Load(*station);
+        scheduler.advanceBy(100);
+        view->render();
+    }
+    QWidget* dialog(const char* name) { return view->findChild<QWidget*>(name); }
+    template <class T> T* in(QWidget* parent, const std::string& name) {
+        return parent->findChild<T*>(QString::fromStdString(name));
+    }
+    void expectEveryControlDrawn(WindowModel& model, QWidget* box) {
+        for (const Control& c : model.controls()) {
+            SCOPED_TRACE(c.name);
+            QWidget* widget = in<QWidget>(box, c.name);
+            ASSERT_NE(widget, nullptr);
+            EXPECT_FALSE(widget->accessibleName().trimmed().isEmpty());
+        }
+    }
+};
+
+TEST_F(MaintenanceViewsTest, TheWearCounterWindowShowsABurstAndForwardsTheAccessCode) {
+    QAction* entry = view->findChild<QAction*>("mnuusures");
+    ASSERT_NE(entry, nullptr);
+    entry->trigger();
+    scheduler.advanceBy(300);
+    view->render();
+    QWidget* box = dialog("Usures");
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_FALSE(box->isModal());
+    expectEveryControlDrawn(*station->models().Usures, box);
+    EXPECT_FALSE(in<QWidget>(box, "Label15[3]")->isVisibleTo(box));
+
+    // A burst while the window is open.
+    station->Start().Timer21.start();
+    scheduler.advanceBy(1000);
+    for (int b : {30, 5, 0, 9, 9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})
+        port.deliverFrame(220, b);
+    scheduler.advanceBy(200);
+    view->render();
+    EXPECT_EQ(in<QLabel>(box, "Label15[0]")->text(), "30");
+    EXPECT_EQ(in<QLabel>(box, "Label6[1]")->text(), "00000101");
+    EXPECT_EQ(in<QLabel>(box, "Label5[0]")->text(), "20");
+
+    // The code typed in the box is the one the core compares.
+    auto* code = in<QLineEdit>(box, "Text1[0]");
+    ASSERT_NE(code, nullptr);
+    for (QChar c : QString("5821")) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(code, &press);
+    }
+    EXPECT_EQ(station->models().Usures->Text1[0].caption, "5821");
+    in<QAbstractButton>(box, "Activation[0]")->click();
+    ASSERT_FALSE(ui.boxes().empty());
+    EXPECT_EQ(ui.boxes().back().box.text, "Code Correct ");
+    EXPECT_EQ(in<QLabel>(box, "Label15[0]")->text(), "0");
+    EXPECT_EQ(code->text(), "");
+    EXPECT_FALSE(in<QWidget>(box, "Activation[1]")->isEnabled());
+
+    // The close box unloads the window.
+    box->close();
+    view->render();
+    EXPECT_FALSE(station->models().Usures->loaded());
+    EXPECT_FALSE(box->isVisible());
+}
+
+TEST_F(MaintenanceViewsTest, TheTestWindowRunsModalAndListsTheSpeedsAsTheyArrive) {
+    QWidget* box = nullptr;
+    std::vector<QString> motorRows;
+    ui.onModal = [&](WindowModel&) {
+        view->render();
+        box = dialog("TestsMV");
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->isVisible());
+        expectEveryControlDrawn(*station->models().TestsMV, box);
+        in<QAbstractButton>(box, "TestSpeedM")->click();
+        scheduler.advanceBy(1000);
+        port.deliverFrame(254, 3);
+        for (int v : {30, 53, 31, 53, 27, 63})
+            port.deliverFrame(244, v);
+        view->render();
+        auto* motor = in<QListView>(box, "List3");
+        ASSERT_NE(motor, nullptr);
+        for (int r = 0; r < motor->model()->rowCount(); ++r)
+            motorRows.push_back(motor->model()->index(r, 0).data().toString());
+        box->close();
+    };
+    QAction* entry = view->findChild<QAction*>("mnutestscompos");
+    ASSERT_NE(entry, nullptr);
+    entry->trigger();
+    EXPECT_EQ(ui.modalsRun, std::vector<std::string>{"TestsMV"});
+    EXPECT_EQ(motorRows, (std::vector<QString>{"M_Slow   1140", "M_Fast   3300"}));
+    view->render();
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(box->isVisible());
+    EXPECT_FALSE(station->models().TestsMV->loaded());
+}
+
+} // namespace
+} // namespace orbek
