@@ -1,0 +1,109 @@
+// The strip-chart plot: traces, the saved image of each run, wrap-around and Clear.
+#include "app/startup.hpp"
+#include "core/files.hpp"
+#include "support/station_fixture.hpp"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace orbek {
+namespace {
+
+struct Plot : test::StationFixture {
+    Plot() {
+        app::Form_Load(s());
+        scheduler.advanceBy(100);
+    }
+    std::filesystem::path img(const char* name) { return s().appFile("Img") / name; }
+    std::vector<std::string> images() {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(s().appFile("Img")))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    Canvas& plot() { return start().Picture5Canvas; }
+};
+
+TEST_F(Plot, TracesAreDrawnOnlyDuringARunAtTheirScale) {
+    st().PlotX = 10;
+    st().Readings[7] = 127; // MAT: 256 - 2v
+    st().Readings[0] = 40;  // LFC: 256 - v
+    st().RunInProgress = 0;
+    scheduler.advanceBy(200);
+    EXPECT_NE(plot().pixel(10, 2), (Rgb{255, 255, 0}));
+    st().RunInProgress = 1;
+    scheduler.advanceBy(400); // a first segment from the previous position, then a flat one
+    EXPECT_EQ(plot().pixel(11, 2), (Rgb{255, 255, 0}));
+    EXPECT_EQ(plot().pixel(11, 216), (Rgb{0, 255, 0}));
+    EXPECT_EQ(st().PlotX, 13);
+}
+
+TEST_F(Plot, OneImagePerRunNumberedAfterTheLargestPresent) {
+    std::ofstream(img("Start_0007.bmp")) << "x";
+    std::ofstream(img("Start_0012.bmp")) << "x";
+    std::ofstream(img("notes.txt")) << "x";
+    start().Check1.checked = true; // TB-Reset: wrap around
+    st().RunInProgress = 1;
+    st().PlotImageSaved = 0;
+    st().PlotX = 329;
+    scheduler.advanceBy(400);
+    EXPECT_EQ(images(), (std::vector<std::string>{"Start_0007.bmp", "Start_0012.bmp",
+                                                  "Start_0013.bmp", "notes.txt"}));
+    EXPECT_EQ(st().PlotX, 0); // wrapped
+    // The image is a bitmap of the plot.
+    std::ifstream in(img("Start_0013.bmp"), std::ios::binary);
+    char magic[2];
+    in.read(magic, 2);
+    EXPECT_EQ(std::string(magic, 2), "BM");
+
+    // The next wraps of the same run save nothing more.
+    scheduler.advanceBy(331 * 200);
+    EXPECT_EQ(images().size(), 4u);
+
+    // Without TB-Reset the plot stays at the right edge.
+    start().Check1.checked = false;
+    st().PlotImageSaved = 0;
+    st().PlotX = 330;
+    scheduler.advanceBy(1000);
+    EXPECT_EQ(st().PlotX, 330);
+    EXPECT_EQ(images().back(), "notes.txt");
+    EXPECT_NE(std::find(images().begin(), images().end(), "Start_0014.bmp"), images().end());
+}
+
+TEST_F(Plot, AnImageThatCannotBeSavedIsSaidAndThePlotGoesOn) {
+    std::filesystem::remove_all(s().appFile("Img"));
+    std::ofstream(s().appFile("Img")) << "a file where the folder should be";
+    st().PlotX = 330;
+    scheduler.advanceBy(200);
+    EXPECT_NE(std::find_if(events().begin(), events().end(),
+                           [](const std::string& l) {
+                               return l.find("Start_0001.bmp") != std::string::npos;
+                           }),
+              events().end());
+    EXPECT_EQ(st().PlotImageSaved, 1);
+}
+
+TEST_F(Plot, ClearRestartsThePlotAndNewScreenRedrawsAndSavesTheLevels) {
+    st().PlotX = 200;
+    plot().point(50, 50, {255, 0, 0});
+    start().fire("EffScreenGraph");
+    EXPECT_EQ(st().PlotX, 0);
+    EXPECT_EQ(plot().pixel(50, 50), (Rgb{0, 0, 0}));
+
+    st().PlotLevel1 = 0;
+    st().PlotLevel2 = 100;
+    st().PlotX = 120;
+    port.open(2);
+    port.deliverFrame(253, 14);
+    EXPECT_EQ(st().PlotX, 0);
+    EXPECT_EQ(plot().pixel(0, 255), (Rgb{255, 0, 255}));
+    EXPECT_EQ(plot().pixel(3, 155), (Rgb{192, 192, 192}));
+    EXPECT_EQ(plot().pixel(1, 255), (Rgb{0, 0, 0})); // dotted
+    EXPECT_EQ(*files::readLines(s().appFile("LevLgGraph.ini")),
+              (std::vector<std::string>{" 0 ", " 100 "}));
+}
+
+} // namespace
+} // namespace orbek
