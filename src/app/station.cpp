@@ -8,6 +8,7 @@
 #include "link/comm.hpp"
 #include "link/frame.hpp"
 #include "maintenance/component_tests.hpp"
+#include "maintenance/parameters.hpp"
 #include "maintenance/wear_counters.hpp"
 #include "run/freeze.hpp"
 #include "run/power_halogen.hpp"
@@ -40,6 +41,7 @@ Station::Station(Scheduler& scheduler_, SerialPort& port_, UiHost& ui_, WallCloc
     display::wirePlot(*this);
     maintenance::wireWearCounters(*this);
     maintenance::wireComponentTests(*this);
+    maintenance::wireParametres(*this);
     alarm::wireAlarm(*this);
 }
 

@@ -10,6 +10,11 @@ using namespace design;
 
 namespace {
 
+Control hidden(Control c) {
+    c.visible = false;
+    return c;
+}
+
 Control progress(const std::string& name, int max) {
     Control c = control(ControlKind::Progress, name, {});
     c.max = max;
@@ -21,14 +26,22 @@ Control progress(const std::string& name, int max) {
 ParametresWindow::ParametresWindow(Scheduler& scheduler)
     : WindowModel(scheduler, "Parametres"),
       Lecture(add(button("Lecture", "Parameter Read from Stamp"))),
-      Validerwrite(add(button("Validerwrite", "Send Data to Stamp"))),
+      // Writing waits for a complete read or the factory values.
+      Validerwrite(add([] {
+          Control c = button("Validerwrite", "Send Data to Stamp");
+          c.enabled = false;
+          return c;
+      }())),
       Setup(add(button("Setup", "Default Settings"))), ResetAdr4(add(button("ResetAdr4", "Reset"))),
       ResetAdr5(add(button("ResetAdr5", "Reset"))), ResetAdr10(add(button("ResetAdr10", "Reset"))),
       ResetAdr11(add(button("ResetAdr11", "Reset"))), Degres(add(button("Degres", "°C"))),
       Fharen(add(button("Fharen", "F"))),
       Check1(add(control(ControlKind::CheckBox, "Check1", "Disabling alarm SHT (OFF)", false))),
-      ProgressBar1(add(progress("ProgressBar1", 150))), Label2(add(label("Label2", ""))),
-      ProgressBar2(add(progress("ProgressBar2", 80))), Label51(add(label("Label51", ""))),
+      // The transfer progress shows only while a write runs.
+      ProgressBar1(add(hidden(progress("ProgressBar1", 150)))),
+      Label2(add(label("Label2", "", false))),
+      ProgressBar2(add(hidden(progress("ProgressBar2", 80)))),
+      Label51(add(label("Label51", "", false))),
       Label52(add(coloured(label("Label52", ""), colour::black, colour::green))),
       Label53(add(coloured(label("Label53", ""), colour::black, colour::green))),
       // The load sequence is one-shot; the parameters subsystem gives it its work.
@@ -41,11 +54,44 @@ ParametresWindow::ParametresWindow(Scheduler& scheduler)
     width = 11000;
     height = 9000;
     for (int i = 0; i <= 15; ++i)
-        addElement(Text1, "Text1", i, textBox("", "", i != 15));
+        addElement(Text1, "Text1", i, textBox("", "", i < 14));
     for (int i = 0; i <= 14; ++i)
         addElement(Text2, "Text2", i, textBox("", "", i <= 7));
     for (int i = 0; i <= 8; ++i)
         addElement(Text15, "Text15", i, textBox("", "", false));
+    // Row names run on in dots up to their boxes.
+    const auto dotted = [](std::string name) {
+        name += ' ';
+        while (name.size() < 46)
+            name += '.';
+        return name;
+    };
+    static const char* const kRows[] = {"Generator Start Delay [s]",
+                                        "Ramp-up Time [s]",
+                                        "Lamp Start Time [s]",
+                                        "Max Start Numbers",
+                                        "Lamp Stop Counter",
+                                        "Failed Start Counter",
+                                        "Integration Parameter",
+                                        "Magnetron Start Power [W]",
+                                        "Deactivation Mag. Temperature [°C/F]",
+                                        "LP Start Level [W]",
+                                        "Read Error Codes",
+                                        "Read Lamp Level",
+                                        "Max Magnetron Temp.  [°C/F]",
+                                        "Phase 4  Light Level Detector"};
+    for (int i = 0; i <= 13; ++i)
+        addElement(Label1, "Label1", i, label("", dotted(kRows[i])));
+    static const char* const kCoefficientRows[] = {
+        "[SHT] Temp. Correction Offset", "[LFC] Light Flux Control, [%]",
+        "Power Supply Processor, [+5V]", "Setup Battery Voltage, [+3V]",
+        "[VIS] Light Intensity [W/m2]",  "[RH] Relative Humidity at Samples, [%]",
+        "[IR] IR Light Intensity, [%]",  "[SHT] Samples Holder Temperature Alarm, [°C/F]"};
+    add(label("Label4", "Detectors Coefficients - Adjustements "));
+    for (int i = 0; i <= 7; ++i)
+        addElement(Label3, "Label3", i, label("", dotted(kCoefficientRows[i])));
+    for (int i : {7, 9})
+        addElement(Label5, "Label5", i, label("", "Coeff. x 10"));
 }
 
 UsuresWindow::UsuresWindow(Scheduler& scheduler)

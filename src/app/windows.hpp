@@ -43,6 +43,21 @@ class ParametresWindow : public WindowModel {
 
     // The marked unit button.
     static constexpr uint32_t kUnitMarked = 0x80F280;
+
+    ControlArray Label1; // parameter row names 0..14
+    ControlArray Label3; // coefficient row names 0..7
+    ControlArray Label5; // unit notes of parameters 7 and 9
+
+    // A write of this window is under way; a permission without one sends nothing.
+    bool writing = false;
+    // The write holds the main window's receive watchdog off.
+    bool watchdogHeld = false;
+    // An unreadable NS.ini already in the event list.
+    bool runStateReported = false;
+
+  protected:
+    // The closing steps run while the controls still hold what the user left in them.
+    void onUnload() override { fire("Form_Unload"); }
 };
 
 // Wear counters ("Hardware uptimes").

@@ -5,6 +5,7 @@
 #include "qt/alarm_views.hpp"
 #include "qt/code_views.hpp"
 #include "qt/control_view.hpp"
+#include "qt/parameters_view.hpp"
 #include "qt/picture_view.hpp"
 #include "qt/maintenance_views.hpp"
 #include "qt/wait_box_view.hpp"
@@ -143,6 +144,8 @@ StartView::StartView(Station& station, QWidget* parent) : QMainWindow(parent), s
     codeserreurs_->renderAll = [this] { render(); };
     boitestop_ = new BoitestopView(station_, this);
     boitestop_->renderAll = [this] { render(); };
+    parametres_ = new ParametresView(station_, this);
+    parametres_->renderAll = [this] { render(); };
     usures_ = new UsuresView(station_, this);
     usures_->renderAll = [this] { render(); };
     testsMV_ = new TestsMVView(station_, this);
@@ -506,6 +509,7 @@ void StartView::render() {
     codeDialogue_->render();
     codeserreurs_->render();
     boitestop_->render();
+    parametres_->render();
     usures_->render();
     testsMV_->render();
     alarmHolder_->render();

@@ -26,6 +26,7 @@ namespace orbek::qt {
 class CodeDialogueView;
 class CodeserreursView;
 class BoitestopView;
+class ParametresView;
 class UsuresView;
 class TestsMVView;
 class AlarmHolderView;
@@ -77,6 +78,7 @@ class StartView : public QMainWindow {
     CodeDialogueView* codeDialogue_ = nullptr;
     CodeserreursView* codeserreurs_ = nullptr;
     BoitestopView* boitestop_ = nullptr;
+    ParametresView* parametres_ = nullptr;
     UsuresView* usures_ = nullptr;
     TestsMVView* testsMV_ = nullptr;
     AlarmHolderView* alarmHolder_ = nullptr;

@@ -1,0 +1,325 @@
+// The parameter window: reading and writing the machine parameters, the clock write, the
+// coefficients saved on closing, the entry check and the control lock.
+#include "app/startup.hpp"
+#include "core/files.hpp"
+#include "maintenance/parameters.hpp"
+#include "support/station_fixture.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace orbek {
+namespace {
+
+struct Parameters : test::StationFixture {
+    Parameters() {
+        clock.set({2026, 12, 4, 9, 5, 7});
+        app::Form_Load(s());
+        scheduler.advanceBy(100);
+        port.written.clear();
+        boxesBefore = ui.boxes().size(); // the port file start-up created
+    }
+    std::size_t boxesBefore = 0;
+    ParametresWindow& p() { return s().Parametres(); }
+    std::vector<std::string> sent() {
+        std::vector<std::string> out;
+        for (const auto& w : port.written)
+            out.push_back(std::to_string(w.bytes[1]) + "," + std::to_string(w.bytes[2]));
+        port.written.clear();
+        return out;
+    }
+    std::vector<std::string> boxTexts() {
+        std::vector<std::string> out;
+        for (std::size_t i = boxesBefore; i < ui.boxes().size(); ++i)
+            out.push_back(ui.boxes()[i].box.title + "|" + ui.boxes()[i].box.text);
+        return out;
+    }
+    bool hasEvent(const std::string& line) {
+        return std::find(events().begin(), events().end(), line) != events().end();
+    }
+    std::vector<std::string> coefficientFile() {
+        return *files::readLines(s().appFile("DataCoeff.ini"));
+    }
+};
+
+TEST(ParameterClock, RegistersAreBcdOfTheMoment) {
+    EXPECT_EQ(maintenance::clockRegisters({2026, 12, 4, 9, 5, 7}),
+              (std::array<int, 8>{7, 5, 9, 0, 4, 18, 38, 16}));
+    EXPECT_EQ(maintenance::clockRegisters({1999, 10, 31, 23, 59, 58}),
+              (std::array<int, 8>{0x58, 0x59, 0x23, 0, 0x31, 0x10, 0x99, 16}));
+}
+
+TEST_F(Parameters, AReadFillsTheBoxesAndUnlocksTheWrite) {
+    start().fire("mnuparametres");
+    EXPECT_TRUE(p().shown());
+    EXPECT_EQ(p().Label52.caption, "09:05:07");
+    EXPECT_EQ(p().Text15[6].caption, "38");
+    const int slider = start().VScroll1[5].value;
+    p().fire("Lecture");
+    EXPECT_FALSE(p().Lecture.enabled);
+    scheduler.advanceBy(1100);
+    EXPECT_EQ(sent(), (std::vector<std::string>{"243,1", "243,1"}));
+
+    const int values[] = {10, 12, 20, 10, 3, 1, 5, 15, 40, 25, 0, 0, 115, 30, 0};
+    for (int i = 0; i < 10; ++i)
+        port.deliverFrame(242, values[i]);
+    scheduler.advanceBy(2000);
+    EXPECT_TRUE(sent().empty()); // the first reply ends the requests
+    EXPECT_EQ(p().Text1[9].caption, "25");
+    EXPECT_EQ(p().Text1[10].caption, "");
+    EXPECT_FALSE(p().Validerwrite.enabled);
+    EXPECT_TRUE(hasEvent(" Stamp --> PC    7    > 15"));
+    EXPECT_EQ(start().VScroll1[5].value, slider); // 15 is no start power
+    EXPECT_EQ(st().Readings[17], 40);
+    EXPECT_EQ(st().PlotLevel1, 25);
+
+    // A second read starts over from index 0.
+    p().fire("Lecture");
+    scheduler.advanceBy(600);
+    for (int i = 0; i < 15; ++i)
+        port.deliverFrame(242, i == 7 ? 20 : values[i]);
+    EXPECT_EQ(p().Text1[14].caption, "0");
+    EXPECT_EQ(start().VScroll1[5].value, 20);
+    EXPECT_EQ(st().PlotLevel2, 30);
+    EXPECT_TRUE(p().Validerwrite.enabled);
+    EXPECT_TRUE(boxTexts().empty());
+}
+
+TEST_F(Parameters, AnUnansweredReadStopsAfterSeventeenRequests) {
+    p().fire("Lecture");
+    scheduler.advanceBy(20000);
+    EXPECT_EQ(sent().size(), 17u);
+    EXPECT_FALSE(p().Timer7.enabled());
+    EXPECT_TRUE(boxTexts().empty());
+}
+
+TEST_F(Parameters, AWriteSendsTheParametersThenTheClockOfEachMoment) {
+    p().fire("Setup");
+    p().Text1[5].caption = "";
+    p().Text1[3].caption = " 200 ";
+    ASSERT_TRUE(p().Validerwrite.enabled);
+    p().fire("Validerwrite");
+    EXPECT_FALSE(start().Timer33.enabled());
+    EXPECT_FALSE(p().Validerwrite.enabled);
+    scheduler.advanceBy(3500);
+    EXPECT_EQ(sent(), (std::vector<std::string>{"241,1", "241,1", "241,1"}));
+    EXPECT_FALSE(p().Lecture.enabled); // no read mixes into a write
+
+    port.deliverFrame(240, 1);
+    EXPECT_TRUE(hasEvent(" Stamp --> PC  (0,240,1) received"));
+    scheduler.advanceBy(16500);
+    std::vector<std::string> expected;
+    for (int i = 0; i < 15; ++i)
+        expected.push_back("239," + std::to_string(i == 5   ? 0
+                                                   : i == 3 ? 200
+                                                            : maintenance::parameterDefault(i)));
+    EXPECT_EQ(sent(), expected);
+    EXPECT_EQ(p().Text1[5].caption, "0");
+    EXPECT_EQ(p().Label2.caption, "15/15");
+    EXPECT_EQ(p().ProgressBar1.value, 150);
+    EXPECT_TRUE(hasEvent("Send PC --> Stamp   115"));
+
+    // The clock handshake gets what the parameter handshake left of the sixteen requests.
+    scheduler.advanceBy(1000);
+    EXPECT_EQ(sent(), (std::vector<std::string>{"224,1"}));
+    EXPECT_FALSE(start().Timer33.enabled());
+
+    // Each register carries the clock of its own moment: here the minute turns mid-write.
+    clock.set({2026, 12, 31, 23, 59, 58});
+    int second = 0;
+    port.onWrite = [&](const MemoryPort::Write&) {
+        ++second;
+        clock.set({2027, 1, 1, 0, 0, second - 1});
+        if (second == 1) clock.set({2026, 12, 31, 23, 59, 59});
+    };
+    port.deliverFrame(223, 1);
+    scheduler.advanceBy(9500);
+    port.onWrite = nullptr;
+    EXPECT_EQ(sent(), (std::vector<std::string>{"222,88", "222,89", "222,0", "222,0", "222,1",
+                                                "222,1", "222,39", "222,16"}));
+    EXPECT_TRUE(hasEvent("Send PC --> Stamp   adr= 7   DATA=  16"));
+    EXPECT_EQ(boxTexts(), (std::vector<std::string>{" Info|Transfer Completed..."}));
+    EXPECT_EQ(p().Label51.caption, "8/8");
+    EXPECT_FALSE(p().ProgressBar2.visible);
+    EXPECT_TRUE(start().Timer33.enabled());
+    EXPECT_TRUE(p().Validerwrite.enabled);
+    EXPECT_TRUE(p().Lecture.enabled);
+    scheduler.advanceBy(5000);
+    EXPECT_TRUE(sent().empty());
+}
+
+TEST_F(Parameters, RefusedWritesLeaveTheStationWatchedAndRetryable) {
+    // A value that is no byte: nothing is sent, nothing locked.
+    p().fire("Setup");
+    p().Text1[8].caption = "300";
+    p().fire("Validerwrite");
+    scheduler.advanceBy(3000);
+    EXPECT_TRUE(sent().empty());
+    ASSERT_EQ(boxTexts().size(), 1u);
+    EXPECT_EQ(boxTexts()[0].rfind(" Caution !|", 0), 0u);
+    EXPECT_NE(boxTexts()[0].find("300"), std::string::npos);
+    EXPECT_TRUE(p().Validerwrite.enabled);
+    EXPECT_TRUE(start().Timer33.enabled());
+
+    // A controller that never grants: sixteen requests, then the busy box.
+    p().Text1[8].caption = "35";
+    p().fire("Validerwrite");
+    scheduler.advanceBy(20000);
+    EXPECT_EQ(sent(), std::vector<std::string>(16, "241,1"));
+    EXPECT_EQ(boxTexts().back(),
+              " Attention !|Stamp Is Busy, Or There Is a Communication Problem !");
+    EXPECT_TRUE(start().Timer33.enabled());
+    EXPECT_TRUE(p().Validerwrite.enabled);
+    EXPECT_TRUE(p().ResetAdr4.enabled);
+
+    // A late permission after the write gave up sends nothing.
+    port.deliverFrame(240, 1);
+    scheduler.advanceBy(3000);
+    EXPECT_TRUE(sent().empty());
+
+    // Nothing read: the write is refused and the watchdog runs again.
+    p().Text1[0].caption = "";
+    p().fire("Validerwrite");
+    EXPECT_EQ(boxTexts().back(), " Caution !|There Is Not DATA To Save !");
+    EXPECT_TRUE(start().Timer33.enabled());
+    EXPECT_FALSE(p().Validerwrite.enabled);
+}
+
+TEST_F(Parameters, APortThatClosesStopsTheTransfer) {
+    p().fire("Setup");
+    p().fire("Validerwrite");
+    scheduler.advanceBy(1000);
+    port.deliverFrame(240, 1);
+    scheduler.advanceBy(3500);
+    EXPECT_EQ(sent().size(), 4u); // the request and three values
+    port.close();
+    scheduler.advanceBy(5000);
+    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(boxTexts().back(),
+              " Error !|Please Close This Window And \r\nActivate The RS232 Communication !");
+    EXPECT_TRUE(start().Timer33.enabled());
+    EXPECT_FALSE(p().Timer9.enabled());
+
+    p().fire("Lecture");
+    EXPECT_EQ(boxTexts().back(),
+              " Error !|Please Close This Window And \r\nStart RS232 Communication !");
+    EXPECT_FALSE(p().Timer7.enabled());
+}
+
+TEST_F(Parameters, ClosingMidWriteHandsTheWatchdogBackAndALatePermissionSendsNothing) {
+    p().show();
+    p().fire("Setup");
+    p().fire("Validerwrite");
+    scheduler.advanceBy(1000);
+    p().fire("Form_QueryUnload");
+    EXPECT_FALSE(s().models().Parametres->loaded());
+    EXPECT_TRUE(start().Timer33.enabled());
+    port.deliverFrame(240, 1); // reloads the window, whose boxes are empty
+    scheduler.advanceBy(5000);
+    EXPECT_EQ(sent(), std::vector<std::string>{"241,1"});
+}
+
+TEST_F(Parameters, ClosingSavesTheCoefficientsOnlyWhenChanged) {
+    // A file written by hand: an unchanged window leaves its text as it is.
+    std::vector<std::string> lines{"0", "1", "4", "2", "1", "1", "1", "65.0",
+                                   "0", "0", "0", "0", "0", "0", "7"};
+    ASSERT_TRUE(files::writeLines(s().appFile("DataCoeff.ini"), lines));
+    port.close();
+    rebuild();
+    app::Form_Load(s());
+    scheduler.advanceBy(100);
+    EXPECT_EQ(p().Text2[14].caption, "7");
+    p().unload();
+    EXPECT_EQ(coefficientFile(), lines);
+    EXPECT_FALSE(start().Timer19.enabled());
+
+    p().show();
+    scheduler.advanceBy(100);
+    p().Text2[4].caption = "1.5";
+    p().fire("Fharen");
+    EXPECT_EQ(p().Fharen.backColour, ParametresWindow::kUnitMarked);
+    EXPECT_EQ(p().Degres.backColour, colour::buttonFace);
+    p().Check1.checked = true;
+    p().fire("Check1");
+    EXPECT_EQ(p().Check1.caption, "SHT Alarm enabled (ON)");
+    p().fire("Form_QueryUnload");
+    EXPECT_EQ(coefficientFile(),
+              (std::vector<std::string>{"0", "1", "4", "2", "1.5", "1", "1", "65", "1", "1", "0",
+                                        "0", "0", "0", "7"}));
+    EXPECT_EQ(st().Coefficients[8].toNumber(), 1);
+    EXPECT_TRUE(start().Timer19.enabled());
+
+    // The next load shows the switch and the unit from the saved values.
+    p().show();
+    scheduler.advanceBy(100);
+    EXPECT_TRUE(p().Check1.checked);
+    EXPECT_EQ(p().Check1.caption, "SHT Alarm enabled (ON)");
+    EXPECT_EQ(p().Fharen.backColour, ParametresWindow::kUnitMarked);
+}
+
+TEST_F(Parameters, ACoefficientFileThatCannotBeWrittenIsReportedAndKeptInUse) {
+    std::filesystem::remove(s().appFile("DataCoeff.ini"));
+    std::filesystem::create_directory(s().appFile("DataCoeff.ini")); // no file can replace it
+    p().Text2[7].caption = "60";
+    p().unload();
+    EXPECT_EQ(st().Coefficients[7].toNumber(), 60);
+    ASSERT_FALSE(ui.boxes().empty());
+    EXPECT_EQ(ui.boxes().back().box.icon, MsgIcon::Critical);
+    EXPECT_TRUE(std::any_of(events().begin(), events().end(), [](const std::string& e) {
+        return e.rfind("File DataCoeff.ini could not be written", 0) == 0;
+    }));
+}
+
+TEST_F(Parameters, OutOfRangeTemperaturesAreEmptied) {
+    p().Text2[7].caption = "71";
+    p().Text2[0].caption = "-1";
+    p().fire("Text2[7]:Change");
+    scheduler.advanceBy(300);
+    EXPECT_EQ(boxTexts(), (std::vector<std::string>{" Caution !|Entry from 0 - 70 °C",
+                                                    " Caution !|Entry from 0 - 70C"}));
+    EXPECT_EQ(p().Text2[7].caption, "");
+    EXPECT_EQ(p().Text2[0].caption, "");
+    p().Text2[7].caption = "70";
+    p().fire("Text2[7]:Change");
+    scheduler.advanceBy(300);
+    EXPECT_EQ(boxTexts().size(), 2u);
+    EXPECT_EQ(p().Text2[7].caption, "70");
+}
+
+TEST_F(Parameters, ReadingAndEditingFollowTheRunState) {
+    p().fire("Setup");
+    st().RunStarted = 1;
+    scheduler.advanceBy(1000);
+    EXPECT_FALSE(p().Lecture.enabled);
+    EXPECT_FALSE(p().Validerwrite.enabled);
+    EXPECT_FALSE(p().Text1[3].enabled);
+    EXPECT_FALSE(p().ResetAdr10.enabled);
+    p().fire("Setup");
+    EXPECT_FALSE(p().Validerwrite.enabled);
+
+    st().RunStarted = 0;
+    scheduler.advanceBy(1000);
+    EXPECT_TRUE(p().Lecture.enabled);
+    EXPECT_TRUE(p().Text1[3].enabled);
+    p().fire("ResetAdr10");
+    EXPECT_EQ(p().Text1[10].caption, "0");
+
+    // A run still active by NS.ini (a station restarted mid-run) keeps reading locked.
+    ASSERT_TRUE(files::writeLines(s().appFile("NS.ini"), {"1.14", "1", "0", "0"}));
+    scheduler.advanceBy(1000);
+    EXPECT_EQ(st().RunActive, 1);
+    EXPECT_FALSE(p().Lecture.enabled);
+    EXPECT_TRUE(p().Text1[3].enabled);
+
+    // An unreadable NS.ini is told once and changes nothing.
+    std::filesystem::remove(s().appFile("NS.ini"));
+    scheduler.advanceBy(5000);
+    EXPECT_EQ(std::count_if(events().begin(), events().end(),
+                            [](const std::string& e) { return e.find("NS.ini") != e.npos; }),
+              1);
+    EXPECT_EQ(st().RunActive, 1);
+}
+
+} // namespace
+} // namespace orbek

@@ -1,0 +1,115 @@
+// The parameter window's view: opened from the menu, every control by name, typing and clicks
+// reach the model, the close box unloads the window and saves the coefficients.
+#include "qt/parameters_view.hpp"
+
+#include "app/startup.hpp"
+#include "app/station.hpp"
+#include "core/clock.hpp"
+#include "core/files.hpp"
+#include "core/scripted_ui_host.hpp"
+#include "qt/start_view.hpp"
+#include "support/fake_port.hpp"
+#include "support/temp_folder.hpp"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace orbek {
+namespace {
+
+struct ParametresViewTest : ::testing::Test {
+    test::TempFolder folder;
+    Scheduler scheduler;
+    test::FakePort port{scheduler};
+    ScriptedUiHost ui{scheduler};
+    FixedClock clock{{2026, 12, 4, 9, 5, 7}};
+    std::unique_ptr<Station> station;
+    std::unique_ptr<qt::StartView> view;
+
+    ParametresViewTest() {
+        Paths paths{folder.path() / "Station", folder.path() / "user"};
+        std::filesystem::create_directories(paths.appFolder);
+        station = std::make_unique<Station>(scheduler, port, ui, clock, paths);
+        view = std::make_unique<qt::StartView>(*station);
+        view->show();
+        app::Form_Load(*station);
+        scheduler.advanceBy(60);
+        view->render();
+    }
+    QDialog* dialog() { return view->findChild<QDialog*>("Parametres"); }
+    template <class T> T* named(const std::string& name) {
+        return dialog()->findChild<T*>(QString::fromStdString(name));
+    }
+    void type(QWidget* target, const QString& text) {
+        target->setFocus();
+        for (QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(target, &press);
+        }
+    }
+};
+
+TEST_F(ParametresViewTest, OpensFromTheMenuEditsTheModelAndSavesOnClose) {
+    ParametresWindow& p = *station->models().Parametres;
+    ASSERT_NE(dialog(), nullptr);
+    EXPECT_FALSE(dialog()->isVisible()); // loaded at start-up, not shown
+    view->actionOf("mnuparametres")->trigger();
+    ASSERT_TRUE(dialog()->isVisible());
+    EXPECT_EQ(dialog()->windowTitle(), "  ORBEK parameters");
+    for (const Control& c : p.controls()) {
+        QWidget* widget = named<QWidget>(c.name);
+        ASSERT_NE(widget, nullptr) << c.name;
+        EXPECT_FALSE(widget->accessibleName().trimmed().isEmpty()) << c.name;
+    }
+    EXPECT_EQ(named<QWidget>("Label1[0]")->toolTip(), "8 < 10 < 20 [s]");
+    EXPECT_FALSE(named<QWidget>("Text1[15]")->isVisible());
+    EXPECT_FALSE(named<QWidget>("Text15[0]")->isVisible());
+    EXPECT_FALSE(named<QWidget>("Validerwrite")->isEnabled());
+
+    named<QAbstractButton>("Setup")->click();
+    EXPECT_EQ(named<QLineEdit>("Text1[12]")->text(), "115");
+    EXPECT_TRUE(named<QWidget>("Validerwrite")->isEnabled());
+    type(named<QLineEdit>("Text1[3]"), "7");
+    EXPECT_EQ(p.Text1[3].caption, "107");
+
+    // An alarm temperature above 70 is refused once the entry check has run.
+    const std::size_t boxes = ui.boxes().size(); // the port file start-up created
+    auto* alarmLimit = named<QLineEdit>("Text2[7]");
+    alarmLimit->selectAll();
+    type(alarmLimit, "71");
+    scheduler.advanceBy(300);
+    view->render();
+    ASSERT_EQ(ui.boxes().size(), boxes + 1);
+    EXPECT_EQ(ui.boxes().back().box.text, "Entry from 0 - 70 °C");
+    EXPECT_EQ(alarmLimit->text(), "");
+    alarmLimit->selectAll();
+    type(alarmLimit, "55");
+
+    named<QAbstractButton>("Fharen")->click();
+    EXPECT_EQ(p.Text2[8].caption, "1");
+    p.Check1.visible = true; // the service level shows it
+    view->render();
+    named<QCheckBox>("Check1")->click();
+    EXPECT_TRUE(p.Check1.checked);
+    EXPECT_EQ(named<QCheckBox>("Check1")->text(), "SHT Alarm enabled (ON)");
+
+    dialog()->close();
+    EXPECT_FALSE(p.loaded());
+    EXPECT_FALSE(dialog()->isVisible());
+    const auto lines = files::readLines(station->appFile("DataCoeff.ini"));
+    ASSERT_TRUE(lines && lines->size() == 15u);
+    EXPECT_EQ((*lines)[7], "55");
+    EXPECT_EQ((*lines)[8], "1");
+    EXPECT_EQ((*lines)[9], "1");
+    EXPECT_TRUE(station->models().Start->Timer19.enabled());
+}
+
+} // namespace
+} // namespace orbek
