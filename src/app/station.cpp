@@ -7,6 +7,7 @@
 #include "link/catalogue.hpp"
 #include "link/comm.hpp"
 #include "link/frame.hpp"
+#include "logging/data_logger.hpp"
 #include "maintenance/component_tests.hpp"
 #include "maintenance/parameters.hpp"
 #include "maintenance/wear_counters.hpp"
@@ -39,6 +40,7 @@ Station::Station(Scheduler& scheduler_, SerialPort& port_, UiHost& ui_, WallCloc
     run::wireFreeze(*this);
     display::wireMeasurements(*this);
     display::wirePlot(*this);
+    logging::wire(*this);
     maintenance::wireWearCounters(*this);
     maintenance::wireComponentTests(*this);
     maintenance::wireParametres(*this);

@@ -10,6 +10,12 @@ using namespace design;
 
 namespace {
 
+// A control that stands inside a frame or panel: hidden or disabled with it.
+Control inside(Control c, const std::string& container) {
+    c.parent = container;
+    return c;
+}
+
 Control hidden(Control c) {
     c.visible = false;
     return c;
@@ -145,9 +151,73 @@ TestsMVWindow::TestsMVWindow(Scheduler& scheduler)
 }
 
 DataLoggerWindow::DataLoggerWindow(Scheduler& scheduler)
-    : WindowModel(scheduler, "DataLogger"), Timer1(addTimer("Timer1", 50, true)),
+    : WindowModel(scheduler, "DataLogger"), Label1(add(label("Label1", "Step 1"))),
+      Frame1(add(control(ControlKind::Frame, "Frame1", " File Type "))),
+      Frame2(add(control(ControlKind::Frame, "Frame2", " Separator "))),
+      Command1(add(button("Command1", "Create data logging file"))),
+      Label7(add(label("Label7", ""))), List1(add(listBox("List1"))),
+      Picture1(add(picture("Picture1", colour::buttonFace, false))),
+      Label42(add(inside(label("Label42", " This file exists already"), "Picture1"))),
+      EErase(add(inside(button("EErase", "Overwrite file"), "Picture1"))),
+      EAppend(add(inside(button("EAppend", "Append to file"), "Picture1"))),
+      Label2(add(label("Label2", "Step 2"))), Label5(add(label("Label5", "Sensor selection"))),
+      Label3(add(label("Label3", "Step 3"))),
+      Label8(add(label("Label8", "Select time interval between measurements"))),
+      Label6(add(label("Label6", "Minute(s)"))), Label10(add(label("Label10", "Hours"))),
+      Label9(add(label("Label9", "---"))), Label4(add(label("Label4", "Step 4"))),
+      Activation(add(button("Activation", "Press to START"))), Timer1(addTimer("Timer1", 50, true)),
       Timer12(addTimer("Timer12", 1000, false)) {
     caption = "  Data-Logger :";
+    width = 9600;
+    height = 8400;
+    List1.value = -1;
+    static const char* const kTypes[kFileTypes] = {"ASCII    (raw data)", "CSV      (raw data)",
+                                                   "ASCII    (phys. units)",
+                                                   "CSV      (phys. units)"};
+    for (int i = 0; i < kFileTypes; ++i)
+        addElement(Option1, "Option1", i,
+                   inside(control(ControlKind::Option, "", kTypes[i]), "Frame1"));
+    addElement(Option2, "Option2", 0,
+               inside(control(ControlKind::Option, "", " ( , )  "), "Frame2"));
+    addElement(Option2, "Option2", 1,
+               inside(control(ControlKind::Option, "", " ( ; )  "), "Frame2"));
+
+    struct Box {
+        const char* tag;
+        const char* quantity;
+        const char* unit;
+    };
+    static const Box kBoxes[kSensorBoxes] = {
+        {"[LPC] ", "Lamp Plasma Control", "[AU]"},
+        {"[LFC]", "Light Flux Control", "[%]"},
+        {"[VIS]    ", "Light Intensity", "[W/m2]"},
+        {"[IR]       ", "IR Light Intensity", "[%]"},
+        {"[RH]     ", "Relative Humidity at Samples", "[%]"},
+        {"[LOS]   ", "Light Output Setting", "[W]"},
+        {"[SHT]   ", "Samples Holder Temperature", "[°C/F]"},
+        {"[MAT]  ", "Magnetron Anode Temperature", "[°C/F]"},
+        {"", "S-Lamp Burning Time", "[H]"},
+        {"", "H-Lamp Burning Time", "[H]"},
+        {"", "Magnetron Operating Time", "[H]"},
+        {"", "Spare Channel", ""},
+        {"", "Spare Channel", ""},
+        {"", "Spare Channel", ""},
+        {"", "Spare Channel", ""},
+        {"", "Spare Channel", ""},
+    };
+    for (int i = 0; i < kSensorBoxes; ++i) {
+        addElement(Check1, "Check1", i, control(ControlKind::CheckBox, "", kBoxes[i].tag));
+        addElement(Label11, "Label11", i, label("", kBoxes[i].quantity));
+        addElement(Label12, "Label12", i, label("", kBoxes[i].unit));
+    }
+
+    static const char* const kIntervalCaptions[kIntervals] = {"1", "2", "5", "10", "20", "30",
+                                                              "1", "2", "3", "4",  "5"};
+    for (int i = 0; i < kIntervals; ++i) {
+        Control sel = button("", kIntervalCaptions[i]);
+        sel.left = 1560 + 480 * i;
+        addElement(Sel, "Sel", i, sel);
+    }
 }
 
 BoitestopWindow::BoitestopWindow(Scheduler& scheduler)

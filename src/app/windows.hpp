@@ -121,12 +121,59 @@ class TestsMVWindow : public WindowModel {
     Timer& Timer6;
 };
 
-// Data logger set-up.
+// Data logger set-up, in four numbered steps.
 class DataLoggerWindow : public WindowModel {
   public:
     explicit DataLoggerWindow(Scheduler& scheduler);
+
+    // Step 1: file type, separator, log file
+    Control& Label1;
+    Control& Frame1;
+    ControlArray Option1; // 0..3, file types
+    Control& Frame2;
+    ControlArray Option2; // 0 comma, 1 semicolon
+    Control& Command1;
+    Control& Label7;   // the chosen path
+    Control& List1;    // files already in the data folder; `value` is the selected entry, -1 none
+    Control& Picture1; // "This file exists already" with its two buttons
+    Control& Label42;
+    Control& EErase;
+    Control& EAppend;
+
+    // Step 2: the log columns
+    Control& Label2;
+    Control& Label5;
+    ControlArray Check1;  // 0..15
+    ControlArray Label11; // quantity beside each box
+    ControlArray Label12; // its unit
+
+    // Step 3: the interval
+    Control& Label3;
+    Control& Label8;
+    ControlArray Sel; // 0..10
+    Control& Label6;
+    Control& Label10;
+    Control& Label9; // the chosen interval
+
+    // Step 4
+    Control& Label4;
+    Control& Activation;
+
     Timer& Timer1;
     Timer& Timer12;
+
+    // The control that should have the keyboard focus; a view moves the focus there whenever
+    // `focusRequest` changes.
+    std::string focusControl;
+    uint64_t focusRequest = 0;
+    void setFocus(const std::string& control) {
+        focusControl = control;
+        ++focusRequest;
+    }
+
+    static constexpr int kFileTypes = 4;
+    static constexpr int kSensorBoxes = 16;
+    static constexpr int kIntervals = 11;
 };
 
 // The cooling wait box.

@@ -5,6 +5,7 @@
 #include "qt/alarm_views.hpp"
 #include "qt/code_views.hpp"
 #include "qt/control_view.hpp"
+#include "qt/data_logger_view.hpp"
 #include "qt/parameters_view.hpp"
 #include "qt/picture_view.hpp"
 #include "qt/maintenance_views.hpp"
@@ -144,6 +145,8 @@ StartView::StartView(Station& station, QWidget* parent) : QMainWindow(parent), s
     codeserreurs_->renderAll = [this] { render(); };
     boitestop_ = new BoitestopView(station_, this);
     boitestop_->renderAll = [this] { render(); };
+    dataLogger_ = new DataLoggerView(station_, this);
+    dataLogger_->renderAll = [this] { render(); };
     parametres_ = new ParametresView(station_, this);
     parametres_->renderAll = [this] { render(); };
     usures_ = new UsuresView(station_, this);
@@ -509,6 +512,7 @@ void StartView::render() {
     codeDialogue_->render();
     codeserreurs_->render();
     boitestop_->render();
+    dataLogger_->render();
     parametres_->render();
     usures_->render();
     testsMV_->render();

@@ -26,6 +26,7 @@ namespace orbek::qt {
 class CodeDialogueView;
 class CodeserreursView;
 class BoitestopView;
+class DataLoggerView;
 class ParametresView;
 class UsuresView;
 class TestsMVView;
@@ -78,6 +79,7 @@ class StartView : public QMainWindow {
     CodeDialogueView* codeDialogue_ = nullptr;
     CodeserreursView* codeserreurs_ = nullptr;
     BoitestopView* boitestop_ = nullptr;
+    DataLoggerView* dataLogger_ = nullptr;
     ParametresView* parametres_ = nullptr;
     UsuresView* usures_ = nullptr;
     TestsMVView* testsMV_ = nullptr;

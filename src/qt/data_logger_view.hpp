@@ -1,0 +1,32 @@
+// The data logger dialog: modal over the main window while it is open; its four steps top to
+// bottom, every widget named after its control.
+#pragma once
+
+#include "qt/code_views.hpp"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class QListWidget;
+
+namespace orbek::qt {
+
+class DataLoggerView : public ModelDialog {
+    Q_OBJECT
+  public:
+    DataLoggerView(Station& station, QWidget* parent);
+    void render() override;
+
+  private:
+    QWidget* buildFileStep();
+    QWidget* buildSensorStep();
+    QWidget* buildIntervalStep();
+    QWidget* buildStartStep();
+
+    QListWidget* files_ = nullptr;
+    std::vector<std::string> shownFiles_;
+    uint64_t focusRequest_ = 0;
+};
+
+} // namespace orbek::qt
