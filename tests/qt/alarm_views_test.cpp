@@ -1,11 +1,5 @@
-#include "app/startup.hpp"
-#include "app/station.hpp"
-#include "core/clock.hpp"
-#include "core/scripted_ui_host.hpp"
-#include "qt/start_view.hpp"
-#include "support/fake_port.hpp"
-#include "support/temp_folder.hpp"
 
+#include "support/view_fixture.hpp"
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
@@ -15,25 +9,8 @@
 namespace orbek {
 namespace {
 
-struct AlarmViews : ::testing::Test {
-    test::TempFolder folder;
-    Scheduler scheduler;
-    test::FakePort port{scheduler};
-    ScriptedUiHost ui{scheduler};
-    FixedClock clock{{2026, 12, 6, 10, 0, 0, 1}};
-    std::unique_ptr<Station> station;
-    std::unique_ptr<qt::StartView> view;
-
-    AlarmViews() {
-        Paths paths{folder.path() / "Station", folder.path() / "user"};
-        std::filesystem::create_directories(paths.appFolder);
-        station = std::make_unique<Station>(scheduler, port, ui, clock, paths);
-        view = std::make_unique<qt::StartView>(*station);
-        view->show();
-        app::Form_Load(*station);
-        scheduler.advanceBy(60);
-        view->render();
-    }
+struct AlarmViews : test::ViewFixture {
+    AlarmViews() { clock.set({2026, 12, 6, 10, 0, 0, 1}); }
     QWidget* window(const char* name) { return view->findChild<QWidget*>(name); }
 };
 

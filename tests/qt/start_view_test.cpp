@@ -1,12 +1,6 @@
-#include "qt/start_view.hpp"
 
-#include "app/startup.hpp"
-#include "app/station.hpp"
-#include "core/clock.hpp"
-#include "core/scripted_ui_host.hpp"
 #include "qt/code_views.hpp"
-#include "support/fake_port.hpp"
-#include "support/temp_folder.hpp"
+#include "support/view_fixture.hpp"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -24,35 +18,8 @@
 namespace orbek {
 namespace {
 
-struct StartViewTest : ::testing::Test {
-    test::TempFolder folder;
-    Scheduler scheduler;
-    test::FakePort port{scheduler};
-    ScriptedUiHost ui{scheduler};
-    FixedClock clock;
-    std::unique_ptr<Station> station;
-    std::unique_ptr<qt::StartView> view;
-
-    StartViewTest() {
-        Paths paths{folder.path() / "Station", folder.path() / "user"};
-        std::filesystem::create_directories(paths.appFolder);
-        station = std::make_unique<Station>(scheduler, port, ui, clock, paths);
-        view = std::make_unique<qt::StartView>(*station);
-        view->show();
-        app::Form_Load(*station);
-        scheduler.advanceBy(60);
-        view->render();
-    }
-
-    template <class T> T* named(const std::string& name) {
-        return view->findChild<T*>(QString::fromStdString(name));
-    }
-    void type(QWidget* target, const QString& text) {
-        for (QChar c : text) {
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(target, &press);
-        }
-    }
+struct StartViewTest : test::ViewFixture {
+    template <class T> T* named(const std::string& name) { return in<T>(view.get(), name); }
     // The entries of a top-level menu as their texts, "-" for a separator.
     std::vector<std::string> entries(QMenu* menu) {
         std::vector<std::string> texts;
@@ -62,26 +29,20 @@ struct StartViewTest : ::testing::Test {
     }
 };
 
-TEST_F(StartViewTest, EveryControlHasItsWidgetByNameAndAnAccessibleName) {
+TEST_F(StartViewTest, EveryControlOfEveryWindowHasItsWidgetByNameAndAnAccessibleName) {
     for (const Control& c : station->models().Start->controls()) {
-        SCOPED_TRACE(c.name);
         if (c.kind == ControlKind::Menu || c.kind == ControlKind::Separator) {
-            EXPECT_NE(named<QAction>(c.name), nullptr);
-            continue;
+            EXPECT_NE(named<QAction>(c.name), nullptr) << c.name;
         }
-        QWidget* widget = named<QWidget>(c.name);
-        ASSERT_NE(widget, nullptr);
-        EXPECT_FALSE(widget->accessibleName().trimmed().isEmpty());
     }
-    for (WindowModel* window : {static_cast<WindowModel*>(station->models().CodeDialogue.get()),
-                                static_cast<WindowModel*>(station->models().Codeserreurs.get())}) {
-        auto* dialog = named<QDialog>(window->name());
-        ASSERT_NE(dialog, nullptr) << window->name();
-        for (const Control& c : window->controls()) {
-            QWidget* widget = dialog->findChild<QWidget*>(QString::fromStdString(c.name));
-            ASSERT_NE(widget, nullptr) << window->name() << "." << c.name;
-            EXPECT_FALSE(widget->accessibleName().trimmed().isEmpty()) << c.name;
-        }
+    expectEveryControlDrawn(*station->models().Start, view.get());
+    for (const char* name : {"Parametres", "Usures", "TestsMV", "DataLogger", "Boitestop",
+                             "CodeDialogue", "Codeserreurs", "FenInfoHolder", "AlarmHolder"}) {
+        WindowModel* window = station->findWindow(name);
+        ASSERT_NE(window, nullptr) << name;
+        auto* dialog = named<QDialog>(name);
+        ASSERT_NE(dialog, nullptr) << name;
+        expectEveryControlDrawn(*window, dialog);
     }
 }
 
