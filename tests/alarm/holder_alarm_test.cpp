@@ -12,9 +12,7 @@ namespace {
 struct HolderAlarm : test::StationFixture {
     HolderAlarm() {
         clock.set({2026, 12, 6, 10, 15, 42, 1});
-        app::Form_Load(s());
-        scheduler.advanceBy(100);
-        port.written.clear();
+        startUp();
     }
     void arm(const std::string& threshold, bool on = true) {
         s().Parametres().Text2[7].caption = threshold;

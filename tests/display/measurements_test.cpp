@@ -9,8 +9,7 @@ namespace {
 
 struct Measurements : test::StationFixture {
     Measurements() {
-        app::Form_Load(s());
-        scheduler.advanceBy(100); // DataCoeff.ini loaded: factors 1, 4, 2, 1, 1, 1 and Celsius
+        startUp(); // DataCoeff.ini loaded: factors 1, 4, 2, 1, 1, 1 and Celsius
     }
     void rx(int code, int value) { port.deliverFrame(code, value); }
     Control& cell(int i) { return start().Label5[i]; }

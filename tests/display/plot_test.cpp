@@ -11,10 +11,7 @@ namespace orbek {
 namespace {
 
 struct Plot : test::StationFixture {
-    Plot() {
-        app::Form_Load(s());
-        scheduler.advanceBy(100);
-    }
+    Plot() { startUp(); }
     std::filesystem::path img(const char* name) { return s().appFile("Img") / name; }
     std::vector<std::string> images() {
         std::vector<std::string> names;

@@ -8,22 +8,9 @@ namespace orbek {
 namespace {
 
 struct ComponentTests : test::StationFixture {
-    ComponentTests() {
-        app::Form_Load(s());
-        scheduler.advanceBy(100);
-        start().Text1.caption = "juniper";
-        start().fire("OkStart");
-        port.written.clear();
-    }
+    ComponentTests() { startUp("juniper"); }
     TestsMVWindow& t() { return s().TestsMV(); }
     void click(const std::string& control) { ASSERT_TRUE(t().fire(control)) << control; }
-    std::vector<std::string> sent() {
-        std::vector<std::string> out;
-        for (const auto& w : port.written)
-            out.push_back(std::to_string(w.bytes[1]) + "," + std::to_string(w.bytes[2]));
-        port.written.clear();
-        return out;
-    }
     static constexpr uint32_t kPressed = colour::rgb(192, 255, 255);
 };
 

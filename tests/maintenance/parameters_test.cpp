@@ -15,20 +15,11 @@ namespace {
 struct Parameters : test::StationFixture {
     Parameters() {
         clock.set({2026, 12, 4, 9, 5, 7});
-        app::Form_Load(s());
-        scheduler.advanceBy(100);
-        port.written.clear();
+        startUp();
         boxesBefore = ui.boxes().size(); // the port file start-up created
     }
     std::size_t boxesBefore = 0;
     ParametresWindow& p() { return s().Parametres(); }
-    std::vector<std::string> sent() {
-        std::vector<std::string> out;
-        for (const auto& w : port.written)
-            out.push_back(std::to_string(w.bytes[1]) + "," + std::to_string(w.bytes[2]));
-        port.written.clear();
-        return out;
-    }
     std::vector<std::string> boxTexts() {
         std::vector<std::string> out;
         for (std::size_t i = boxesBefore; i < ui.boxes().size(); ++i)

@@ -12,13 +12,7 @@ namespace orbek {
 namespace {
 
 struct WearCounters : test::StationFixture {
-    WearCounters() {
-        app::Form_Load(s());
-        scheduler.advanceBy(100);
-        start().Text1.caption = "juniper";
-        start().fire("OkStart");
-        port.written.clear();
-    }
+    WearCounters() { startUp("juniper"); }
     UsuresWindow& u() { return *s().models().Usures; }
     std::filesystem::path counterFile() { return s().appFile("Counter.ini"); }
     std::vector<std::string> counterLines() { return *files::readLines(counterFile()); }
@@ -36,13 +30,6 @@ struct WearCounters : test::StationFixture {
     std::vector<int> fifteen(std::vector<int> first) {
         first.resize(15, 0);
         return first;
-    }
-    std::vector<std::string> sent() {
-        std::vector<std::string> out;
-        for (const auto& w : port.written)
-            out.push_back(std::to_string(w.bytes[1]) + "," + std::to_string(w.bytes[2]));
-        port.written.clear();
-        return out;
     }
     // Loads the window afresh and lets its load sequence run.
     void reload() {

@@ -10,19 +10,10 @@ namespace {
 
 struct PowerHalogen : test::StationFixture {
     PowerHalogen() {
-        app::Form_Load(s());
-        scheduler.advanceBy(100);
+        startUp();
         st().LampPhase = 4;
         st().StateRestored = 1; // the run state is already in place
         start().VScroll1[5].enabled = true;
-        port.written.clear();
-    }
-    std::vector<std::string> sent() {
-        std::vector<std::string> out;
-        for (const auto& w : port.written)
-            out.push_back(std::to_string(w.bytes[1]) + "," + std::to_string(w.bytes[2]));
-        port.written.clear();
-        return out;
     }
     std::string firstLine(const char* file) { return files::readLines(s().appFile(file))->at(0); }
 };

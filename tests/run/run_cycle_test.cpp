@@ -10,29 +10,14 @@ namespace orbek {
 namespace {
 
 struct RunCycle : test::StationFixture {
-    RunCycle() { startUp(); }
-
-    // The program's start: load, the start-up timer, the operator's word.
-    void startUp() {
-        app::Form_Load(s());
-        scheduler.advanceBy(100);
-        start().Text1.caption = "marigold";
-        start().fire("OkStart");
+    RunCycle() {
+        startUp("marigold");
         ui.reply(MsgAnswer::Ok);
-        port.written.clear();
     }
     void click(const std::string& control) { ASSERT_TRUE(start().fire(control)) << control; }
     void rx(int code, int value) { port.deliverFrame(code, value); }
-    // The orders sent since the last call, as "code,value"; the parameter read that Start
-    // begins (243,1) has its own tests.
-    std::vector<std::string> sent() {
-        std::vector<std::string> out;
-        for (const auto& w : port.written)
-            if (w.bytes[1] != 243)
-                out.push_back(std::to_string(w.bytes[1]) + "," + std::to_string(w.bytes[2]));
-        port.written.clear();
-        return out;
-    }
+    // The orders sent since the last call; the parameter read that Start begins is left out.
+    std::vector<std::string> sent() { return StationFixture::sent({243}); }
     std::string nsLine(std::size_t n) { return files::readLines(s().appFile("NS.ini"))->at(n); }
     std::vector<std::string> boxTexts() {
         std::vector<std::string> texts;

@@ -2,6 +2,7 @@
 // temporary application folder. Tests deliver controller text and read what the station did.
 #pragma once
 
+#include "app/startup.hpp"
 #include "app/station.hpp"
 #include "core/clock.hpp"
 #include "core/scripted_ui_host.hpp"
@@ -10,7 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <initializer_list>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace orbek::test {
 
@@ -31,6 +36,28 @@ struct StationFixture : ::testing::Test {
         std::filesystem::create_directories(paths.appFolder);
         std::filesystem::create_directories(paths.userFolder);
         station = std::make_unique<Station>(scheduler, port, ui, clock, paths);
+    }
+
+    // The program's start: the main window's load, its start-up timer, and the access word
+    // when one is given.
+    void startUp(const std::string& word = {}) {
+        app::Form_Load(*station);
+        scheduler.advanceBy(100);
+        if (!word.empty()) {
+            start().Text1.caption = word;
+            start().fire("OkStart");
+        }
+        port.written.clear();
+    }
+
+    // The orders written since the last call, as "code,value", leaving out the codes given.
+    std::vector<std::string> sent(std::initializer_list<int> leaveOut = {}) {
+        std::vector<std::string> out;
+        for (const auto& w : port.written)
+            if (std::find(leaveOut.begin(), leaveOut.end(), w.bytes[1]) == leaveOut.end())
+                out.push_back(std::to_string(w.bytes[1]) + "," + std::to_string(w.bytes[2]));
+        port.written.clear();
+        return out;
     }
 
     Station& s() { return *station; }
