@@ -1,7 +1,7 @@
 #include "app/station.hpp"
 
-#include "app/shell.hpp"
 #include "alarm/holder_alarm.hpp"
+#include "app/shell.hpp"
 #include "display/measurements.hpp"
 #include "display/plot.hpp"
 #include "link/catalogue.hpp"
@@ -87,11 +87,11 @@ AlarmHolderWindow& Station::AlarmHolder() {
 }
 
 WindowModel* Station::findWindow(const std::string& name) {
-    WindowModel* all[] = {
-        windows_.Start.get(),        windows_.Parametres.get(),   windows_.Usures.get(),
-        windows_.TestsMV.get(),      windows_.DataLogger.get(),   windows_.Boitestop.get(),
-        windows_.CodeDialogue.get(), windows_.Codeserreurs.get(), windows_.FenInfoHolder.get(),
-        windows_.AlarmHolder.get()};
+    WindowModel* all[] = {windows_.Start.get(),         windows_.Parametres.get(),
+                          windows_.Usures.get(),        windows_.TestsMV.get(),
+                          windows_.DataLogger.get(),    windows_.Boitestop.get(),
+                          windows_.CodeDialogue.get(),  windows_.Codeserreurs.get(),
+                          windows_.FenInfoHolder.get(), windows_.AlarmHolder.get()};
     for (WindowModel* w : all)
         if (w->name() == name) return w;
     return nullptr;

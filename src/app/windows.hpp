@@ -113,8 +113,8 @@ class TestsMVWindow : public WindowModel {
     Control& VentilOff;
     Control& TestSpeedM;
     Control& TestSpeedV;
-    Control& List3; // motor speed results
-    Control& List4; // fan speed results
+    Control& List3;  // motor speed results
+    Control& List4;  // fan speed results
     Control& Image2; // illustration of the motor and fans
     Timer& Timer1;
     Timer& Timer5;

@@ -23,7 +23,7 @@ void firmwareVersion(Station& s, int16_t x) {
     // The controller's arithmetic is 16-bit: a pair of 128 or more wraps into negatives.
     const auto number =
         static_cast<int16_t>(static_cast<uint16_t>(st.VersionBytes[0] * 256 + st.VersionBytes[1]));
-    st.VersionNumber = number;
+    st.VersionNumber = Fixed{number} * kFixedOne;
     const std::string digits = std::to_string(number);
     st.StampVersion =
         digits.substr(0, 1) + "." + digits.substr(digits.size() >= 2 ? digits.size() - 2 : 0);

@@ -116,7 +116,7 @@ std::optional<std::string> logRow(Station& s) {
     const bool physical = st.LogFileType == 2 || st.LogFileType == 3;
     if (!raw && !physical) return std::nullopt;
     const std::string sep(1, separator(st));
-    std::string row = std::to_string(st.LogRowCounter) + sep;
+    std::string row = std::to_string(st.LogRowCounter / kFixedOne) + sep;
     for (int i = 0; i < kColumns; ++i) {
         if (!selected(st, i)) continue;
         if (raw) {
@@ -148,8 +148,9 @@ void Timer15_Tick(Station& s) {
     if (auto row = logRow(s)) lines.push_back(std::move(*row));
     for (std::string& line : lines)
         line = inSystemCodePage(std::move(line));
-    const Fixed number = st.LogRowCounter;
-    ++st.LogRowCounter;
+    // The counter is a fixed-point number of rows; the file shows whole rows.
+    const Fixed number = st.LogRowCounter / kFixedOne;
+    st.LogRowCounter += kFixedOne;
     std::string why;
     const bool written = files::appendLines(st.LogFilePath, lines, &why);
     if (written) {

@@ -6,9 +6,9 @@
 #include "qt/code_views.hpp"
 #include "qt/control_view.hpp"
 #include "qt/data_logger_view.hpp"
+#include "qt/maintenance_views.hpp"
 #include "qt/parameters_view.hpp"
 #include "qt/picture_view.hpp"
-#include "qt/maintenance_views.hpp"
 #include "qt/wait_box_view.hpp"
 
 #include <QCheckBox>

@@ -64,7 +64,7 @@ TEST_F(LogWriter, RawCsvWithSemicolonsIsWrittenByteForByteEveryMinute) {
     scheduler.advanceTo(started + 60000);
     const std::string header = "\r\n" + kAllNames + "\r\n" + kAllUnits + "\r\n\"\"\r\n";
     EXPECT_EQ(bytes(file), header + "0;45;123;7;-3;60;80;31;85;12/4/2026;09:15 AM\r\n");
-    EXPECT_EQ(st().LogRowCounter, 1);
+    EXPECT_EQ(st().LogRowCounter, 1 * kFixedOne);
     EXPECT_EQ(st().LogHeaderWritten, 1);
     EXPECT_EQ(st().LoggedReadings[16], 123);
     EXPECT_EQ(start().Label2[0].caption, "Write");
@@ -195,7 +195,7 @@ TEST_F(LogWriter, AFileTypeOutsideTheFourWritesTheHeaderAndNoRows) {
     scheduler.advanceTo(started + 120000);
     EXPECT_EQ(bytes(data("odd.csv")), "\r\n[CNT ];[LPC ];[Date];[Time]\r\n"
                                       "[CNT ];[AU  ];[Date];[Time]\r\n\"\"\r\n");
-    EXPECT_EQ(st().LogRowCounter, 2);
+    EXPECT_EQ(st().LogRowCounter, 2 * kFixedOne);
 }
 
 TEST_F(LogWriter, AFileThatCannotBeWrittenIsReportedAndLoggingGoesOn) {
