@@ -1,26 +1,19 @@
 #include "app/port_selection.hpp"
 #include "app/startup.hpp"
 #include "core/files.hpp"
+#include "support/file_bytes.hpp"
 #include "support/station_fixture.hpp"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <sstream>
 
 namespace orbek {
 namespace {
 
 struct PortSelection : test::StationFixture {
     void writeStatus(const std::string& bytes) {
-        std::ofstream(s().appFile("status.ini"), std::ios::binary) << bytes;
+        test::writeBytes(s().appFile("status.ini"), bytes);
     }
-    std::string statusBytes() {
-        std::ifstream in(s().appFile("status.ini"), std::ios::binary);
-        std::ostringstream out;
-        out << in.rdbuf();
-        return out.str();
-    }
+    std::string statusBytes() { return test::bytesOf(s().appFile("status.ini")); }
     std::vector<int> ticked() {
         std::vector<int> t;
         for (int n = 1; n <= 14; ++n)
@@ -95,15 +88,6 @@ TEST_F(PortSelection, APortThatWillNotOpenShowsTheErrorAndOutOfRangeNumbersAreSt
     EXPECT_TRUE(ui.boxes().empty());
 }
 
-TEST_F(PortSelection, PortEntriesAreDisabledDuringARunAndEnabledAfter) {
-    app::DesactivePort(s());
-    for (int n = 1; n <= 14; ++n)
-        EXPECT_FALSE(start().mncom[n].enabled);
-    app::ActivePort(s());
-    for (int n = 1; n <= 14; ++n)
-        EXPECT_TRUE(start().mncom[n].enabled);
-}
-
 TEST_F(PortSelection, AChoiceThatCannotBeSavedIsNotConfirmedAndTheStationRuns) {
     writeStatus("2\r\n");
     // A folder in the way of the file makes the save fail.
@@ -114,17 +98,6 @@ TEST_F(PortSelection, AChoiceThatCannotBeSavedIsNotConfirmedAndTheStationRuns) {
     ASSERT_EQ(ui.boxes().size(), 1u);
     EXPECT_EQ(ui.boxes()[0].box.title, " Error !");
     EXPECT_NE(events().back().find("status.ini"), std::string::npos);
-}
-
-TEST_F(PortSelection, AFirstStartCreatesStatusIniWithPortTwoAndSaysSo) {
-    port.openable = {2};
-    app::Form_Load(s());
-    EXPECT_EQ(statusBytes(), "2\r\n");
-    ASSERT_GE(ui.boxes().size(), 1u);
-    EXPECT_EQ(ui.boxes()[0].box.title, " Attention !");
-    EXPECT_EQ(ui.boxes()[0].box.text,
-              "Please Parametrate COM Ports.  \r\n No COM Port Was Assignated !");
-    EXPECT_TRUE(port.isOpen());
 }
 
 } // namespace

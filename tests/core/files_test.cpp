@@ -1,26 +1,16 @@
 #include "core/files.hpp"
 #include "core/text.hpp"
 #include "core/variant.hpp"
+#include "support/file_bytes.hpp"
 #include "support/temp_folder.hpp"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 namespace orbek {
 namespace {
 
-std::string bytesOf(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeRaw(const std::filesystem::path& p, const std::string& bytes) {
-    std::ofstream(p, std::ios::binary) << bytes;
-}
+using test::bytesOf;
+using test::writeBytes;
 
 TEST(LenientNumber, ReadsTheLeadingNumberAndZeroWhenNone) {
     EXPECT_EQ(leadingNumber("  42abc"), 42);
@@ -71,9 +61,9 @@ TEST(TextFiles, WritesCrLfWholeAndReadsEveryLineEnd) {
                             std::filesystem::directory_iterator()),
               1);
 
-    writeRaw(file, "a\r\nb\nc\rd");
+    writeBytes(file, "a\r\nb\nc\rd");
     EXPECT_EQ(*files::readLines(file), (std::vector<std::string>{"a", "b", "c", "d"}));
-    writeRaw(file, "");
+    writeBytes(file, "");
     EXPECT_TRUE(files::readLines(file)->empty());
     EXPECT_FALSE(files::readFirstLine(file));
     EXPECT_FALSE(files::readLines(folder.path() / "missing.ini"));
@@ -99,12 +89,12 @@ TEST(TextFiles, AFailedWriteKeepsTheOldFileAndSaysWhy) {
 TEST(TextFiles, ListInputDropsQuotesAndBlanksAndSplitsAtCommas) {
     test::TempFolder folder;
     const auto file = folder.path() / "Name.inc";
-    writeRaw(file, "\"marigold\"\r\n\"juniper\"\r\n");
+    writeBytes(file, "\"marigold\"\r\n\"juniper\"\r\n");
     EXPECT_EQ(*files::readListItems(file), (std::vector<std::string>{"marigold", "juniper"}));
-    writeRaw(file, "  1.23 , 1\r\n\"a, b\"  \r\n\"\"\r\n 7");
+    writeBytes(file, "  1.23 , 1\r\n\"a, b\"  \r\n\"\"\r\n 7");
     EXPECT_EQ(*files::readListItems(file),
               (std::vector<std::string>{"1.23", "1", "a, b", "", "7"}));
-    writeRaw(file, "\" keep blanks \"\r\n");
+    writeBytes(file, "\" keep blanks \"\r\n");
     EXPECT_EQ(files::readListItems(file)->front(), " keep blanks ");
 }
 

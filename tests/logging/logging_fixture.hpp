@@ -2,12 +2,11 @@
 #pragma once
 
 #include "app/startup.hpp"
+#include "support/file_bytes.hpp"
 #include "support/station_fixture.hpp"
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <vector>
 
 namespace orbek::test {
@@ -68,14 +67,9 @@ struct LoggingFixture : StationFixture {
         return started;
     }
 
-    static std::string bytes(const std::filesystem::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
+    static std::string bytes(const std::filesystem::path& path) { return bytesOf(path); }
     static void write(const std::filesystem::path& path, const std::string& content) {
-        std::ofstream(path, std::ios::binary) << content;
+        writeBytes(path, content);
     }
     bool listed(const std::string& text) {
         for (const std::string& line : events())

@@ -2,11 +2,10 @@
 // and Counter.ini, and the guarded erasing of the controller's counters.
 #include "app/startup.hpp"
 #include "core/files.hpp"
+#include "support/file_bytes.hpp"
 #include "support/station_fixture.hpp"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
 
 namespace orbek {
 namespace {
@@ -73,9 +72,7 @@ TEST_F(WearCounters, ABurstIsShownAndOnlyTheBurstsAfterTheLoadAdvanceTheUptime) 
     EXPECT_EQ(u().Label32.caption, "0");
     EXPECT_EQ(u().Label27.caption, "1");
     EXPECT_EQ(counterLines(), (std::vector<std::string>{"00000001", "00000000", "00000000"}));
-    std::ifstream raw(counterFile(), std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(raw), {}),
-              "00000001\r\n00000000\r\n00000000\r\n");
+    EXPECT_EQ(test::bytesOf(counterFile()), "00000001\r\n00000000\r\n00000000\r\n");
 
     // Fourteen bytes, then a new request: nothing shown changes, the next fifteen start at 0.
     start().Timer21.start();
@@ -279,15 +276,6 @@ TEST_F(WearCounters, ErasingIsLockedWhileRunningAndForCountersWithoutACode) {
     for (int i = 0; i < 3; ++i)
         EXPECT_FALSE(u().Activation[i].enabled);
     EXPECT_EQ(events().back().rfind("File SWord.inx could not be read", 0), 0u);
-}
-
-TEST_F(WearCounters, TheMenuEntryShowsTheWindowAndTheCloseBoxUnloadsIt) {
-    ASSERT_TRUE(start().fire("mnuusures"));
-    EXPECT_TRUE(u().shown());
-    EXPECT_FALSE(u().modal());
-    EXPECT_EQ(u().caption, "   Hardware uptimes in hours ");
-    ASSERT_TRUE(u().fire("Form_Unload"));
-    EXPECT_FALSE(u().loaded());
 }
 
 } // namespace
