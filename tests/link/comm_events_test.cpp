@@ -8,16 +8,15 @@ namespace {
 
 struct CommEvents : test::StationFixture {
     CommEvents() { port.open(2); }
-    bool valuesShown() {
+    // How many of the value cells and the logger status are visible, of nine.
+    int valuesVisible() {
+        int n = start().Label2[0].visible ? 1 : 0;
         for (int i : {0, 1, 4, 6, 7, 8, 9, 10})
-            if (!start().Label5[i].visible) return false;
-        return start().Label2[0].visible;
+            n += start().Label5[i].visible ? 1 : 0;
+        return n;
     }
-    bool valuesHidden() {
-        for (int i : {0, 1, 4, 6, 7, 8, 9, 10})
-            if (start().Label5[i].visible) return false;
-        return !start().Label2[0].visible;
-    }
+    bool valuesShown() { return valuesVisible() == 9; }
+    bool valuesHidden() { return valuesVisible() == 0; }
 };
 
 TEST_F(CommEvents, EachEventAddsItsLineAndOnlyPinLossesHideTheValues) {

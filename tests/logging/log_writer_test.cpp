@@ -12,10 +12,14 @@ namespace {
 using logging::logDate;
 using logging::logTime;
 
-const std::string kAllNames =
-    "[CNT ];[LPC ];[LFC ];[VIS ];[IR  ];[RH  ];[LOS ];[SHT ];[MAT ];[Date];[Time]";
-const std::string kAllUnits =
-    "[CNT ];[AU  ];[%   ];[W/m2];[%   ];[%   ];[W   ];[°C/F];[°C/F];[Date];[Time]";
+// The header block: a blank line, the names, the units and an empty quoted line.
+std::string header(const std::string& names, const std::string& units) {
+    return "\r\n" + names + "\r\n" + units + "\r\n\"\"\r\n";
+}
+const std::string kAllColumns =
+    header("[CNT ];[LPC ];[LFC ];[VIS ];[IR  ];[RH  ];[LOS ];[SHT ];[MAT ];[Date];[Time]",
+           "[CNT ];[AU  ];[%   ];[W/m2];[%   ];[%   ];[W   ];[°C/F];[°C/F];[Date];[Time]");
+const std::string kMatOnly = header("[CNT ];[MAT ];[Date];[Time]", "[CNT ];[°C/F];[Date];[Time]");
 
 DateTime at(int hour, int minute, int second = 0) {
     return {2026, 12, 4, hour, minute, second, 6};
@@ -62,8 +66,7 @@ TEST_F(LogWriter, RawCsvWithSemicolonsIsWrittenByteForByteEveryMinute) {
     scheduler.advanceTo(started + 59999);
     EXPECT_EQ(bytes(file), "");
     scheduler.advanceTo(started + 60000);
-    const std::string header = "\r\n" + kAllNames + "\r\n" + kAllUnits + "\r\n\"\"\r\n";
-    EXPECT_EQ(bytes(file), header + "0;45;123;7;-3;60;80;31;85;12/4/2026;09:15 AM\r\n");
+    EXPECT_EQ(bytes(file), kAllColumns + "0;45;123;7;-3;60;80;31;85;12/4/2026;09:15 AM\r\n");
     EXPECT_EQ(st().LogRowCounter, 1 * kFixedOne);
     EXPECT_EQ(st().LogHeaderWritten, 1);
     EXPECT_EQ(st().LoggedReadings[16], 123);
@@ -83,7 +86,7 @@ TEST_F(LogWriter, RawCsvWithSemicolonsIsWrittenByteForByteEveryMinute) {
     clock.set(at(14, 5));
     st().Readings[7] = 90;
     scheduler.advanceTo(started + 120000);
-    EXPECT_EQ(bytes(file), header + "0;45;123;7;-3;60;80;31;85;12/4/2026;09:15 AM\r\n" +
+    EXPECT_EQ(bytes(file), kAllColumns + "0;45;123;7;-3;60;80;31;85;12/4/2026;09:15 AM\r\n" +
                                "1;45;123;7;-3;60;80;31;90;12/4/2026;02:05 PM\r\n");
 }
 
@@ -105,15 +108,14 @@ TEST_F(LogWriter, PhysicalRowsCopyThePanelAndTheWholeNumbers) {
         port.deliverFrame(code, value);
     st().PowerWatts = 800;
     scheduler.advanceTo(started + 60000);
-    const std::string header = "\r\n" + kAllNames + "\r\n" + kAllUnits + "\r\n\"\"\r\n";
     EXPECT_EQ(bytes(data("phys.csv")),
-              header + "0;123;45.0;12.0;34.0;56.0;800;31;85;12/4/2026;09:15 AM\r\n");
+              kAllColumns + "0;123;45.0;12.0;34.0;56.0;800;31;85;12/4/2026;09:15 AM\r\n");
 
     // Without the extension board its rows read 0, as the panel shows them.
     port.deliverFrame(232, 255);
     scheduler.advanceTo(started + 120000);
     EXPECT_EQ(bytes(data("phys.csv")),
-              header + "0;123;45.0;12.0;34.0;56.0;800;31;85;12/4/2026;09:15 AM\r\n" +
+              kAllColumns + "0;123;45.0;12.0;34.0;56.0;800;31;85;12/4/2026;09:15 AM\r\n" +
                   "1;123;45.0;0;0;0;800;31;85;12/4/2026;09:15 AM\r\n");
 }
 
@@ -125,12 +127,10 @@ TEST_F(LogWriter, AnIntervalOfFiveMinutesWritesAtFiveAndTen) {
     EXPECT_EQ(bytes(data("five.csv")), "");
     scheduler.advanceTo(started + 5 * 60000);
     scheduler.advanceTo(started + 10 * 60000 - 1);
-    const std::string header =
-        "\r\n[CNT ];[MAT ];[Date];[Time]\r\n[CNT ];[°C/F];[Date];[Time]\r\n\"\"\r\n";
-    EXPECT_EQ(bytes(data("five.csv")), header + "0;85;12/4/2026;09:15 AM\r\n");
+    EXPECT_EQ(bytes(data("five.csv")), kMatOnly + "0;85;12/4/2026;09:15 AM\r\n");
     scheduler.advanceTo(started + 10 * 60000);
     EXPECT_EQ(bytes(data("five.csv")),
-              header + "0;85;12/4/2026;09:15 AM\r\n1;85;12/4/2026;09:15 AM\r\n");
+              kMatOnly + "0;85;12/4/2026;09:15 AM\r\n1;85;12/4/2026;09:15 AM\r\n");
 }
 
 TEST_F(LogWriter, OffStopsAndStartingAgainAppendsANewHeaderNumberedFromZero) {
@@ -158,11 +158,9 @@ TEST_F(LogWriter, OffStopsAndStartingAgainAppendsANewHeaderNumberedFromZero) {
         restarted = scheduler.now();
     });
     scheduler.advanceTo(restarted + 60000);
-    const std::string header =
-        "\r\n[CNT ];[MAT ];[Date];[Time]\r\n[CNT ];[°C/F];[Date];[Time]\r\n\"\"\r\n";
     const std::string row0 = "0;85;12/4/2026;09:15 AM\r\n";
     EXPECT_EQ(bytes(data("again.csv")),
-              header + row0 + "1;85;12/4/2026;09:15 AM\r\n" + header + row0);
+              kMatOnly + row0 + "1;85;12/4/2026;09:15 AM\r\n" + kMatOnly + row0);
 }
 
 TEST_F(LogWriter, StopEndsLoggingButKeepsTheHeaderAndTheCount) {

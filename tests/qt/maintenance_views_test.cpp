@@ -5,14 +5,10 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <gtest/gtest.h>
-
-#include <memory>
 
 namespace orbek {
 namespace {
@@ -47,10 +43,7 @@ TEST_F(MaintenanceViewsTest, TheWearCounterWindowShowsABurstAndForwardsTheAccess
     // The code typed in the box is the one the core compares.
     auto* code = in<QLineEdit>(box, "Text1[0]");
     ASSERT_NE(code, nullptr);
-    for (QChar c : QString("5821")) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(code, &press);
-    }
+    type(code, "5821");
     EXPECT_EQ(station->models().Usures->Text1[0].caption, "5821");
     in<QAbstractButton>(box, "Activation[0]")->click();
     ASSERT_FALSE(ui.boxes().empty());
