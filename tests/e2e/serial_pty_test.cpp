@@ -4,6 +4,7 @@
 #include "core/clock.hpp"
 #include "core/scripted_ui_host.hpp"
 #include "qt/qt_serial_port.hpp"
+#include "support/qt_wait.hpp"
 #include "support/temp_folder.hpp"
 
 #include <QCoreApplication>
@@ -64,13 +65,7 @@ class PtyMaster {
     std::string slave_;
 };
 
-bool waitFor(const std::function<bool()>& done, int ms = 3000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
+using test::waitFor;
 
 struct SerialPty : ::testing::Test {
     test::TempFolder folder;

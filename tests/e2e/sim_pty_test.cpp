@@ -4,6 +4,7 @@
 #include "core/serial_port.hpp"
 #include "link/frame.hpp"
 #include "qt/qt_serial_port.hpp"
+#include "support/qt_wait.hpp"
 #include "support/temp_folder.hpp"
 
 #include <QCoreApplication>
@@ -64,13 +65,7 @@ class SimProcess {
     pid_t pid_ = -1;
 };
 
-bool waitFor(const std::function<bool()>& done, int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
+using test::waitFor;
 
 TEST(SimPty, AStationSideClientRunsTheLampFromStartToReady) {
     test::TempFolder folder;

@@ -41,6 +41,11 @@ struct WearCounters : test::StationFixture {
         s().Usures().Timer2.start();
         scheduler.advanceBy(100);
     }
+    // The first group's bytes, then the same as bit patterns.
+    std::vector<std::string> firstGroup() {
+        return {u().Label15[0].caption, u().Label15[1].caption, u().Label15[2].caption,
+                u().Label6[0].caption,  u().Label6[1].caption,  u().Label6[2].caption};
+    }
     std::vector<int> uptime() {
         return {st().WearBytes[15], st().WearBytes[16], st().WearBytes[17]};
     }
@@ -52,12 +57,8 @@ TEST_F(WearCounters, ABurstIsShownAndOnlyTheBurstsAfterTheLoadAdvanceTheUptime) 
     burst(fifteen({30, 5, 0, 9, 9, 12, 1, 1}));
     ASSERT_TRUE(u().loaded());
     EXPECT_FALSE(u().shown()); // a burst loads the window without showing it
-    EXPECT_EQ(u().Label15[0].caption, "30");
-    EXPECT_EQ(u().Label15[1].caption, "5");
-    EXPECT_EQ(u().Label15[2].caption, "0");
-    EXPECT_EQ(u().Label6[0].caption, "00011110");
-    EXPECT_EQ(u().Label6[1].caption, "00000101");
-    EXPECT_EQ(u().Label6[2].caption, "00000000");
+    EXPECT_EQ(firstGroup(),
+              (std::vector<std::string>{"30", "5", "0", "00011110", "00000101", "00000000"}));
     EXPECT_EQ(u().Label5[0].caption, "20");
     EXPECT_EQ(u().Label5[1].caption, "1028"); // 12 min + 257 blocks of four hours
     EXPECT_EQ(u().Label15[3].caption, "9");   // kept, though never shown
@@ -208,10 +209,8 @@ TEST_F(WearCounters, ACounterIsErasedOnlyWithItsCodeAndTheRequestRepeatsUntilCon
     EXPECT_EQ(ui.boxes().back().box.text, "Code Correct ");
     EXPECT_EQ(ui.boxes().back().box.icon, MsgIcon::Information);
     EXPECT_EQ(st().EraseSelection, 1);
-    for (int n = 0; n <= 2; ++n) {
-        EXPECT_EQ(u().Label6[n].caption, "00000000");
-        EXPECT_EQ(u().Label15[n].caption, "0");
-    }
+    EXPECT_EQ(firstGroup(),
+              (std::vector<std::string>{"0", "0", "0", "00000000", "00000000", "00000000"}));
     EXPECT_EQ(u().Label5[0].caption, "0");
     EXPECT_EQ(u().Label5[1].caption, "8"); // the other groups keep their values
     EXPECT_EQ(st().WearBytes[1], 5);       // until the controller sends its own
