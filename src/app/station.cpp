@@ -97,11 +97,6 @@ WindowModel* Station::findWindow(const std::string& name) {
     return nullptr;
 }
 
-WindowModel* Station::window(const std::string& name) {
-    WindowModel* w = findWindow(name);
-    return w ? &w->touch() : nullptr;
-}
-
 CodeserreursWindow& Station::Codeserreurs() {
     return touched(windows_.Codeserreurs);
 }

@@ -52,8 +52,6 @@ class Station {
 
     // A window by its name, as it is (loaded or not); null for an unknown name.
     WindowModel* findWindow(const std::string& name);
-    // The same, loaded on the way.
-    WindowModel* window(const std::string& name);
 
     // The window models as they are, loaded or not: for connecting handlers, for views and for
     // the final unload, none of which may load a window.

@@ -67,8 +67,6 @@ class Scheduler {
     // Stops every timer (the station's end).
     void stopAll();
 
-    std::size_t pendingCalls() const { return calls_.size(); }
-
   private:
     friend class Timer;
     struct Call {

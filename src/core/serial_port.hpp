@@ -43,7 +43,6 @@ struct LineSettings {
     bool rts = false;
     std::size_t receiveThreshold = 18; // a Receive event once this many characters wait
     std::size_t inputLength = 18;      // one read returns at most this many characters
-    std::string text() const { return "19200,n,8,1"; }
 };
 
 class SerialPort {

@@ -44,7 +44,6 @@ class Receiver {
     std::optional<std::string> take(std::string& buffer);
     // After the frames of one receive event are taken: drops what can no longer start a frame.
     void settle(std::string& buffer);
-    bool aligned() const { return aligned_; }
 
   private:
     bool aligned_ = true; // the buffer starts where a frame starts
