@@ -172,15 +172,6 @@ class StartWindow : public WindowModel {
     PictureCanvas Picture6Canvas{kBarWidth, kBarHeight, Rgb{255, 255, 255}};
     PictureCanvas Picture7Canvas{kScaleWidth, kPlotHeight, Rgb{0, 0, 0}};
 
-    // The control that should have the keyboard focus; a view moves the focus there whenever
-    // `focusRequest` changes.
-    std::string focusControl;
-    uint64_t focusRequest = 0;
-    void setFocus(const std::string& control) {
-        focusControl = control;
-        ++focusRequest;
-    }
-
     static constexpr int kPortCount = 14;
     static constexpr int kPlotWidth = 333;
     static constexpr int kPlotHeight = 281;

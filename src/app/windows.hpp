@@ -89,13 +89,6 @@ class UsuresWindow : public WindowModel {
     Timer& Timer3;
     Timer& Timer4;
 
-    // A focus move the view carries out when `focusRequest` changes.
-    std::string focusControl;
-    uint64_t focusRequest = 0;
-    void setFocus(const std::string& control) {
-        focusControl = control;
-        ++focusRequest;
-    }
     // Counter.ini exists but could not be read at the last load: the display passes leave it
     // alone rather than replace the stored count with one started from zero.
     bool counterFileHeld = false;
@@ -161,15 +154,6 @@ class DataLoggerWindow : public WindowModel {
 
     Timer& Timer1;
     Timer& Timer12;
-
-    // The control that should have the keyboard focus; a view moves the focus there whenever
-    // `focusRequest` changes.
-    std::string focusControl;
-    uint64_t focusRequest = 0;
-    void setFocus(const std::string& control) {
-        focusControl = control;
-        ++focusRequest;
-    }
 
     static constexpr int kFileTypes = 4;
     static constexpr int kSensorBoxes = 16;

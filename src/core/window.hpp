@@ -121,6 +121,15 @@ class WindowModel {
     const std::deque<Control>& controls() const { return controls_; }
     std::vector<Timer*> timers() const;
 
+    // The control that should have the keyboard focus; a view moves the focus there whenever
+    // `focusRequest` changes.
+    std::string focusControl;
+    uint64_t focusRequest = 0;
+    void setFocus(const std::string& control) {
+        focusControl = control;
+        ++focusRequest;
+    }
+
     // Called after every change of the life cycle, for views.
     std::function<void(WindowModel&)> onStateChanged;
 
