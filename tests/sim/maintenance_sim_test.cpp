@@ -1,11 +1,7 @@
 // The wear counters and the component tests against the simulated controller: a wear burst
 // shown in hours, an erase confirmed, and a fan speed test listed while its window is open.
-#include "app/startup.hpp"
-#include "app/station.hpp"
-#include "core/clock.hpp"
-#include "core/scripted_ui_host.hpp"
-#include "sim/simulated_port.hpp"
-#include "support/temp_folder.hpp"
+
+#include "station_on_sim.hpp"
 
 #include <gtest/gtest.h>
 
@@ -16,21 +12,14 @@ namespace orbek {
 namespace {
 
 TEST(MaintenanceAgainstSimulator, WearBurstEraseAndFanSpeedTest) {
-    test::TempFolder folder;
-    Scheduler scheduler;
     sim::SimOptions options;
     options.speed = 4;
-    sim::SimulatedPort port(scheduler, options);
-    ScriptedUiHost ui{scheduler};
-    FixedClock clock;
-    Paths paths{folder.path() / "Station", folder.path() / "user"};
-    std::filesystem::create_directories(paths.appFolder);
-    std::filesystem::create_directories(paths.userFolder);
-    Station station(scheduler, port, ui, clock, paths);
-    app::Form_Load(station);
-    scheduler.advanceBy(1000);
-    station.Start().Text1.caption = "juniper";
-    station.Start().fire("OkStart");
+    test::StationOnSim<> run(options);
+    Scheduler& scheduler = run.scheduler;
+    sim::SimulatedPort& port = run.port;
+    ScriptedUiHost& ui = run.ui;
+    Station& station = *run.station;
+    run.startUp("juniper", 1000);
     ASSERT_TRUE(port.isOpen());
     scheduler.advanceBy(2000);
 

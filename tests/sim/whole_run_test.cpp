@@ -1,11 +1,7 @@
 // A whole run of the station against the simulated controller, on virtual time: the orders on
 // the wire, the phases the operator sees, the event list, the cooling countdown in the wait box.
-#include "app/startup.hpp"
-#include "app/station.hpp"
-#include "core/clock.hpp"
-#include "core/scripted_ui_host.hpp"
-#include "sim/simulated_port.hpp"
-#include "support/temp_folder.hpp"
+
+#include "station_on_sim.hpp"
 
 #include <gtest/gtest.h>
 
@@ -33,18 +29,14 @@ std::vector<std::string> withoutRepeats(const std::vector<std::string>& items) {
 }
 
 TEST(WholeRun, StartPhasesStopCountdownAndReadyAgainstTheSimulatedController) {
-    test::TempFolder folder;
-    Scheduler scheduler;
     sim::SimOptions options;
     options.speed = 4;
     options.coolingStepMs = 4000; // the countdown at its real pace: one second a count
-    TappedPort port(scheduler, options);
-    ScriptedUiHost ui{scheduler};
-    FixedClock clock;
-    Paths paths{folder.path() / "Station", folder.path() / "user"};
-    std::filesystem::create_directories(paths.appFolder);
-    std::filesystem::create_directories(paths.userFolder);
-    Station station(scheduler, port, ui, clock, paths);
+    test::StationOnSim<TappedPort> sim(options);
+    Scheduler& scheduler = sim.scheduler;
+    TappedPort& port = sim.port;
+    ScriptedUiHost& ui = sim.ui;
+    Station& station = *sim.station;
     StartWindow& w = station.Start();
 
     // What the operator sees, sampled every 100 ms.
@@ -57,10 +49,7 @@ TEST(WholeRun, StartPhasesStopCountdownAndReadyAgainstTheSimulatedController) {
     });
     probe.start();
 
-    app::Form_Load(station);
-    scheduler.advanceBy(100);
-    w.Text1.caption = "marigold";
-    w.fire("OkStart");
+    sim.startUp("marigold", 100);
     scheduler.advanceBy(4000);
     ASSERT_TRUE(w.Startbouton.visible && w.Startbouton.enabled);
 
