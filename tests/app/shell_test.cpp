@@ -92,10 +92,7 @@ TEST_F(Shell, NameIncDecidesTheWords) {
     std::ofstream(nameInc, std::ios::binary) << "\"keeper\"\r\n";
     answer("juniper");
     EXPECT_EQ(st().ServiceLevel, 1);
-    EXPECT_EQ(
-        std::count_if(events().begin(), events().end(),
-                      [](const std::string& l) { return l.find("Name.inc") != std::string::npos; }),
-        1);
+    EXPECT_EQ(eventsWith("Name.inc"), 1u);
     EXPECT_FALSE(s().ended());
 }
 
@@ -109,8 +106,7 @@ TEST_F(Shell, TheSaturationQuestionComesAboveThirtyTwoThousandLines) {
     ui.reply(MsgAnswer::No);
     scheduler.advanceBy(60000);
     ASSERT_EQ(ui.boxes().size(), 2u);
-    EXPECT_EQ(ui.boxes()[1].box.title, " Caution !");
-    EXPECT_EQ(ui.boxes()[1].box.text, "The List Is Satured, Please Clear The List");
+    EXPECT_EQ(box(1), " Caution !|The List Is Satured, Please Clear The List");
     EXPECT_EQ(ui.boxes()[1].box.buttons, MsgButtons::YesNo);
     EXPECT_EQ(w.List2.items.size(), app::kListSaturation + 1);
 
@@ -162,8 +158,7 @@ TEST_F(Shell, QuitAsksThenClosesThePortStopsTheTimersAndUnloadsInOrder) {
     ASSERT_TRUE(port.isOpen());
     ui.reply(MsgAnswer::No);
     start().fire("mnquitter");
-    EXPECT_EQ(ui.boxes().back().box.text, "Are You Sure To Quit ?");
-    EXPECT_EQ(ui.boxes().back().box.title, " Caution !");
+    EXPECT_EQ(box(), " Caution !|Are You Sure To Quit ?");
     EXPECT_TRUE(port.isOpen());
     EXPECT_FALSE(s().ended());
     EXPECT_TRUE(start().loaded());

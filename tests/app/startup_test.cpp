@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <set>
 
 namespace orbek {
 namespace {
@@ -17,11 +16,13 @@ namespace fs = std::filesystem;
 using test::bytesOf;
 using test::writeBytes;
 
-std::set<std::string> entriesOf(const fs::path& folder) {
-    std::set<std::string> names;
+// Each entry of the folder with its bytes; folders end in '/' and hold "".
+std::map<std::string, std::string> entriesOf(const fs::path& folder) {
+    std::map<std::string, std::string> all;
     for (const auto& e : fs::directory_iterator(folder))
-        names.insert(e.path().filename().string() + (e.is_directory() ? "/" : ""));
-    return names;
+        all[e.path().filename().string() + (e.is_directory() ? "/" : "")] =
+            e.is_directory() ? "" : bytesOf(e.path());
+    return all;
 }
 
 std::string repeatLine(const std::string& line, int n) {
@@ -39,62 +40,51 @@ struct Startup : test::StationFixture {
         app::Form_Load(s());
         scheduler.advanceBy(30);
     }
-    std::size_t eventsNaming(const std::string& file) {
-        std::size_t n = 0;
-        for (const auto& line : events())
-            if (line.find(file) != std::string::npos) ++n;
-        return n;
-    }
 };
 
 TEST_F(Startup, FirstStartCreatesExactlyTheDefaultFilesAndTellsAboutThePort) {
     startStation();
 
     ASSERT_EQ(ui.boxes().size(), 1u);
-    EXPECT_EQ(ui.boxes()[0].box.title, " Attention !");
-    EXPECT_EQ(ui.boxes()[0].box.text,
-              "Please Parametrate COM Ports.  \r\n No COM Port Was Assignated !");
+    EXPECT_EQ(box(0),
+              " Attention !|Please Parametrate COM Ports.  \r\n No COM Port Was Assignated !");
     EXPECT_EQ(ui.boxes()[0].box.icon, MsgIcon::Critical);
 
-    EXPECT_EQ(entriesOf(app()),
-              (std::set<std::string>{"status.ini", "SHTAlarm.txt", "NS.ini", "LevelPW.ini",
-                                     "LevLgGraph.ini", "StartHalogen.ini", "Counter.ini",
-                                     "TypeFile.ini", "DataCoeff.ini", "Data/", "Img/"}));
-    EXPECT_EQ(entriesOf(user()), (std::set<std::string>{"Name.inc", "SWord.inx"}));
+    using Files = std::map<std::string, std::string>;
+    EXPECT_EQ(
+        entriesOf(app()),
+        (Files{{"status.ini", "2\r\n"},
+               {"SHTAlarm.txt", "\r\n"},
+               {"NS.ini", "0\r\n0\r\n0\r\n0\r\n"},
+               {"LevelPW.ini", "80\r\n"},
+               {"LevLgGraph.ini", "25\r\n70\r\n"},
+               {"StartHalogen.ini", "0\r\n"},
+               {"Counter.ini", repeatLine("00000000", 3)},
+               {"TypeFile.ini", repeatLine("0", 17) + " \r\n" + repeatLine("0", 11)},
+               {"DataCoeff.ini", "0\r\n1\r\n4\r\n2\r\n1\r\n1\r\n1\r\n65\r\n" + repeatLine("0", 7)},
+               {"Data/", ""},
+               {"Img/", ""}}));
+    EXPECT_EQ(entriesOf(user()), (Files{{"Name.inc", "\"marigold\"\r\n\"juniper\"\r\n"},
+                                        {"SWord.inx", "\"5821\"\r\n\"5822\"\r\n\"5823\"\r\n"}}));
     EXPECT_TRUE(entriesOf(app() / "Data").empty());
-
-    EXPECT_EQ(bytesOf(app() / "status.ini"), "2\r\n");
-    EXPECT_EQ(bytesOf(user() / "Name.inc"), "\"marigold\"\r\n\"juniper\"\r\n");
-    EXPECT_EQ(bytesOf(app() / "SHTAlarm.txt"), "\r\n");
-    EXPECT_EQ(bytesOf(app() / "NS.ini"), "0\r\n0\r\n0\r\n0\r\n");
-    EXPECT_EQ(bytesOf(app() / "LevelPW.ini"), "80\r\n");
-    EXPECT_EQ(bytesOf(app() / "LevLgGraph.ini"), "25\r\n70\r\n");
-    EXPECT_EQ(bytesOf(app() / "StartHalogen.ini"), "0\r\n");
-    EXPECT_EQ(bytesOf(app() / "Counter.ini"), repeatLine("00000000", 3));
-    EXPECT_EQ(bytesOf(app() / "TypeFile.ini"), repeatLine("0", 17) + " \r\n" + repeatLine("0", 11));
-    EXPECT_EQ(bytesOf(app() / "DataCoeff.ini"),
-              "0\r\n1\r\n4\r\n2\r\n1\r\n1\r\n1\r\n65\r\n" + repeatLine("0", 7));
-    EXPECT_EQ(bytesOf(user() / "SWord.inx"), "\"5821\"\r\n\"5822\"\r\n\"5823\"\r\n");
 
     // What the window shows once both stages have run.
     StartWindow& w = start();
     EXPECT_EQ(w.caption, "ORBEK V: 1.14h / BS2p24 - V: x.xxx     Port RS232 port is activated   " +
                              app().string());
     EXPECT_EQ(w.Label29.caption, "Calvintra");
-    EXPECT_TRUE(w.Picture8.visible);
-    EXPECT_TRUE(w.Picture5.visible);
-    EXPECT_FALSE(w.List2.visible);
-    EXPECT_FALSE(w.StartHalogen.visible);
-    EXPECT_FALSE(w.VScroll1[5].enabled);
-    EXPECT_FALSE(w.Command7.enabled);
-    EXPECT_TRUE(w.Check1.checked);
+    // Password box, plot, list, halogen button, power slider, Command7, Check1, Timer7, the
+    // Celsius scale's top mark and its Fahrenheit-only one.
+    EXPECT_EQ(
+        (std::vector<bool>{w.Picture8.visible, w.Picture5.visible, w.List2.visible,
+                           w.StartHalogen.visible, w.VScroll1[5].enabled, w.Command7.enabled,
+                           w.Check1.checked, w.Timer7.enabled(), w.Label6[8].visible,
+                           w.Label6[4].visible}),
+        (std::vector<bool>{true, true, false, false, false, false, true, false, true, false}));
     EXPECT_EQ(w.Label5[8].backColour, colour::rgb(0, 170, 255));
     EXPECT_EQ(w.Label5[7].backColour, colour::rgb(255, 100, 100));
-    EXPECT_FALSE(w.Timer7.enabled());
     EXPECT_EQ(w.Label56.caption, " Set Power = "); // the default file leaves the design
     EXPECT_EQ(w.Label6[0].caption, "0°C");
-    EXPECT_TRUE(w.Label6[8].visible);
-    EXPECT_FALSE(w.Label6[4].visible);
     // Scale ticks every ten pixels, x 10 to 14.
     EXPECT_EQ(w.Picture7Canvas.pixel(12, 255), (Rgb{255, 255, 255}));
     EXPECT_EQ(w.Picture7Canvas.pixel(12, 250), (Rgb{0, 0, 0}));
@@ -201,12 +191,11 @@ TEST_F(Startup, TheApplicationFolderIsTheTopLevelFolderThatReallyHoldsTheDirecto
     EXPECT_TRUE(fs::is_directory(fallback / "Data"));
 
     app::mnuAdressesoft_Click(s());
-    EXPECT_EQ(ui.boxes().back().box.text, "Software Address = " + fallback.string());
-    EXPECT_EQ(ui.boxes().back().box.title, "  ");
+    EXPECT_EQ(box(), "  |Software Address = " + fallback.string());
     EXPECT_EQ(ui.boxes().back().box.icon, MsgIcon::Information);
     st().BasePath.clear();
     app::mnuAdressesoft_Click(s());
-    EXPECT_EQ(ui.boxes().back().box.text, "Software Address = ");
+    EXPECT_EQ(box(), "  |Software Address = ");
 }
 
 TEST_F(Startup, ShortAndGarbledFilesGetDefaultsAndOneLineEachWithoutBeingRewritten) {
@@ -220,10 +209,10 @@ TEST_F(Startup, ShortAndGarbledFilesGetDefaultsAndOneLineEachWithoutBeingRewritt
     EXPECT_EQ(st().Coefficients[7], Variant(65.0));
     EXPECT_EQ(st().Coefficients[8], Variant(0.0));
     EXPECT_EQ(start().Label6[0].caption, "0°C");
-    EXPECT_EQ(eventsNaming("DataCoeff.ini"), 2u); // the short file and the garbled line
+    EXPECT_EQ(eventsWith("DataCoeff.ini"), 2u); // the short file and the garbled line
     EXPECT_EQ(bytesOf(app() / "DataCoeff.ini"), "7\r\nabc\r\n4\r\n2\r\n1\r\n");
 
-    EXPECT_EQ(eventsNaming("LevelPW.ini"), 1u);
+    EXPECT_EQ(eventsWith("LevelPW.ini"), 1u);
     EXPECT_EQ(start().VScroll1[5].value, 80);
     EXPECT_EQ(start().Label56.caption, " Set Power = ");
     EXPECT_EQ(bytesOf(app() / "LevelPW.ini"), "full\r\n");
@@ -234,7 +223,7 @@ TEST_F(Startup, ShortAndGarbledFilesGetDefaultsAndOneLineEachWithoutBeingRewritt
     app::Read_NSINI(s());
     EXPECT_EQ(st().SavedStampVersion, "0");
     EXPECT_EQ(st().RunActive, 0);
-    EXPECT_EQ(eventsNaming("NS.ini"), 1u);
+    EXPECT_EQ(eventsWith("NS.ini"), 1u);
     EXPECT_EQ(bytesOf(app() / "NS.ini"), "");
 }
 
@@ -246,10 +235,10 @@ TEST_F(Startup, FilesAndFoldersThatCannotBeCreatedAreReportedAndTheStationRuns) 
     writeBytes(user(), "not a folder");
     startStation();
 
-    EXPECT_EQ(eventsNaming("Img"), 1u);
-    EXPECT_EQ(eventsNaming("NS.ini"), 1u);
-    EXPECT_EQ(eventsNaming("Name.inc"), 1u);
-    EXPECT_EQ(eventsNaming("SWord.inx"), 1u);
+    EXPECT_EQ(eventsWith("Img"), 1u);
+    EXPECT_EQ(eventsWith("NS.ini"), 1u);
+    EXPECT_EQ(eventsWith("Name.inc"), 1u);
+    EXPECT_EQ(eventsWith("SWord.inx"), 1u);
     EXPECT_FALSE(s().ended());
     EXPECT_TRUE(fs::exists(app() / "Counter.ini")); // the files after them are still created
     EXPECT_EQ(start().caption.substr(0, 9), "ORBEK V: ");

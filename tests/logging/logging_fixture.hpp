@@ -71,11 +71,7 @@ struct LoggingFixture : StationFixture {
     static void write(const std::filesystem::path& path, const std::string& content) {
         writeBytes(path, content);
     }
-    bool listed(const std::string& text) {
-        for (const std::string& line : events())
-            if (line.find(text) != std::string::npos) return true;
-        return false;
-    }
+    bool listed(const std::string& text) { return eventsWith(text) > 0; }
 };
 
 } // namespace orbek::test

@@ -20,12 +20,7 @@ struct Parameters : test::StationFixture {
     }
     std::size_t boxesBefore = 0;
     ParametresWindow& p() { return s().Parametres(); }
-    std::vector<std::string> boxTexts() {
-        std::vector<std::string> out;
-        for (std::size_t i = boxesBefore; i < ui.boxes().size(); ++i)
-            out.push_back(ui.boxes()[i].box.title + "|" + ui.boxes()[i].box.text);
-        return out;
-    }
+    std::vector<std::string> boxTexts() { return StationFixture::boxTexts(boxesBefore); }
     bool hasEvent(const std::string& line) {
         return std::find(events().begin(), events().end(), line) != events().end();
     }
@@ -257,9 +252,7 @@ TEST_F(Parameters, ACoefficientFileThatCannotBeWrittenIsReportedAndKeptInUse) {
     EXPECT_EQ(st().Coefficients[7].toNumber(), 60);
     ASSERT_FALSE(ui.boxes().empty());
     EXPECT_EQ(ui.boxes().back().box.icon, MsgIcon::Critical);
-    EXPECT_TRUE(std::any_of(events().begin(), events().end(), [](const std::string& e) {
-        return e.rfind("File DataCoeff.ini could not be written", 0) == 0;
-    }));
+    EXPECT_EQ(eventsWith("File DataCoeff.ini could not be written"), 1u);
 }
 
 TEST_F(Parameters, OutOfRangeTemperaturesAreEmptied) {
@@ -306,9 +299,7 @@ TEST_F(Parameters, ReadingAndEditingFollowTheRunState) {
     // An unreadable NS.ini is told once and changes nothing.
     std::filesystem::remove(s().appFile("NS.ini"));
     scheduler.advanceBy(5000);
-    EXPECT_EQ(std::count_if(events().begin(), events().end(),
-                            [](const std::string& e) { return e.find("NS.ini") != e.npos; }),
-              1);
+    EXPECT_EQ(eventsWith("NS.ini"), 1u);
     EXPECT_EQ(st().RunActive, 1);
 }
 

@@ -46,6 +46,9 @@ struct WearCounters : test::StationFixture {
         return {u().Label15[0].caption, u().Label15[1].caption, u().Label15[2].caption,
                 u().Label6[0].caption,  u().Label6[1].caption,  u().Label6[2].caption};
     }
+    std::vector<bool> erasable() {
+        return {u().Activation[0].enabled, u().Activation[1].enabled, u().Activation[2].enabled};
+    }
     std::vector<int> uptime() {
         return {st().WearBytes[15], st().WearBytes[16], st().WearBytes[17]};
     }
@@ -183,8 +186,7 @@ TEST_F(WearCounters, ACounterIsErasedOnlyWithItsCodeAndTheRequestRepeatsUntilCon
         files::writeLines(s().paths.userFile("SWord.inx"), {"\"Ab12\"", "\"5822\"", "\"5823\""}));
     burst(fifteen({30, 5, 0, 9, 9, 40, 2, 0, 0, 0, 50, 1, 0}));
     s().Usures().show();
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(u().Activation[i].enabled);
+    EXPECT_EQ(erasable(), (std::vector<bool>(3, true)));
     sent();
 
     // A wrong code: a box, the entries emptied, the focus back, nothing sent.
@@ -193,8 +195,7 @@ TEST_F(WearCounters, ACounterIsErasedOnlyWithItsCodeAndTheRequestRepeatsUntilCon
     const uint64_t focus = u().focusRequest;
     ASSERT_TRUE(u().fire("Activation[1]"));
     ASSERT_FALSE(ui.boxes().empty());
-    EXPECT_EQ(ui.boxes().back().box.title, "Password");
-    EXPECT_EQ(ui.boxes().back().box.text, "Error in Code !!! ");
+    EXPECT_EQ(box(), "Password|Error in Code !!! ");
     EXPECT_EQ(ui.boxes().back().box.icon, MsgIcon::Critical);
     EXPECT_EQ(u().Text1[0].caption, "");
     EXPECT_EQ(u().Text1[1].caption, "");
@@ -215,8 +216,7 @@ TEST_F(WearCounters, ACounterIsErasedOnlyWithItsCodeAndTheRequestRepeatsUntilCon
     EXPECT_EQ(u().Label5[1].caption, "8"); // the other groups keep their values
     EXPECT_EQ(st().WearBytes[1], 5);       // until the controller sends its own
     EXPECT_EQ(u().Text1[0].caption, "");
-    for (int i = 0; i < 3; ++i)
-        EXPECT_FALSE(u().Activation[i].enabled);
+    EXPECT_EQ(erasable(), (std::vector<bool>(3, false)));
     scheduler.advanceBy(3000);
     EXPECT_EQ(sent(), (std::vector<std::string>(3, "199,1")));
     port.deliverFrame(199, 1); // only 0 confirms
@@ -224,8 +224,7 @@ TEST_F(WearCounters, ACounterIsErasedOnlyWithItsCodeAndTheRequestRepeatsUntilCon
     port.deliverFrame(199, 0);
     EXPECT_FALSE(u().Timer3.enabled());
     EXPECT_EQ(events().back(), "Comfirmation Stamp --> Usures mat.");
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(u().Activation[i].enabled);
+    EXPECT_EQ(erasable(), (std::vector<bool>(3, true)));
 
     // No confirmation: sixteen requests, then one box, and the buttons stay locked.
     u().Text1[2].caption = "5823";
@@ -234,12 +233,11 @@ TEST_F(WearCounters, ACounterIsErasedOnlyWithItsCodeAndTheRequestRepeatsUntilCon
     scheduler.advanceBy(30000);
     EXPECT_EQ(sent(), (std::vector<std::string>(16, "199,3")));
     ASSERT_EQ(ui.boxes().size(), boxes + 1);
-    EXPECT_EQ(ui.boxes().back().box.title, " Error !");
-    EXPECT_EQ(ui.boxes().back().box.text, "No Communication With Machine ! ");
+    EXPECT_EQ(box(), " Error !|No Communication With Machine ! ");
     EXPECT_EQ(ui.boxes().back().box.buttons, MsgButtons::Ok);
     EXPECT_FALSE(u().Timer3.enabled());
     EXPECT_EQ(st().NoReplyCount, 0);
-    EXPECT_FALSE(u().Activation[0].enabled);
+    EXPECT_EQ(erasable(), (std::vector<bool>(3, false)));
 }
 
 TEST_F(WearCounters, ErasingIsLockedWhileRunningAndForCountersWithoutACode) {
@@ -254,9 +252,7 @@ TEST_F(WearCounters, ErasingIsLockedWhileRunningAndForCountersWithoutACode) {
     st().LampPhase = 0;
     ASSERT_TRUE(files::writeLines(s().paths.userFile("SWord.inx"), {"\"5821\""}));
     reload();
-    EXPECT_TRUE(u().Activation[0].enabled);
-    EXPECT_FALSE(u().Activation[1].enabled);
-    EXPECT_FALSE(u().Activation[2].enabled);
+    EXPECT_EQ(erasable(), (std::vector<bool>{true, false, false}));
     EXPECT_EQ(events().back(),
               "File SWord.inx holds 1 of 3 access codes: the counters without one stay locked");
     // Even enabled again by the controller's ready answer, an empty entry erases nothing.
@@ -272,8 +268,7 @@ TEST_F(WearCounters, ErasingIsLockedWhileRunningAndForCountersWithoutACode) {
 
     std::filesystem::remove(s().paths.userFile("SWord.inx"));
     reload();
-    for (int i = 0; i < 3; ++i)
-        EXPECT_FALSE(u().Activation[i].enabled);
+    EXPECT_EQ(erasable(), (std::vector<bool>(3, false)));
     EXPECT_EQ(events().back().rfind("File SWord.inx could not be read", 0), 0u);
 }
 

@@ -19,12 +19,6 @@ struct RunCycle : test::StationFixture {
     // The orders sent since the last call; the parameter read that Start begins is left out.
     std::vector<std::string> sent() { return StationFixture::sent({243}); }
     std::string nsLine(std::size_t n) { return files::readLines(s().appFile("NS.ini"))->at(n); }
-    std::vector<std::string> boxTexts() {
-        std::vector<std::string> texts;
-        for (const auto& b : ui.boxes())
-            texts.push_back(b.box.title + "|" + b.box.text);
-        return texts;
-    }
     bool supplyRowsShown() {
         StartWindow& w = start();
         return w.Label5[3].visible && w.Label5[2].visible && w.Label9.visible && w.Label4.visible &&
@@ -142,9 +136,8 @@ TEST_F(RunCycle, StopDuringTheStartRequestSendsOnlyTheStopOrderUntilConfirmed) {
     EXPECT_TRUE(start().Startbouton.visible);
     EXPECT_TRUE(start().Startbouton.enabled);
     EXPECT_FALSE(start().Stopbouton.visible);
-    EXPECT_EQ(ui.boxes().back().box.title, " Info");
-    EXPECT_EQ(ui.boxes().back().box.text,
-              "RS232 Communication Activated \r\nLP Shutdown Confirmed. \r\nCOM 2 Open.");
+    EXPECT_EQ(box(),
+              " Info|RS232 Communication Activated \r\nLP Shutdown Confirmed. \r\nCOM 2 Open.");
     EXPECT_EQ(st().RunInProgress, 0);
     EXPECT_EQ(portEntriesEnabled(), 14);
     // The list check ended with the Stop: no question however long the list grows.
@@ -230,8 +223,7 @@ TEST_F(RunCycle, OverheatingStopsTheLampFromBothReports) {
     rx(254, 2);
 
     rx(254, 6);
-    EXPECT_EQ(ui.boxes().back().box.title, " Caution !");
-    EXPECT_EQ(ui.boxes().back().box.text, "Magnetron Temperature too high ! \r\nSystem Halt....  ");
+    EXPECT_EQ(box(), " Caution !|Magnetron Temperature too high ! \r\nSystem Halt....  ");
     EXPECT_EQ(ui.boxes().back().box.icon, MsgIcon::Critical);
     scheduler.advanceBy(1000);
     EXPECT_EQ(sent(), std::vector<std::string>{"255,2"});

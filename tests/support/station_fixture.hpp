@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -64,6 +65,25 @@ struct StationFixture : ::testing::Test {
     StationState& st() { return station->state; }
     StartWindow& start() { return station->Start(); }
     const std::vector<std::string>& events() { return station->Start().List2.items; }
+    // How many event lines contain `text`.
+    std::size_t eventsWith(const std::string& text) {
+        return static_cast<std::size_t>(
+            std::count_if(events().begin(), events().end(), [&](const std::string& line) {
+                return line.find(text) != std::string::npos;
+            }));
+    }
+    // The message boxes from the `from`th on, each as "title|text".
+    std::vector<std::string> boxTexts(std::size_t from = 0) {
+        std::vector<std::string> out;
+        for (std::size_t i = from; i < ui.boxes().size(); ++i)
+            out.push_back(box(i));
+        return out;
+    }
+    // A message box as "title|text"; the last one by default.
+    std::string box(std::size_t i = SIZE_MAX) {
+        const auto& b = ui.boxes().at(i == SIZE_MAX ? ui.boxes().size() - 1 : i).box;
+        return b.title + "|" + b.text;
+    }
 };
 
 } // namespace orbek::test
