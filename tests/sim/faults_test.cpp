@@ -45,23 +45,25 @@ TEST(SimFaults, SilenceNoiseAndDamagedFramesOnTheLine) {
 
     // Each damage hits exactly the next frame.
     line.run(2000);
-    for (const auto kind : {FaultKind::DropByte, FaultKind::AddByte, FaultKind::WrongMarker}) {
+    const struct {
+        FaultKind kind;
+        std::size_t size;
+        char marker;
+    } damages[] = {{FaultKind::DropByte, 17, 0},
+                   {FaultKind::AddByte, 19, 0},
+                   {FaultKind::WrongMarker, 18, 'X'}};
+    for (const auto& d : damages) {
+        SCOPED_TRACE(d.size);
         const auto at = line.mark();
-        line.controller.apply(fault(kind));
+        line.controller.apply(fault(d.kind));
         line.order(198, 0);
         line.run(100);
         ASSERT_GE(line.mark(), at + 2);
         const auto& damaged = line.chunks[at].text;
         const auto& next = line.chunks[at + 1].text;
-        if (kind == FaultKind::DropByte) {
-            EXPECT_EQ(damaged.size(), 17u);
-        }
-        if (kind == FaultKind::AddByte) {
-            EXPECT_EQ(damaged.size(), 19u);
-        }
-        if (kind == FaultKind::WrongMarker) {
-            EXPECT_EQ(damaged.size(), 18u);
-            EXPECT_EQ(damaged[15], 'X');
+        EXPECT_EQ(damaged.size(), d.size);
+        if (d.marker) {
+            EXPECT_EQ(damaged[15], d.marker);
         }
         EXPECT_FALSE(Line::decode(damaged));
         EXPECT_TRUE(Line::decode(next)) << next;
