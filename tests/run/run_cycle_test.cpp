@@ -207,8 +207,10 @@ TEST_F(RunCycle, TheAutomaticStopKeepsTheStartButtonAndTheSupplyRows) {
     EXPECT_TRUE(start().Timer2.enabled());
 }
 
-TEST_F(RunCycle, OverheatingStopsTheLampFromBothReports) {
+TEST_F(RunCycle, OverheatingStopsTheLampAndTheReadyReportEndsTheRun) {
+    s().Parametres().Check1.checked = true; // the sample-holder watch arms in phase 4
     reachPhase4();
+    rx(226, 40);
     sent();
     rx(251, 120);
     scheduler.advanceBy(1000);
@@ -218,15 +220,58 @@ TEST_F(RunCycle, OverheatingStopsTheLampFromBothReports) {
     EXPECT_FALSE(start().Timer10.enabled());
     EXPECT_TRUE(start().mnutestscompos.enabled);
     EXPECT_EQ(start().Label22.caption, "Phase 4"); // the display is left as it is
+    // A power sent meanwhile never cancels the stop order.
+    click("Label56");
     scheduler.advanceBy(2000);
-    EXPECT_EQ(sent(), (std::vector<std::string>{"255,2", "255,2"}));
+    EXPECT_EQ(StationFixture::sent({243, 237}), (std::vector<std::string>{"255,2", "255,2"}));
     rx(254, 2);
 
     rx(254, 6);
     EXPECT_EQ(box(), " Caution !|Magnetron Temperature too high ! \r\nSystem Halt....  ");
     EXPECT_EQ(ui.boxes().back().box.icon, MsgIcon::Critical);
+    click("Command7");
     scheduler.advanceBy(1000);
-    EXPECT_EQ(sent(), std::vector<std::string>{"255,2"});
+    EXPECT_EQ(StationFixture::sent({243, 237}), std::vector<std::string>{"255,2"});
+    rx(254, 2);
+
+    // The controller is idle: no phase 4 is left to freeze, watch a warm holder in or stop.
+    rx(226, 90);
+    rx(254, 0);
+    EXPECT_EQ(st().LampPhase, 0);
+    EXPECT_EQ(start().Label22.caption, "STOP");
+    EXPECT_EQ(nsLine(1), "0");
+    scheduler.advanceBy(10000);
+    EXPECT_FALSE(start().mnuFreeze.enabled);
+    EXPECT_TRUE(sent().empty());
+    EXPECT_TRUE(ui.modalsRun.empty());
+}
+
+TEST_F(RunCycle, TheRestoreSendsOnlyAPowerTheSliderCanTake) {
+    // The slider stands at 80 when the phases begin; a saved power it cannot take leaves it.
+    const struct {
+        const char* saved; // empty: no file
+        int power;
+    } cases[] = {{"300", 80}, {"80.5", 80}, {"12", 80}, {"", 80}, {"100", 100}};
+    const auto file = s().appFile("LevelPW.ini");
+    for (const auto& c : cases) {
+        if (*c.saved)
+            ASSERT_TRUE(files::writeLines(file, {c.saved}));
+        else
+            std::filesystem::remove(file);
+        const std::size_t told = eventsWith("File LevelPW.ini");
+        reachPhase4();
+        rx(251, 40);
+        scheduler.advanceBy(1000);
+        EXPECT_EQ(sent(), std::vector<std::string>{"237," + std::to_string(c.power)}) << c.saved;
+        EXPECT_EQ(start().Label56.caption,
+                  " Set Power = " + std::to_string(c.power * 10) + " Watts");
+        EXPECT_EQ(eventsWith("File LevelPW.ini"), told + (c.power == 80 ? 1 : 0)) << c.saved;
+        rx(236, 1);
+        click("Stopbouton");
+        rx(254, 2);
+        rx(254, 0);
+        sent();
+    }
 }
 
 TEST_F(RunCycle, AMachineFoundRunningIsAdoptedOnceAndItsRunRestored) {
