@@ -1,5 +1,5 @@
 // orbek-replay: plays a scenario against the station on virtual time and prints what it did.
-#include "app/replay.hpp"
+#include "replay/replay.hpp"
 
 #include <cstdlib>
 #include <filesystem>
