@@ -67,6 +67,7 @@ class VirtualPlayer : public Player {
         ui_.onMessage = [this](const ScriptedUiHost::Shown& shown) {
             printBox(shown.box.title, shown.box.text, shown.answer);
         };
+        ui_.onModal = [this](WindowModel& window) { print("MODAL " + window.name()); };
         ui_.onFileDialog = [this](const FileDialogRequest& request,
                                   const std::optional<std::string>& path) {
             printFileDialog(request.title, path);
