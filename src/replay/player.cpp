@@ -82,8 +82,12 @@ std::string Player::stable(const std::string& text) const {
 }
 
 void Player::print(const std::string& text) {
+    print(text, scheduler().now());
+}
+
+void Player::print(const std::string& text, int64_t time) {
     if (finished_) return;
-    out_ << std::setw(8) << std::setfill(' ') << scheduler().now() << ' ' << stable(text) << '\n';
+    out_ << std::setw(8) << std::setfill(' ') << time << ' ' << stable(text) << '\n';
 }
 
 void Player::printBox(const std::string& title, const std::string& text, MsgAnswer answer) {

@@ -48,6 +48,7 @@ class Player {
     // Call once the station exists: event-list lines are printed as they are added.
     void attach();
     void print(const std::string& text);
+    void print(const std::string& text, int64_t time);
     void printBox(const std::string& title, const std::string& text, MsgAnswer answer);
     void printFileDialog(const std::string& title, const std::optional<std::string>& path);
     // A scenario's file name: relative names are in the application folder.
