@@ -37,7 +37,8 @@ void SchedulerDriver::start() {
 }
 
 int64_t SchedulerDriver::clock() const {
-    return offset_ + static_cast<int64_t>(static_cast<double>(clock_.nsecsElapsed()) * speed_ / 1e6);
+    return offset_ +
+           static_cast<int64_t>(static_cast<double>(clock_.nsecsElapsed()) * speed_ / 1e6);
 }
 
 void SchedulerDriver::rearm() {
@@ -96,8 +97,9 @@ MsgAnswer QtUiHost::message(const MessageBox& box) {
                        parentWindow_ ? parentWindow_() : nullptr);
     dialog.setObjectName("MessageBox");
     dialog.setAccessibleName(QString::fromStdString(box.title));
-    for (auto [button, name] : {std::pair{QMessageBox::Ok, "Ok"}, std::pair{QMessageBox::Yes, "Yes"},
-                                std::pair{QMessageBox::No, "No"}})
+    for (auto [button, name] :
+         {std::pair{QMessageBox::Ok, "Ok"}, std::pair{QMessageBox::Yes, "Yes"},
+          std::pair{QMessageBox::No, "No"}})
         if (QAbstractButton* b = dialog.button(button)) b->setObjectName(name);
     std::optional<Scheduler::Waiting> waiting;
     if (scheduler) waiting.emplace(*scheduler);

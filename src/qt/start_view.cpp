@@ -12,8 +12,8 @@
 #include "qt/wait_box_view.hpp"
 
 #include <QCheckBox>
-#include <QDialog>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>

@@ -20,13 +20,13 @@
 
 #include <cstdlib>
 #include <deque>
-#include <set>
-#include <vector>
 #include <fcntl.h>
 #include <iostream>
+#include <set>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 namespace orbek::replay::live {
 
@@ -214,7 +214,8 @@ class LivePlayer : public Player {
             }
         } else if (auto* dialog = view_->findChild<QDialog*>(QString::fromStdString(window.name()),
                                                              Qt::FindDirectChildrenOnly)) {
-            if (auto* button = dialog->findChild<QPushButton*>(name); button && !button->isCheckable()) {
+            if (auto* button = dialog->findChild<QPushButton*>(name);
+                button && !button->isCheckable()) {
                 button->click();
                 return;
             }
@@ -245,9 +246,7 @@ class LivePlayer : public Player {
     void answerNext(MsgAnswer answer, int64_t afterMs) override {
         replies_.push_back({answer, afterMs});
     }
-    void answerFile(std::optional<std::string> path) override {
-        files_.push_back(std::move(path));
-    }
+    void answerFile(std::optional<std::string> path) override { files_.push_back(std::move(path)); }
 
     bool port(const std::string& what, int number, std::string& why) override {
         if (what == "close") {
@@ -329,7 +328,8 @@ class LivePlayer : public Player {
             std::string text = "TX";
             char byte[8];
             for (int i = 0; i < 3; ++i) {
-                std::snprintf(byte, sizeof byte, " %03d", static_cast<unsigned char>(orders_[static_cast<std::size_t>(i)]));
+                std::snprintf(byte, sizeof byte, " %03d",
+                              static_cast<unsigned char>(orders_[static_cast<std::size_t>(i)]));
                 text += byte;
             }
             orders_.erase(0, 3);
