@@ -252,6 +252,7 @@ void Player::show(const Step& step) {
     if (!c) {
         print("SHOW " + w->name() + " state=" + stateName(*w) + " caption=\"" +
               printable(w->caption) + "\"");
+        if (const std::string why = offScreen(*w); !why.empty()) fail(step, why);
         return;
     }
     print("SHOW " + name + describe(*c));

@@ -42,6 +42,8 @@ class Player {
     virtual void runUntil(int64_t endTime) = 0;
     // After every step: the views follow the models.
     virtual void stepDone() {}
+    // Why the screen does not show the window as its model says; empty when it does.
+    virtual std::string offScreen(WindowModel&) { return {}; }
     // Printed text with the runtime's own names made stable (folders, devices).
     virtual std::string stable(const std::string& text) const;
 

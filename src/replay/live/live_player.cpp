@@ -243,6 +243,17 @@ class LivePlayer : public Player {
         view_->render();
     }
 
+    std::string offScreen(WindowModel& window) override {
+        QWidget* view = window.name() == "Start"
+                            ? static_cast<QWidget*>(view_.get())
+                            : view_->findChild<QDialog*>(QString::fromStdString(window.name()),
+                                                         Qt::FindDirectChildrenOnly);
+        if (!view) return {};
+        if (window.shown() && !view->isVisible()) return window.name() + " is not on screen";
+        if (!window.shown() && view->isVisible()) return window.name() + " is still on screen";
+        return {};
+    }
+
     void answerNext(MsgAnswer answer, int64_t afterMs) override {
         replies_.push_back({answer, afterMs});
     }
