@@ -1,8 +1,9 @@
 // orbek-station: the operator station.
 //
 // The application folder is the top-level folder of the home that holds the current directory
-// (started from ~/Station/bin it is ~/Station), else $XDG_DATA_HOME/orbek-station; --base DIR
-// overrides it. The two user files live in $XDG_CONFIG_HOME/orbek-station.
+// where that folder already holds a station (started from ~/Station/bin it is ~/Station), else
+// $XDG_DATA_HOME/orbek-station; --base DIR overrides it. The two user files live in
+// $XDG_CONFIG_HOME/orbek-station.
 //
 // ORBEK_SCREENSHOT=FILE.png saves a picture of the main window once start-up has run and ends
 // the station (ORBEK_SCREENSHOT_VIEW=log shows the event list instead of the plot).
@@ -156,5 +157,8 @@ int main(int argc, char** argv) {
 
     const int code = application.exec();
     view.reset();
+    if (!station.endReason().empty())
+        std::fprintf(stderr, "orbek-station: %s: the station has ended\n",
+                     station.endReason().c_str());
     return code;
 }
