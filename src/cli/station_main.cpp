@@ -14,6 +14,7 @@
 #include "qt/qt_host.hpp"
 #include "qt/qt_serial_port.hpp"
 #include "qt/start_view.hpp"
+#include "qt/station_icon.hpp"
 #include "sim/scenario.hpp"
 #include "sim/simulated_port.hpp"
 
@@ -41,9 +42,19 @@ std::filesystem::path xdgFolder(const char* variable, const QString& fallbackBel
 } // namespace
 
 int main(int argc, char** argv) {
+    // The help and the version need no screen: they work in a terminal without a display.
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if ((arg == "-h" || arg == "--help" || arg == "--help-all" || arg == "-v" ||
+             arg == "--version") &&
+            !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "minimal");
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName("orbek-station");
     QApplication::setApplicationVersion("1.14");
+    QApplication::setWindowIcon(orbek::qt::stationIcon());
+    QGuiApplication::setDesktopFileName("org.orbek.station");
 
     QCommandLineParser parser;
     parser.setApplicationDescription("ORBEK operator station");
