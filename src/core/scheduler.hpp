@@ -55,6 +55,9 @@ class Scheduler {
     // items, in a program driven by a real clock, it is that clock's time.
     int64_t now() const;
 
+    // The time of the last item run or advance made, whatever the clock says since.
+    int64_t ranTo() const { return now_; }
+
     // Runs everything due up to `time` in due order, then sets the time to `time`. Safe to call
     // from inside a tick (a modal box's loop does): the inner call runs what falls due meanwhile.
     void advanceTo(int64_t time);

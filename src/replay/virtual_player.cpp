@@ -30,11 +30,11 @@ class ScenarioLine : public MemoryPort {
     }
     std::string error() const override { return error_; }
     std::string deviceName(int number) const override {
-        return failing.count(number) ? absentDevice(number) : "LINE";
+        return failing.count(number)
+                   ? (folder / "absent" / ("com" + std::to_string(number))).string()
+                   : "LINE";
     }
-    static std::string absentDevice(int number) {
-        return "/dev/orbek-absent/com" + std::to_string(number);
-    }
+    std::filesystem::path folder;
     void unplug() {
         unplugged = true;
         if (!isOpen()) return;
@@ -55,6 +55,7 @@ class VirtualPlayer : public Player {
         station_ = std::make_unique<Station>(scheduler_, line_, ui_, clock_,
                                              Paths{options.appFolder, options.userFolder});
         attach();
+        line_.folder = options.appFolder;
         line_.onWrite = [this](const MemoryPort::Write& w) {
             std::string text = "TX";
             char byte[8];

@@ -126,12 +126,20 @@ class LivePlayer : public Player {
         std::string text = box.text().toStdString();
         for (auto at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
             text.replace(at, 1, "\r\n");
-        printBox(box.windowTitle().toStdString(), text, reply.answer);
+        // The box opened at the time of the handler that opened it; the answer comes after
+        // that, before the station's own timers that fall due later.
+        const int64_t opened = scheduler_.ranTo();
+        print("BOX \"" + printable(box.windowTitle().toStdString()) + "\" \"" + printable(text) +
+                  "\" -> " +
+                  (reply.answer == MsgAnswer::Yes  ? "Yes"
+                   : reply.answer == MsgAnswer::No ? "No"
+                                                   : "Ok"),
+              opened);
         const char* name = reply.answer == MsgAnswer::Yes  ? "Yes"
                            : reply.answer == MsgAnswer::No ? "No"
                                                            : "Ok";
         QPointer<QMessageBox> target(&box);
-        scheduler_.after(reply.afterMs, [target, name] {
+        scheduler_.at(opened + reply.afterMs, [target, name] {
             // The button as a person finds it on the box, by its name.
             if (!target) return;
             if (auto* button = target->findChild<QAbstractButton*>(name)) button->click();
@@ -148,7 +156,7 @@ class LivePlayer : public Player {
         }
         printFileDialog(dialog.windowTitle().toStdString(), path);
         QPointer<QFileDialog> target(&dialog);
-        scheduler_.after(0, [target, path] {
+        scheduler_.at(scheduler_.ranTo(), [target, path] {
             if (!target) return;
             if (!path) return target->reject();
             target->selectFile(QString::fromStdString(*path));
@@ -322,8 +330,9 @@ class LivePlayer : public Player {
         std::error_code ec;
         std::filesystem::remove(path, ec);
         std::filesystem::create_symlink(failing_.count(number)
-                                            ? "/dev/orbek-absent/com" + std::to_string(number)
-                                            : pty_.slave(),
+                                            ? options_.appFolder / "absent" /
+                                                  ("com" + std::to_string(number))
+                                            : std::filesystem::path(pty_.slave()),
                                         path, ec);
     }
 
