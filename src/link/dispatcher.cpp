@@ -37,12 +37,6 @@ void hideSupplyRows(Station& s) {
         c->visible = false;
 }
 
-void updateCaption(Station& s) {
-    const StationState& st = s.state;
-    s.Start().caption = "ORBEK V: " + st.SoftwareVersion + "h / BS2p24 - V: " + st.StampVersion +
-                        "     Port RS232 port is activated   " + st.BasePath;
-}
-
 // The lamp is off, whatever stopped it (Stop, a temperature stop, the overheat report): the run
 // is over as after Stop, so nothing of phase 4 (Freeze, the sample-holder watch, the wear poll)
 // acts on the idle machine.
@@ -86,8 +80,11 @@ void readyState(Station& s) {
     w.Stopbouton.visible = false;
     app::ActivePort(s);
     s.ui.message({" Info",
-                  "RS232 Communication Activated \r\nLP Shutdown Confirmed. \r\nCOM " +
-                      std::to_string(s.state.ComPortNumber) + " Open.",
+                  s.port.simulated()
+                      ? "Simulated Controller Communication Activated \r\nLP Shutdown Confirmed. "
+                        "\r\nSimulated controller in use."
+                      : "RS232 Communication Activated \r\nLP Shutdown Confirmed. \r\nCOM " +
+                            std::to_string(s.state.ComPortNumber) + " Open.",
                   MsgIcon::Information, MsgButtons::Ok});
     s.state.RunStarted = 0;
     s.state.RunInProgress = 0;
@@ -118,7 +115,7 @@ void restoreRunState(Station& s) {
         w.StopHalogen.enabled = false;
     }
     st.StampVersion = st.SavedStampVersion;
-    updateCaption(s);
+    app::setMainCaption(s);
     s.Parametres().Lecture.enabled = false;
     // The power of the last run is sent again; without a usable one, the slider's own value.
     if (const auto power = app::savedPowerStep(s, kSliderKept)) setSlider(s, *power);
