@@ -73,18 +73,18 @@ const DefaultFile& defaultOf(const std::string& name) {
 // them as designed.
 void loadPowerLevel(Station& s) {
     const fs::path path = s.appFile("LevelPW.ini");
+    StartWindow& w = s.Start();
     if (!files::exists(path)) {
         createIfMissing(s, defaultOf("LevelPW.ini"));
-        return;
+    } else if (const auto steps = savedPowerStep(s, "the power setting stays as designed")) {
+        w.VScroll1[5].value = *steps;
+        s.state.Readings[5] = static_cast<int16_t>(*steps);
+        w.Label56.caption = " Set Power = " + std::to_string(*steps * 10) + " Watts";
+        // Setting the slider's value is a change of the slider, as when the user moves it.
+        w.fire("VScroll1[5]:Change");
     }
-    const auto steps = savedPowerStep(s, "the power setting stays as designed");
-    if (!steps) return;
-    StartWindow& w = s.Start();
-    w.VScroll1[5].value = *steps;
-    s.state.Readings[5] = static_cast<int16_t>(*steps);
-    w.Label56.caption = " Set Power = " + std::to_string(*steps * 10) + " Watts";
-    // Setting the slider's value is a change of the slider, as when the user moves it.
-    w.fire("VScroll1[5]:Change");
+    // A power sent before any drag stores the slider's power, never an unset 0.
+    s.state.PowerByte = static_cast<uint8_t>(w.VScroll1[5].value);
 }
 
 // DataCoeff.ini into Coefficients 0..14; what is missing or garbled gets its default.

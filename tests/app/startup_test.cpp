@@ -145,6 +145,9 @@ TEST_F(Startup, SecondStartCreatesAndRewritesNothingAndLoadsTheSettings) {
     EXPECT_EQ(p.Text2[0].caption, "3");
     EXPECT_EQ(p.Text2[1].caption, "1.5");
     EXPECT_TRUE(events().empty());
+    // A power sent before any drag stores the power it has.
+    w.fire("Label56");
+    EXPECT_EQ(bytesOf(app() / "LevelPW.ini"), "55\r\n");
 }
 
 TEST_F(Startup, TheApplicationFolderIsTheTopLevelFolderThatReallyHoldsTheDirectoryAndAStation) {
