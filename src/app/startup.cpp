@@ -185,8 +185,10 @@ void Form_Load(Station& s) {
     StationState& st = s.state;
     StartWindow& w = s.Start();
 
-    // The start-up timer's stage follows this one.
+    // The start-up timer's stage follows this one, never inside a box this one shows: the
+    // load would then go on after the stage and show the event list over the plot.
     w.Timer7.setTick([&s] { Timer7_Tick(s); });
+    w.Timer7.stop();
 
     const fs::path folder = findApplicationFolder(s.paths);
     s.paths.appFolder = folder;
@@ -212,8 +214,10 @@ void Form_Load(Station& s) {
     w.List2.visible = true;
     for (int y = 255; y >= 5; y -= 10)
         w.Picture7Canvas.line(10, y, 15, y, Rgb{255, 255, 255});
-    // The start-up window is on screen once its load has run.
+    // The start-up window is on screen once its load has run, and the start-up stage counts
+    // its 30 ms from then.
     w.show();
+    w.Timer7.start();
 }
 
 void Timer7_Tick(Station& s) {
