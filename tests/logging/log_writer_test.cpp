@@ -16,10 +16,18 @@ using logging::logTime;
 std::string header(const std::string& names, const std::string& units) {
     return "\r\n" + names + "\r\n" + units + "\r\n\"\"\r\n";
 }
+// Log files are in the system's code page: the degree sign is one byte on Windows.
+#ifdef _WIN32
+const std::string kDegree = "\xB0";
+#else
+const std::string kDegree = "°";
+#endif
 const std::string kAllColumns =
     header("[CNT ];[LPC ];[LFC ];[VIS ];[IR  ];[RH  ];[LOS ];[SHT ];[MAT ];[Date];[Time]",
-           "[CNT ];[AU  ];[%   ];[W/m2];[%   ];[%   ];[W   ];[°C/F];[°C/F];[Date];[Time]");
-const std::string kMatOnly = header("[CNT ];[MAT ];[Date];[Time]", "[CNT ];[°C/F];[Date];[Time]");
+           "[CNT ];[AU  ];[%   ];[W/m2];[%   ];[%   ];[W   ];[" + kDegree + "C/F];[" + kDegree +
+               "C/F];[Date];[Time]");
+const std::string kMatOnly =
+    header("[CNT ];[MAT ];[Date];[Time]", "[CNT ];[" + kDegree + "C/F];[Date];[Time]");
 
 DateTime at(int hour, int minute, int second = 0) {
     return {2026, 12, 4, hour, minute, second, 6};
