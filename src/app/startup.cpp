@@ -37,7 +37,7 @@ void makeFolder(Station& s, const fs::path& folder) {
     if (files::isDirectory(folder)) return;
     std::string why;
     if (!files::makeDirectory(folder, &why))
-        s.addEvent("Folder " + folder.string() + " could not be created: " + why);
+        s.addEvent("Folder " + pathText(folder) + " could not be created: " + why);
 }
 
 fs::path fileOf(const Station& s, const DefaultFile& file) {
@@ -151,7 +151,7 @@ fs::path topLevelFolder(const fs::path& home, const fs::path& currentDir) {
     auto h = here.begin();
     for (; b != base.end(); ++b, ++h) {
         if (b->empty()) continue; // the trailing separator of "/home/user/"
-        if (h == here.end() || *b != *h) return {};
+        if (h == here.end() || !samePathPart(*b, *h)) return {};
     }
     while (h != here.end() && h->empty())
         ++h;
@@ -197,7 +197,7 @@ void Form_Load(Station& s) {
 
     const fs::path folder = findApplicationFolder(s.paths);
     s.paths.appFolder = folder;
-    st.BasePath = folder.string();
+    st.BasePath = pathText(folder);
     makeFolder(s, folder);
 
     const auto status = s.appFile("status.ini");
@@ -238,7 +238,7 @@ void Timer7_Tick(Station& s) {
 
     // A file of that name is no folder; the plot images then cannot be saved, and the list
     // says so.
-    makeFolder(s, fs::path(st.BasePath) / "Img");
+    makeFolder(s, pathFromText(st.BasePath) / "Img");
 
     showPasswordBox(s);
     Lecture_MSCOM(s);
