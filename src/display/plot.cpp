@@ -60,8 +60,8 @@ void saveImage(Station& s) {
     }
     char name[32];
     std::snprintf(name, sizeof name, "Start_%04d.bmp", largest + 1);
-    if (!plot(s).saveBmp(folder / name))
-        s.reportFileProblem(folder / name, "written", ec ? ec.message() : "cannot write");
+    std::string why;
+    if (!plot(s).saveBmp(folder / name, &why)) s.reportFileProblem(folder / name, "written", why);
     s.state.PlotImageSaved = 1;
 }
 
