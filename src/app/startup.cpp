@@ -40,6 +40,51 @@ void makeFolder(Station& s, const fs::path& folder) {
         s.addEvent("Folder " + pathText(folder) + " could not be created: " + why);
 }
 
+// The access words and codes are their owner's only. A folder or file that an older station
+// left open is closed, and said so; a folder created just now is closed silently.
+void keepPrivate(Station& s, const fs::path& path, const std::string& what, bool say) {
+    if (!files::openToOthers(path)) return;
+    std::string why;
+    if (!files::restrictToOwner(path, &why))
+        s.addEvent(what + " is open to other users and could not be closed: " + why);
+    else if (say)
+        s.addEvent(what + " was open to other users: now its owner's only");
+}
+
+// The temporary files that a write interrupted by a kill or a power cut left beside the
+// station's own files; files of other names stay whatever they are.
+void removeLeftoverTemporaries(Station& s) {
+    const auto configFile = [](bool inUserFolder) {
+        return [inUserFolder](const std::string& name) {
+            if (!inUserFolder && name == "status.ini") return true;
+            const auto& all = defaultFiles();
+            return std::any_of(all.begin(), all.end(), [&](const DefaultFile& f) {
+                return f.inUserFolder == inUserFolder && f.name == name;
+            });
+        };
+    };
+    const auto plotImage = [](const std::string& name) {
+        const std::size_t digits = name.size() - std::min(name.size(), sizeof "Start_.bmp" - 1);
+        return digits > 0 && name.rfind("Start_", 0) == 0 &&
+               name.compare(name.size() - 4, 4, ".bmp") == 0 &&
+               std::all_of(name.begin() + 6, name.begin() + 6 + static_cast<std::ptrdiff_t>(digits),
+                           [](char c) { return c >= '0' && c <= '9'; });
+    };
+    std::vector<std::string> removed;
+    const auto sweep = [&](const fs::path& folder, const auto& isOwn) {
+        for (std::string& name : files::removeLeftoverTemporaries(folder, isOwn))
+            removed.push_back(std::move(name));
+    };
+    sweep(s.paths.appFolder, configFile(false));
+    sweep(s.paths.appFolder / "Img", plotImage);
+    if (!s.paths.userFolder.empty()) sweep(s.paths.userFolder, configFile(true));
+    if (removed.empty()) return;
+    std::string names;
+    for (const std::string& name : removed)
+        names += (names.empty() ? "" : ", ") + name;
+    s.addEvent("Leftover temporary files removed: " + names);
+}
+
 fs::path fileOf(const Station& s, const DefaultFile& file) {
     return file.inUserFolder ? s.paths.userFile(file.name) : s.appFile(file.name);
 }
@@ -51,9 +96,14 @@ void createIfMissing(Station& s, const DefaultFile& file) {
         s.reportFileProblem(path, "created", "a folder of that name is in the way");
         return;
     }
-    if (files::exists(path)) return;
+    if (files::exists(path)) {
+        if (file.inUserFolder) keepPrivate(s, path, "File " + pathText(path.filename()), true);
+        return;
+    }
     std::string why;
-    if (!files::writeLines(path, file.lines, &why)) s.reportFileProblem(path, "created", why);
+    const auto access = file.inUserFolder ? files::Access::OwnerOnly : files::Access::Shared;
+    if (!files::writeLines(path, file.lines, &why, access))
+        s.reportFileProblem(path, "created", why);
 }
 
 const DefaultFile& defaultOf(const std::string& name) {
@@ -199,6 +249,7 @@ void Form_Load(Station& s) {
     s.paths.appFolder = folder;
     st.BasePath = pathText(folder);
     makeFolder(s, folder);
+    removeLeftoverTemporaries(s);
 
     const auto status = s.appFile("status.ini");
     if (!files::exists(status)) {
@@ -228,7 +279,11 @@ void Timer7_Tick(Station& s) {
     w.Label29.foreColour = colour::yellow;
     st.SoftwareVersion = kSoftwareVersion;
 
-    makeFolder(s, s.paths.userFolder);
+    const fs::path& userFolder = s.paths.userFolder;
+    const bool olderUserFiles =
+        files::exists(s.paths.userFile("Name.inc")) || files::exists(s.paths.userFile("SWord.inx"));
+    makeFolder(s, userFolder);
+    keepPrivate(s, userFolder, "Folder " + pathText(userFolder), olderUserFiles);
     for (const DefaultFile& file : defaultFiles()) {
         if (file.name == "LevelPW.ini")
             loadPowerLevel(s);
