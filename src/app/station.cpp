@@ -122,9 +122,10 @@ void Station::reportShortFile(const std::filesystem::path& file, const std::stri
     addEvent("File " + pathText(file.filename()) + " " + what);
 }
 
-void Station::endProgram() {
+void Station::endProgram(std::string reason) {
     if (ended_) return;
     ended_ = true;
+    endReason_ = std::move(reason);
     scheduler.stopAll();
     ui.endProgram();
 }

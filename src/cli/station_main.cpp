@@ -1,9 +1,10 @@
 // orbek-station: the operator station.
 //
 // The application folder is the top-level folder of the home that holds the current directory
-// (started from ~/Station/bin it is ~/Station), else $XDG_DATA_HOME/orbek-station; --base DIR
-// overrides it. The two user files live in $XDG_CONFIG_HOME/orbek-station. On Windows the drive
-// takes the home's place, with %LOCALAPPDATA% and %APPDATA% for the two XDG folders.
+// where that folder already holds a station (started from ~/Station/bin it is ~/Station), else
+// $XDG_DATA_HOME/orbek-station; --base DIR overrides it. The two user files live in
+// $XDG_CONFIG_HOME/orbek-station. On Windows the drive takes the home's place, with
+// %LOCALAPPDATA% and %APPDATA% for the two XDG folders.
 //
 // ORBEK_SCREENSHOT=FILE.png saves a picture of the main window once start-up has run and ends
 // the station (ORBEK_SCREENSHOT_VIEW=log shows the event list instead of the plot).
@@ -14,6 +15,7 @@
 #include "qt/qt_host.hpp"
 #include "qt/qt_serial_port.hpp"
 #include "qt/start_view.hpp"
+#include "qt/station_icon.hpp"
 #include "sim/scenario.hpp"
 #include "sim/simulated_port.hpp"
 
@@ -28,9 +30,19 @@
 #include <memory>
 
 int main(int argc, char** argv) {
+    // The help and the version need no screen: they work in a terminal without a display.
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if ((arg == "-h" || arg == "--help" || arg == "--help-all" || arg == "-v" ||
+             arg == "--version") &&
+            !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "minimal");
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName("orbek-station");
     QApplication::setApplicationVersion("1.14");
+    QApplication::setWindowIcon(orbek::qt::stationIcon());
+    QGuiApplication::setDesktopFileName("org.orbek.station");
 
     QCommandLineParser parser;
     parser.setApplicationDescription("ORBEK operator station");
@@ -143,5 +155,8 @@ int main(int argc, char** argv) {
 
     const int code = application.exec();
     view.reset();
+    if (!station.endReason().empty())
+        std::fprintf(stderr, "orbek-station: %s: the station has ended\n",
+                     station.endReason().c_str());
     return code;
 }
