@@ -273,6 +273,8 @@ void Form_Load(Station& s) {
     w.List2.visible = true;
     for (int y = 255; y >= 5; y -= 10)
         w.Picture7Canvas.line(10, y, 15, y, Rgb{255, 255, 255});
+    // The start-up window is on screen once its load has run.
+    w.show();
 }
 
 void Timer7_Tick(Station& s) {

@@ -105,6 +105,7 @@ void Station::addEvent(std::string line) {
     // After the end the windows are unloaded; nothing may load them again.
     if (ended_) return;
     Start().List2.items.push_back(std::move(line));
+    if (onEvent) onEvent(Start().List2.items.back());
 }
 
 void Station::sendOrder(uint8_t code, uint8_t value) {

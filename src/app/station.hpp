@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -74,6 +75,8 @@ class Station {
 
     // Appends one line to the event list.
     void addEvent(std::string line);
+    // Told of every line added to the event list, as it is added (the scenario players).
+    std::function<void(const std::string&)> onEvent;
 
     // Writes the three-byte order (0, code, value), only while the port is open.
     void sendOrder(uint8_t code, uint8_t value);

@@ -106,6 +106,12 @@ int main(int argc, char** argv) {
     ui.render = [&view] {
         if (view) view->render();
     };
+    // A window opened from any handler is on screen at once, not at the next click.
+    ui.showWindow = [&view](orbek::WindowModel& window, bool) {
+        if (view) view->bringForward(window.name());
+    };
+    ui.scheduler = &scheduler;
+    serialPort.afterEvent = ui.render;
     orbek::qt::SchedulerDriver driver(scheduler);
     driver.afterAdvance = ui.render;
     view->show();

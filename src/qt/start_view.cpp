@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -173,6 +174,16 @@ QWidget* StartView::add(QWidget* widget, const Control& control, const QString& 
 QWidget* StartView::widgetOf(const std::string& control) const {
     const auto it = widgets_.find(control);
     return it == widgets_.end() ? nullptr : it->second;
+}
+
+QWidget* StartView::bringForward(const std::string& window) {
+    render();
+    auto* dialog = findChild<QDialog*>(QString::fromStdString(window), Qt::FindDirectChildrenOnly);
+    if (dialog && dialog->isVisible()) {
+        dialog->raise();
+        dialog->activateWindow();
+    }
+    return dialog;
 }
 
 QAction* StartView::actionOf(const std::string& control) const {

@@ -42,6 +42,10 @@ class StartView : public QMainWindow {
     ~StartView() override;
     void render();
 
+    // The view of another window (a dialog named after its model), brought to the front once
+    // it is shown; null for a window without a view.
+    QWidget* bringForward(const std::string& window);
+
     // The widget or menu entry of a control, for tests and screenshots.
     QWidget* widgetOf(const std::string& control) const;
     QAction* actionOf(const std::string& control) const;
