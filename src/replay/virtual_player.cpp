@@ -30,9 +30,8 @@ class ScenarioLine : public MemoryPort {
     }
     std::string error() const override { return error_; }
     std::string deviceName(int number) const override {
-        return failing.count(number)
-                   ? (folder / "absent" / ("com" + std::to_string(number))).string()
-                   : "LINE";
+        return failing.count(number) ? pathText(folder) + "/absent/com" + std::to_string(number)
+                                     : "LINE";
     }
     std::filesystem::path folder;
     void unplug() {
