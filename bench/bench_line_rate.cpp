@@ -2,7 +2,8 @@
 // a full 19200-baud line of phase-4 measurement frames (106.7 frames/s, one write each) and the
 // same characters one write each (1,920 writes/s). Prints the station's share of one core from
 // /proc/PID/stat and its wake-ups (voluntary context switches of all its threads) per second,
-// with `cat` and, when installed, `cutecom` reading the same stream as references.
+// with `cat` and, when installed, `cutecom` reading the same stream as references (cutecom on its
+// own Xvfb, its port opened with xdotool; all three programs are needed for it).
 //
 //   bench_line_rate [--seconds N] [--runs N] [--loads idle,frames,chars] [--station PATH]
 //                   [--platform offscreen|xcb]
@@ -180,19 +181,50 @@ void sleepUntil(Clock::time_point t) {
     std::this_thread::sleep_until(t);
 }
 
-// cutecom reads the slave named in its settings; its own configuration folder is the run's.
-pid_t startCutecom(const fs::path& folder, const std::string& device) {
+bool onPath(const std::string& program) {
+    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// The X server cutecom draws on (it opens its port only on a click or Alt+O); its display name.
+struct Xvfb {
+    pid_t pid = -1;
+    std::string display;
+    Xvfb() {
+        if (!onPath("cutecom") || !onPath("Xvfb") || !onPath("xdotool")) return;
+        int fds[2];
+        if (::pipe(fds) != 0) return;
+        pid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24",
+                     "-nolisten", "tcp"},
+                    {});
+        ::close(fds[1]);
+        char number[16] = {};
+        if (::read(fds[0], number, sizeof number - 1) > 0)
+            display = ":" + std::to_string(std::atoi(number));
+        ::close(fds[0]);
+    }
+    ~Xvfb() { stop(pid); }
+};
+
+// cutecom on the slave named in its settings, its port opened by its own Alt+O.
+pid_t startCutecom(const Xvfb& x, const fs::path& folder, const std::string& device) {
+    if (x.display.empty()) return -1;
     const fs::path config = folder / "cutecom-config" / "CuteCom";
     fs::create_directories(config);
     std::ofstream conf(config / "CuteCom5.conf");
-    conf << "[sessions]\nDefault\\Device=" << device
-         << "\nDefault\\BaudRate=19200\nDefault\\DataBits=8\nDefault\\Parity=None\n"
-            "Default\\StopBits=1\nDefault\\FlowControl=Software\n";
+    conf << "[sessions]\n1\\name=Default\n1\\Device=" << device
+         << "\n1\\BaudRate=19200\n1\\DataBits=8\n1\\Parity=0\n1\\StopBits=1\n"
+            "1\\FlowControl=2\n1\\OpenMode=3\nsize=1\n";
     conf.close();
-    return spawn({"cutecom"}, {"XDG_CONFIG_HOME=" + (folder / "cutecom-config").string()});
+    const pid_t pid = spawn({"cutecom"}, {"XDG_CONFIG_HOME=" + (folder / "cutecom-config").string(),
+                                          "DISPLAY=" + x.display, "QT_QPA_PLATFORM=xcb"});
+    const std::string open = "DISPLAY=" + x.display +
+                             " timeout 10 xdotool search --sync --onlyvisible --name CuteCom "
+                             "windowfocus --sync key alt+o >/dev/null 2>&1";
+    if (std::system(open.c_str()) != 0) std::fprintf(stderr, "cutecom did not open its port\n");
+    return pid;
 }
 
-Figures runOnce(const Options& o, const std::string& load, const fs::path& folder) {
+Figures runOnce(const Options& o, const Xvfb& x, const std::string& load, const fs::path& folder) {
     fs::remove_all(folder);
     fs::create_directories(folder / "config");
     Pty station, cat, cutecom;
@@ -215,9 +247,7 @@ Figures runOnce(const Options& o, const std::string& load, const fs::path& folde
         ::close(fd);
     }
     const pid_t catPid = spawn({"cat"}, {}, cat.slave);
-    pid_t cutecomPid = -1;
-    if (std::system("command -v cutecom >/dev/null 2>&1") == 0)
-        cutecomPid = startCutecom(folder, cutecom.slave);
+    const pid_t cutecomPid = startCutecom(x, folder, cutecom.slave);
 
     const bool feed = load != "idle";
     const bool perChar = load == "chars";
@@ -332,10 +362,11 @@ int main(int argc, char** argv) {
     std::printf("orbek-station %s, QT_QPA_PLATFORM=%s, %d run(s) of %.0f s, medians\n",
                 o.station.c_str(), o.platform.c_str(), o.runs, o.seconds);
     std::printf("%-8s %14s %12s %10s %10s\n", "load", "station", "wake-ups/s", "cat", "cutecom");
+    const Xvfb x;
     for (const auto& load : o.loads) {
         std::vector<double> station, wake, cat, cutecom;
         for (int r = 0; r < o.runs; ++r) {
-            const Figures f = runOnce(o, load, folder);
+            const Figures f = runOnce(o, x, load, folder);
             station.push_back(f.station);
             wake.push_back(f.wakeUps);
             if (f.cat >= 0) cat.push_back(f.cat);
