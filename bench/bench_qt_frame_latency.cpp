@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
     paths.userFolder = folder / "config";
     orbek::Station station(scheduler, port, ui, clock, paths);
     view = std::make_unique<orbek::qt::StartView>(station);
-    ui.render = [&view] { view->render(); };
+    ui.render = [&view] { view->requestRender(); };
     orbek::qt::SchedulerDriver driver(scheduler);
     driver.afterAdvance = ui.render;
     view->show();

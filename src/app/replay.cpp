@@ -136,7 +136,7 @@ class Runner {
         const auto& items = station_->Start().List2.items;
         if (items.size() < printedEvents_) printedEvents_ = 0; // the list was cleared
         for (; printedEvents_ < items.size(); ++printedEvents_)
-            print("LIST " + printable(items[printedEvents_]));
+            print("LIST " + printable(std::string(items[printedEvents_])));
     }
 
     void fail(const Step& step, const std::string& why) {
@@ -268,7 +268,8 @@ class Runner {
 
     static std::string describe(const Control& c) {
         char colours[64];
-        std::snprintf(colours, sizeof colours, " back=%08X fore=%08X", c.backColour, c.foreColour);
+        std::snprintf(colours, sizeof colours, " back=%08X fore=%08X", c.backColour.get(),
+                      c.foreColour.get());
         std::string text =
             " caption=\"" + printable(c.caption) + "\" visible=" + (c.visible ? "1" : "0") +
             " enabled=" + (c.enabled ? "1" : "0") + " checked=" + (c.checked ? "1" : "0") +

@@ -74,10 +74,9 @@ TEST_F(Plot, AnImageThatCannotBeSavedIsSaidAndThePlotGoesOn) {
     std::ofstream(s().appFile("Img")) << "a file where the folder should be";
     st().PlotX = 330;
     scheduler.advanceBy(200);
-    EXPECT_NE(std::find_if(events().begin(), events().end(),
-                           [](const std::string& l) {
-                               return l.find("Start_0001.bmp") != std::string::npos;
-                           }),
+    EXPECT_NE(std::find_if(
+                  events().begin(), events().end(),
+                  [](std::string_view l) { return l.find("Start_0001.bmp") != std::string::npos; }),
               events().end());
     EXPECT_EQ(st().PlotImageSaved, 1);
 }

@@ -97,7 +97,7 @@ TEST_F(StartViewTest, TypingTheServiceWordShowsTheServiceMenus) {
 }
 
 TEST_F(StartViewTest, LogAndPlotterShareThePlaceAndTheCodeListOpensAndCloses) {
-    QWidget* list = named<QListView>("List2");
+    auto* list = named<QAbstractItemView>("List2");
     QWidget* plot = named<QWidget>("Picture5");
     EXPECT_FALSE(list->isVisible());
     EXPECT_TRUE(plot->isVisible());
@@ -105,7 +105,7 @@ TEST_F(StartViewTest, LogAndPlotterShareThePlaceAndTheCodeListOpensAndCloses) {
     named<QAbstractButton>("Log")->click();
     EXPECT_TRUE(list->isVisible());
     EXPECT_FALSE(plot->isVisible());
-    EXPECT_EQ(static_cast<QListView*>(list)->model()->rowCount(),
+    EXPECT_EQ(list->model()->rowCount(),
               static_cast<int>(station->models().Start->List2.items.size()));
     named<QAbstractButton>("Oscillo")->click();
     EXPECT_TRUE(plot->isVisible());
