@@ -4,6 +4,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 #include <climits>
@@ -166,20 +168,32 @@ void LineListView::paintEvent(QPaintEvent* event) {
     const QRect area = event->rect();
     const int first = std::clamp(rowAt(area.top()), 0, count - 1);
     const int last = std::clamp(rowAt(area.bottom()), 0, count - 1);
-    QStyleOptionViewItem option;
-    initViewItemOption(&option);
-    const QStyle::State base = option.state;
+    // Plain text rows: one line each, drawn directly (no per-row layout or eliding).
+    const QPalette& p = palette();
     const QModelIndex current = currentIndex();
+    QItemSelectionModel* selection = selectionModel();
     int widest = widest_;
     for (int row = first; row <= last; ++row) {
         const QModelIndex index = indexOfRow(row);
-        option.rect = visualRect(index);
-        option.state = base;
-        if (selectionModel() && selectionModel()->isSelected(index))
-            option.state |= QStyle::State_Selected;
-        if (index == current && hasFocus()) option.state |= QStyle::State_HasFocus;
-        itemDelegateForIndex(index)->paint(&painter, option, index);
-        widest = std::max(widest, itemDelegateForIndex(index)->sizeHint(option, index).width());
+        const QRect r = visualRect(index);
+        const QString text = index.data(Qt::DisplayRole).toString();
+        const bool selected = selection && selection->isSelected(index);
+        if (selected) painter.fillRect(r, p.brush(QPalette::Highlight));
+        painter.setPen(p.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter.drawText(r.adjusted(kRowPadding / 2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                         text);
+        if (index == current && hasFocus()) {
+            QStyleOptionFocusRect focus;
+            focus.initFrom(this);
+            focus.rect = r;
+            focus.backgroundColor = p.color(selected ? QPalette::Highlight : QPalette::Base);
+            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        }
+        // Only a line longer than any seen so far is measured.
+        if (text.size() > widestChars_) {
+            widestChars_ = text.size();
+            widest = std::max(widest, fontMetrics().horizontalAdvance(text) + kRowPadding);
+        }
     }
     if (widest > widest_) {
         // The horizontal scroll bar grows after this paint, not within it.
@@ -192,6 +206,7 @@ void LineListView::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange) {
         rowHeight_ = fontMetrics().height() + kRowPadding;
         widest_ = 0;
+        widestChars_ = 0;
         updateGeometries();
     }
     QAbstractItemView::changeEvent(event);

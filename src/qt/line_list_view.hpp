@@ -38,6 +38,7 @@ class LineListView : public QAbstractItemView {
 
     int rowHeight_ = 16;
     int widest_ = 0; // the widest row painted so far, for the horizontal scroll bar
+    qsizetype widestChars_ = 0;
 };
 
 } // namespace orbek::qt
