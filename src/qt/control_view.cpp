@@ -21,6 +21,8 @@ void nameWidget(QWidget* widget, const Control& control, const QString& accessib
 }
 
 void ControlWidgets::add(const Control& control, QWidget* widget) {
+    // Captions are plain text: no rich-text guess on every new text.
+    if (auto* label = qobject_cast<QLabel*>(widget)) label->setTextFormat(Qt::PlainText);
     byName_[control.name] = entries_.size();
     entries_.push_back(
         {&control, widget, nullptr, widget->palette(), widget->autoFillBackground()});

@@ -257,9 +257,13 @@ QWidget* StartView::buildPanel() {
         Control& cell =
             std::string(r.arrayOfCell) == "Label5" ? w.Label5[r.cell] : w.Label2[r.cell];
         auto* value = newLabel(panel, Qt::AlignRight | Qt::AlignVCenter);
-        value->setMinimumWidth(74);
         value->setFont(fixed);
         cellLook(value);
+        // A fixed size: a new reading repaints the cell and lays out nothing else.
+        const QFontMetrics metrics(value->font());
+        const int frame = 2 * value->frameWidth();
+        value->setFixedSize(std::max(74, metrics.horizontalAdvance("000000.0") + 10 + frame),
+                            metrics.height() + 4 + frame);
         value->installEventFilter(this);
         value->setMouseTracking(true);
         grid->addWidget(add(value, cell, spoken + " value"), row, 0);
