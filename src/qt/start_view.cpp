@@ -37,6 +37,7 @@ namespace orbek::qt {
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
+constexpr int kShortestPassMs = 33;
 
 // The window's look: a grey instrument panel with sunken value cells and a dark plot. Fonts and
 // frames are set once; colours go through the palette (see colours.hpp), never a style sheet.
@@ -172,10 +173,12 @@ StartView::StartView(Station& station, QWidget* parent) : QMainWindow(parent), s
     fenInfoHolder_ = new FenInfoHolderView(station_, this);
     fenInfoHolder_->renderAll = [this] { render(); };
 
-    // One pass per screen frame at most.
+    // One pass per screen frame at most, and no more than 30 a second: readings that change
+    // faster cannot be read, and a user's input is drawn at once anyway.
+    frameMs_ = kShortestPassMs;
     if (const QScreen* screen = QGuiApplication::primaryScreen();
         screen && screen->refreshRate() > 0)
-        frameMs_ = std::clamp(qRound(1000.0 / screen->refreshRate()), 4, 40);
+        frameMs_ = std::max(kShortestPassMs, qRound(1000.0 / screen->refreshRate()));
     frame_.setSingleShot(true);
     connect(&frame_, &QTimer::timeout, this, &StartView::render);
     Changes::listen([this] { requestRender(); });

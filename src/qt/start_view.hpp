@@ -99,7 +99,7 @@ class StartView : public QMainWindow {
     bool rendering_ = false;
     QTimer frame_;
     QElapsedTimer sinceRender_;
-    int frameMs_ = 16;
+    int frameMs_ = 33;
 };
 
 } // namespace orbek::qt
