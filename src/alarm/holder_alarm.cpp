@@ -15,6 +15,9 @@ void raiseAlarm(Station& s) {
     // Halogen lamps off, as the Stop Halogen button would, then the automatic stop in 3 s.
     run::StopHalogen_Click(s);
     s.Start().Timer18.start();
+    // One alarm per run: the automatic stop follows in 3 s whether or not the warning is
+    // acknowledged first, and no second warning or record may come before it.
+    s.Start().Timer14.stop();
     s.ui.runModal(s.AlarmHolder());
 }
 

@@ -45,6 +45,15 @@ void SauveComX(Station& s) {
                       MsgIcon::Critical, MsgButtons::Ok});
         return;
     }
+    if (s.port.simulated()) {
+        // Closing would gain nothing: the running station stays on the simulated controller.
+        s.ui.message({" Info",
+                      "Save Confirmed Selections \r\nCOM " + st.ComPortText +
+                          " opens at the next start on the real line (without --simulate).\r\n"
+                          "The simulated controller stays in use until then.",
+                      MsgIcon::Information, MsgButtons::Ok});
+        return;
+    }
     s.ui.message({"ORBEK", "Save Confirmed Selections \r\nRe-Start Program ", MsgIcon::Information,
                   MsgButtons::Ok});
     s.endProgram();
@@ -53,8 +62,11 @@ void SauveComX(Station& s) {
 void Lecture_MSCOM(Station& s) {
     StationState& st = s.state;
     const auto file = s.appFile("status.ini");
+    const bool simulated = s.port.simulated();
     const auto first = files::readFirstLine(file);
-    if (!first && !files::exists(file)) s.reportFileProblem(file, "read", "no such file");
+    // The simulated controller needs no saved port; a missing file is then no problem.
+    if (!first && !files::exists(file) && !simulated)
+        s.reportFileProblem(file, "read", "no such file");
     st.ComPortLine = first.value_or("");
     st.ComPortNumber = toInt16(leadingNumber(st.ComPortLine));
     st.ComPortText = first.value_or("");
@@ -69,7 +81,7 @@ void Lecture_MSCOM(Station& s) {
             break;
         }
     }
-    if (st.ComPortNumber == 0) return;
+    if (st.ComPortNumber == 0 && !simulated) return;
 
     // A second call while the port is open repeats the display only.
     if (!s.port.isOpen() && !s.port.open(st.ComPortNumber)) {
@@ -95,6 +107,22 @@ void Lecture_MSCOM(Station& s) {
         w.Label7[0].caption = "Error! Select COM Port ";
         w.Timer6.start();
     }
+}
+
+std::string portCaption(const Station& s) {
+    if (s.port.isOpen())
+        return s.port.simulated() ? "     Simulated controller is activated   "
+                                  : "     Port RS232 port is activated   ";
+    if (s.state.ComPortNumber == 0) return "     No RS232 port chosen   ";
+    return "     Port COM " + std::to_string(s.state.ComPortNumber) + " is not open   ";
+}
+
+void setMainCaption(Station& s) {
+    const StationState& st = s.state;
+    // "x.xxx" until the controller has told its version.
+    s.Start().caption = "ORBEK V: " + st.SoftwareVersion + "h / BS2p24 - V: " +
+                        (st.StampVersion.empty() ? std::string("x.xxx") : st.StampVersion) +
+                        portCaption(s) + st.BasePath;
 }
 
 } // namespace orbek::app

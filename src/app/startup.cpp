@@ -161,8 +161,11 @@ fs::path topLevelFolder(const fs::path& home, const fs::path& currentDir) {
 
 fs::path findApplicationFolder(const Paths& paths) {
     if (!paths.appFolder.empty()) return paths.appFolder;
+    // Only a folder that already holds a station: started from a clone or any other folder,
+    // the station must not spread its files there.
     fs::path folder = topLevelFolder(paths.home, paths.currentDir);
-    return folder.empty() ? paths.fallback : folder;
+    if (!folder.empty() && files::exists(folder / "status.ini")) return folder;
+    return paths.fallback;
 }
 
 const std::vector<DefaultFile>& defaultFiles() {
@@ -201,7 +204,9 @@ void Form_Load(Station& s) {
     makeFolder(s, folder);
 
     const auto status = s.appFile("status.ini");
-    if (!files::exists(status)) {
+    // The simulated controller is the port: no COM port to ask for, and status.ini stays for
+    // the first start on the real line.
+    if (!files::exists(status) && !s.port.simulated()) {
         std::string why;
         if (!files::writeLines(status, {"2"}, &why)) s.reportFileProblem(status, "created", why);
         s.ui.message({" Attention !",
@@ -217,6 +222,8 @@ void Form_Load(Station& s) {
     w.List2.visible = true;
     for (int y = 255; y >= 5; y -= 10)
         w.Picture7Canvas.line(10, y, 15, y, Rgb{255, 255, 255});
+    // The start-up window is on screen once its load has run.
+    w.show();
 }
 
 void Timer7_Tick(Station& s) {
@@ -264,8 +271,7 @@ void Timer7_Tick(Station& s) {
     w.StartHalogen.visible = false;
     st.Readings[7] = 0;
 
-    w.caption = "ORBEK V: " + st.SoftwareVersion + "h / BS2p24 - V: x.xxx" + st.StampVersion +
-                "     Port RS232 port is activated   " + st.BasePath;
+    setMainCaption(s);
 
     w.Picture5.visible = true;
     w.Picture7.visible = true;

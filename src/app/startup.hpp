@@ -22,7 +22,7 @@ std::filesystem::path topLevelFolder(const std::filesystem::path& home,
                                      const std::filesystem::path& currentDir);
 
 // The application folder: the override when set, else the top-level folder of the home that
-// holds the current directory, else (where it would be the root of a drive) the fallback.
+// holds the current directory when it already holds a station (status.ini), else the fallback.
 std::filesystem::path findApplicationFolder(const Paths& paths);
 
 // A configuration file and the lines start-up writes when it is missing.

@@ -104,7 +104,8 @@ CodeserreursWindow& Station::Codeserreurs() {
 void Station::addEvent(std::string line) {
     // After the end the windows are unloaded; nothing may load them again.
     if (ended_) return;
-    Start().List2.items.push_back(std::move(line));
+    Start().List2.items.push_back(line);
+    if (onEvent) onEvent(line);
 }
 
 void Station::sendOrder(uint8_t code, uint8_t value) {
@@ -122,9 +123,10 @@ void Station::reportShortFile(const std::filesystem::path& file, const std::stri
     addEvent("File " + file.filename().string() + " " + what);
 }
 
-void Station::endProgram() {
+void Station::endProgram(std::string reason) {
     if (ended_) return;
     ended_ = true;
+    endReason_ = std::move(reason);
     scheduler.stopAll();
     ui.endProgram();
 }

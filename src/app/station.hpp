@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -74,6 +75,8 @@ class Station {
 
     // Appends one line to the event list.
     void addEvent(std::string line);
+    // Told of every line added to the event list, as it is added (the scenario players).
+    std::function<void(const std::string&)> onEvent;
 
     // Writes the three-byte order (0, code, value), only while the port is open.
     void sendOrder(uint8_t code, uint8_t value);
@@ -84,9 +87,11 @@ class Station {
     // A file that holds less than its reader expects: one event-list line naming it.
     void reportShortFile(const std::filesystem::path& file, const std::string& what);
 
-    // Ends the station: every timer stops and the host ends the program.
-    void endProgram();
+    // Ends the station: every timer stops and the host ends the program. `reason` is set where
+    // the end is no choice of the user, for the program to tell.
+    void endProgram(std::string reason = {});
     bool ended() const { return ended_; }
+    const std::string& endReason() const { return endReason_; }
 
     // The path of a configuration file in the application folder.
     std::filesystem::path appFile(const std::string& name) const;
@@ -94,6 +99,7 @@ class Station {
   private:
     Windows windows_;
     bool ended_ = false;
+    std::string endReason_;
 };
 
 } // namespace orbek

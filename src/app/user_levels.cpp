@@ -69,7 +69,7 @@ void OkStart_Click(Station& s) {
     if (toUpper(words[0]) == typed) st.ServiceLevel = 0;
     if (toUpper(words[1]) == typed) st.ServiceLevel = 1;
     if (st.ServiceLevel == 2) {
-        s.endProgram();
+        s.endProgram("wrong access word");
         return;
     }
     w.mnuDatalogger.enabled = true;

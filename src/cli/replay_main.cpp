@@ -1,9 +1,18 @@
-// orbek-replay: plays a scenario against the station on virtual time and prints what it did.
-#include "app/replay.hpp"
+// orbek-replay: plays a scenario against the station and prints what it did, on virtual time
+// or, with --live, through the real program over a pseudo-terminal.
+#include "replay/compare.hpp"
+#include "replay/replay.hpp"
+
+#ifdef ORBEK_REPLAY_LIVE
+#include "replay/live/live_player.hpp"
+
+#include <QApplication>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <random>
 #include <sstream>
@@ -12,10 +21,17 @@
 namespace {
 
 void usage() {
-    std::cerr << "usage: orbek-replay [--base DIR] [--user DIR] [--echo] SCENARIO\n"
+    std::cerr << "usage: orbek-replay [--base DIR] [--user DIR] [--echo] [--live [--speed K]] "
+                 "SCENARIO\n"
                  "  Plays SCENARIO against the station and prints what it did, each line with\n"
-                 "  its virtual time in milliseconds. Without --base the station runs in a\n"
-                 "  fresh temporary folder that is removed afterwards.\n";
+                 "  its time in milliseconds. Without --base the station runs in a fresh\n"
+                 "  temporary folder that is removed afterwards.\n"
+                 "  --live plays it through the real program (Qt, offscreen unless\n"
+                 "  QT_QPA_PLATFORM says otherwise) over a pseudo-terminal, K times faster\n"
+                 "  than life with --speed K; its times are measured.\n"
+                 "  --compare FILE [--tolerance MS] compares the output with a recorded one\n"
+                 "  instead of printing it: the same lines, times within MS, the order kept\n"
+                 "  but for lines recorded less than MS apart. Exit status 1 when they differ.\n";
 }
 
 } // namespace
@@ -23,13 +39,29 @@ void usage() {
 int main(int argc, char** argv) {
     orbek::replay::Options options;
     std::string scenarioFile;
+    bool live = false;
+    std::string compareWith;
+    int64_t tolerance = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if ((arg == "--base" || arg == "--user") && i + 1 < argc)
             (arg == "--base" ? options.appFolder : options.userFolder) = argv[++i];
         else if (arg == "--echo")
             options.echoFrames = true;
-        else if (arg == "-h" || arg == "--help") {
+        else if (arg == "--live")
+            live = true;
+        else if (arg == "--compare" && i + 1 < argc)
+            compareWith = argv[++i];
+        else if (arg == "--tolerance" && i + 1 < argc)
+            tolerance = std::atoll(argv[++i]);
+        else if (arg == "--speed" && i + 1 < argc) {
+            char* end = nullptr;
+            options.speed = std::strtod(argv[++i], &end);
+            if (!end || *end || !(options.speed > 0 && options.speed <= 1000)) {
+                std::cerr << "orbek-replay: --speed needs a number above 0, at most 1000\n";
+                return 2;
+            }
+        } else if (arg == "-h" || arg == "--help") {
             usage();
             return 0;
         } else if (!arg.empty() && arg.front() != '-' && scenarioFile.empty())
@@ -43,6 +75,12 @@ int main(int argc, char** argv) {
         usage();
         return 2;
     }
+#ifndef ORBEK_REPLAY_LIVE
+    if (live) {
+        std::cerr << "orbek-replay: this build has no live player\n";
+        return 2;
+    }
+#endif
     std::ifstream in(scenarioFile, std::ios::binary);
     if (!in) {
         std::cerr << "orbek-replay: cannot read " << scenarioFile << '\n';
@@ -59,11 +97,49 @@ int main(int argc, char** argv) {
         options.appFolder = temporary / "Station";
     }
     if (options.userFolder.empty()) options.userFolder = options.appFolder / "user";
+    options.appFolder = std::filesystem::absolute(options.appFolder);
+    options.userFolder = std::filesystem::absolute(options.userFolder);
+    const auto scenario = orbek::replay::parse(text.str());
 
-    const bool ok = orbek::replay::run(orbek::replay::parse(text.str()), options, std::cout);
+    std::string recorded;
+    if (!compareWith.empty()) {
+        std::ifstream file(compareWith, std::ios::binary);
+        if (!file) {
+            std::cerr << "orbek-replay: cannot read " << compareWith << '\n';
+            return 2;
+        }
+        std::ostringstream all;
+        all << file.rdbuf();
+        recorded = all.str();
+    }
+    // Compared at the end of the run, which the live player may end from anywhere.
+    static std::ostringstream captured;
+    std::ostream& out = compareWith.empty() ? std::cout : captured;
+    static std::function<int(int)> conclude;
+    conclude = [&recorded, &compareWith, tolerance](int status) {
+        if (compareWith.empty()) return status;
+        const auto result = orbek::replay::compareOutputs(recorded, captured.str(), tolerance);
+        std::cout << captured.str();
+        for (const auto& d : result.differences)
+            std::cerr << d << '\n';
+        if (!result.same)
+            std::cerr << "orbek-replay: output differs from " << compareWith << " (tolerance "
+                      << tolerance << " ms)\n";
+        return status != 0 ? status : result.same ? 0 : 1;
+    };
+
+#ifdef ORBEK_REPLAY_LIVE
+    if (live) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication application(argc, argv);
+        return orbek::replay::live::run(scenario, options, out, temporary,
+                                        [](int status) { return conclude(status); });
+    }
+#endif
+    const bool ok = orbek::replay::run(scenario, options, out);
     if (!temporary.empty()) {
         std::error_code ec;
         std::filesystem::remove_all(temporary, ec);
     }
-    return ok ? 0 : 1;
+    return conclude(ok ? 0 : 1);
 }

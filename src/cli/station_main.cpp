@@ -1,8 +1,9 @@
 // orbek-station: the operator station.
 //
 // The application folder is the top-level folder of the home that holds the current directory
-// (started from ~/Station/bin it is ~/Station), else $XDG_DATA_HOME/orbek-station; --base DIR
-// overrides it. The two user files live in $XDG_CONFIG_HOME/orbek-station.
+// where that folder already holds a station (started from ~/Station/bin it is ~/Station), else
+// $XDG_DATA_HOME/orbek-station; --base DIR overrides it. The two user files live in
+// $XDG_CONFIG_HOME/orbek-station.
 //
 // ORBEK_SCREENSHOT=FILE.png saves a picture of the main window once start-up has run and ends
 // the station (ORBEK_SCREENSHOT_VIEW=log shows the event list instead of the plot).
@@ -13,6 +14,7 @@
 #include "qt/qt_host.hpp"
 #include "qt/qt_serial_port.hpp"
 #include "qt/start_view.hpp"
+#include "qt/station_icon.hpp"
 #include "sim/scenario.hpp"
 #include "sim/simulated_port.hpp"
 
@@ -40,9 +42,19 @@ std::filesystem::path xdgFolder(const char* variable, const QString& fallbackBel
 } // namespace
 
 int main(int argc, char** argv) {
+    // The help and the version need no screen: they work in a terminal without a display.
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if ((arg == "-h" || arg == "--help" || arg == "--help-all" || arg == "-v" ||
+             arg == "--version") &&
+            !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "minimal");
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName("orbek-station");
     QApplication::setApplicationVersion("1.14");
+    QApplication::setWindowIcon(orbek::qt::stationIcon());
+    QGuiApplication::setDesktopFileName("org.orbek.station");
 
     QCommandLineParser parser;
     parser.setApplicationDescription("ORBEK operator station");
@@ -108,6 +120,12 @@ int main(int argc, char** argv) {
     ui.render = [&view] {
         if (view) view->requestRender();
     };
+    // A window opened from any handler is on screen at once, not at the next click.
+    ui.showWindow = [&view](orbek::WindowModel& window, bool) {
+        if (view) view->bringForward(window.name());
+    };
+    ui.scheduler = &scheduler;
+    serialPort.afterEvent = ui.render;
     orbek::qt::SchedulerDriver driver(scheduler);
     driver.afterAdvance = ui.render;
     view->show();
@@ -158,5 +176,8 @@ int main(int argc, char** argv) {
 
     const int code = application.exec();
     view.reset();
+    if (!station.endReason().empty())
+        std::fprintf(stderr, "orbek-station: %s: the station has ended\n",
+                     station.endReason().c_str());
     return code;
 }

@@ -2,8 +2,8 @@
 // and the folder of the two user files. Every file is reached through here.
 //
 // The application folder is the top-level folder of the home (which plays drive C:) that holds
-// the current directory; `appFolder` set beforehand (--base, tests) overrides the rule, and
-// `fallback` takes the place of a drive's root when no top-level folder holds the directory.
+// the current directory, where that folder already holds a station (status.ini); `appFolder`
+// set beforehand (--base, tests) overrides the rule, and `fallback` is the folder otherwise.
 #pragma once
 
 #include <filesystem>

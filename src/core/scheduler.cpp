@@ -19,13 +19,22 @@ void Timer::arm() {
 }
 
 void Timer::setEnabled(bool enabled) {
+    // An enabled timer keeps its count: repeating an order to start it does not delay it.
+    if (enabled == enabled_) return;
     enabled_ = enabled;
     if (enabled_) arm();
+    scheduler_.changed();
 }
 
 void Timer::setInterval(int intervalMs) {
     interval_ = std::max(0, intervalMs);
     if (enabled_) arm();
+    scheduler_.changed();
+}
+
+int64_t Scheduler::now() const {
+    if (clock_ && depth_ == 0) return std::max(now_, clock_());
+    return now_;
 }
 
 void Scheduler::add(Timer* timer) {
@@ -38,6 +47,7 @@ void Scheduler::remove(Timer* timer) {
 
 void Scheduler::at(int64_t time, std::function<void()> call) {
     calls_.push_back({std::max(time, now_), nextOrder(), std::move(call)});
+    changed();
 }
 
 int64_t Scheduler::nextDue() const {
@@ -72,7 +82,10 @@ bool Scheduler::runOne(int64_t limit) {
         now_ = std::max(now_, call->due);
         auto fn = std::move(call->call);
         calls_.erase(call);
+        changed();
+        ++depth_;
         fn();
+        --depth_;
         return true;
     }
     if (!timer) return false;
@@ -80,12 +93,19 @@ bool Scheduler::runOne(int64_t limit) {
     timer->due_ += timer->interval_;
     timer->order_ = nextOrder();
     timer->running_ = true;
+    // A driver must be able to wake for the other timers while this tick holds a modal box.
+    changed();
     // The tick may destroy nothing it does not own; the timer outlives its own tick.
     auto tick = timer->tick_;
+    ++depth_;
     if (tick) tick();
+    --depth_;
     timer->running_ = false;
-    // A tick held up by a modal box does not catch up on the ticks it missed.
+    // A tick held up by a modal box does not catch up on the ticks it missed: the count starts
+    // again when it returns. A hold of exactly whole intervals ends on a due time, which counts
+    // as missed too, so no extra tick follows at once.
     if (timer->enabled_ && timer->due_ <= now_) timer->arm();
+    changed();
     return true;
 }
 
@@ -99,6 +119,7 @@ void Scheduler::stopAll() {
     for (Timer* t : timers_)
         t->enabled_ = false;
     calls_.clear();
+    changed();
 }
 
 } // namespace orbek

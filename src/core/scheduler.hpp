@@ -12,9 +12,11 @@ namespace orbek {
 
 class Scheduler;
 
-// A window timer: an interval in milliseconds and an enabled flag. Enabling it, or setting its
-// interval, starts its count from now; interval 0 never fires; a tick that disables its own
-// timer fires no more. A tick still running (inside a modal box) is not entered again.
+// A window timer: an interval in milliseconds and an enabled flag. Enabling a disabled timer
+// starts its count from now; enabling an enabled one changes nothing; setting the interval
+// (even to the same value) restarts the count; disabling stops it. Interval 0 never fires; a
+// tick that disables its own timer fires no more. A tick still running (inside a modal box)
+// is not entered again while every other timer keeps firing.
 class Timer {
   public:
     Timer(Scheduler& scheduler, std::string name, int intervalMs, std::function<void()> tick);
@@ -25,6 +27,8 @@ class Timer {
     const std::string& name() const { return name_; }
     bool enabled() const { return enabled_; }
     int interval() const { return interval_; }
+    // The virtual time of the next tick (meaningful while enabled).
+    int64_t due() const { return due_; }
     void setEnabled(bool enabled);
     void setInterval(int intervalMs);
     void start() { setEnabled(true); }
@@ -47,25 +51,53 @@ class Timer {
 
 class Scheduler {
   public:
-    int64_t now() const { return now_; }
+    // The present virtual time. Inside a tick or call it is the time that item was due; between
+    // items, in a program driven by a real clock, it is that clock's time.
+    int64_t now() const;
+
+    // The time of the last item run or advance made, whatever the clock says since.
+    int64_t ranTo() const { return now_; }
 
     // Runs everything due up to `time` in due order, then sets the time to `time`. Safe to call
     // from inside a tick (a modal box's loop does): the inner call runs what falls due meanwhile.
     void advanceTo(int64_t time);
-    void advanceBy(int64_t ms) { advanceTo(now_ + ms); }
+    void advanceBy(int64_t ms) { advanceTo(now() + ms); }
 
     // Runs what is due now without moving the time.
     void runDue() { advanceTo(now_); }
 
     // A one-shot call at an absolute virtual time (frames from a controller, scripted actions).
     void at(int64_t time, std::function<void()> call);
-    void after(int64_t ms, std::function<void()> call) { at(now_ + ms, std::move(call)); }
+    void after(int64_t ms, std::function<void()> call) { at(now() + ms, std::move(call)); }
 
     // The next time something is due, or -1 when nothing is.
     int64_t nextDue() const;
 
     // Stops every timer (the station's end).
     void stopAll();
+
+    // The real program's clock in virtual milliseconds: between items, handlers that arm a
+    // timer count from it rather than from the last item run.
+    void setClock(std::function<int64_t()> clock) { clock_ = std::move(clock); }
+    // Called whenever the next due time may have changed (a timer armed or stopped, a call
+    // planned, an item begun or ended), so a driver can wake exactly then.
+    void setOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
+
+    // While a host's modal loop waits for the user, the item that opened it is not the present:
+    // handlers run from that loop see the clock's time.
+    class Waiting {
+      public:
+        explicit Waiting(Scheduler& scheduler) : scheduler_(scheduler), depth_(scheduler.depth_) {
+            scheduler_.depth_ = 0;
+        }
+        ~Waiting() { scheduler_.depth_ = depth_; }
+        Waiting(const Waiting&) = delete;
+        Waiting& operator=(const Waiting&) = delete;
+
+      private:
+        Scheduler& scheduler_;
+        int depth_;
+    };
 
   private:
     friend class Timer;
@@ -78,11 +110,17 @@ class Scheduler {
     void remove(Timer* timer);
     uint64_t nextOrder() { return order_++; }
     bool runOne(int64_t limit);
+    void changed() {
+        if (onChange_) onChange_();
+    }
 
     int64_t now_ = 0;
     uint64_t order_ = 0;
+    int depth_ = 0; // items running, not counting those waiting on a modal loop
     std::vector<Timer*> timers_;
     std::vector<Call> calls_;
+    std::function<int64_t()> clock_;
+    std::function<void()> onChange_;
 };
 
 } // namespace orbek

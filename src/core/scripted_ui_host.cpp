@@ -33,6 +33,7 @@ std::optional<std::string> ScriptedUiHost::saveFileDialog(const FileDialogReques
     fileDialogs.push_back(request);
     auto name = nextFileName;
     nextFileName.reset();
+    if (onFileDialog) onFileDialog(request, name);
     return name;
 }
 

@@ -37,6 +37,8 @@ class ScriptedUiHost : public UiHost {
     int64_t modalLimitMs = 24 * 3600 * 1000;
 
     std::optional<std::string> nextFileName;
+    // Called with each file dialog and the answer it gets.
+    std::function<void(const FileDialogRequest&, const std::optional<std::string>&)> onFileDialog;
 
     MsgAnswer message(const MessageBox& box) override;
     void runModal(WindowModel& window) override;

@@ -62,6 +62,9 @@ class SerialPort {
     virtual std::string error() const { return {}; }
     // The device the port number stands for, for messages.
     virtual std::string deviceName(int number) const { return "COM" + std::to_string(number); }
+    // True when a simulated controller is at the other end in place of the RS232 line: it opens
+    // whatever port is saved, and the station names it instead of a COM port.
+    virtual bool simulated() const { return false; }
 
     void setEventHandler(std::function<void(CommEvent)> handler) { handler_ = std::move(handler); }
 

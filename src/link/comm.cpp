@@ -1,5 +1,6 @@
 #include "link/comm.hpp"
 
+#include "app/port_selection.hpp"
 #include "app/station.hpp"
 #include "link/dispatcher.hpp"
 #include "link/frame.hpp"
@@ -89,8 +90,11 @@ void MSComm1_OnComm(Station& s, CommEvent event) {
         case CommEvent::CtsTimeout:
         case CommEvent::DsrChanged:
         case CommEvent::CdChanged:
+            linkLost(s);
+            break;
         case CommEvent::DeviceRemoved:
             linkLost(s);
+            app::setMainCaption(s); // the port has closed
             break;
         default:
             break;

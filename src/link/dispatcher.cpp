@@ -46,12 +46,6 @@ void hideSupplyRows(Station& s) {
         c->visible = false;
 }
 
-void updateCaption(Station& s) {
-    const StationState& st = s.state;
-    s.Start().caption = "ORBEK V: " + st.SoftwareVersion + "h / BS2p24 - V: " + st.StampVersion +
-                        "     Port RS232 port is activated   " + st.BasePath;
-}
-
 // Block 1: the controller is present with the lamp off.
 void readyState(Station& s) {
     StartWindow& w = s.Start();
@@ -76,8 +70,11 @@ void readyState(Station& s) {
     w.Stopbouton.visible = false;
     app::ActivePort(s);
     s.ui.message({" Info",
-                  "RS232 Communication Activated \r\nLP Shutdown Confirmed. \r\nCOM " +
-                      std::to_string(s.state.ComPortNumber) + " Open.",
+                  s.port.simulated()
+                      ? "Simulated Controller Communication Activated \r\nLP Shutdown Confirmed. "
+                        "\r\nSimulated controller in use."
+                      : "RS232 Communication Activated \r\nLP Shutdown Confirmed. \r\nCOM " +
+                            std::to_string(s.state.ComPortNumber) + " Open.",
                   MsgIcon::Information, MsgButtons::Ok});
     s.state.RunStarted = 0;
     s.state.RunInProgress = 0;
@@ -108,7 +105,7 @@ void restoreRunState(Station& s) {
         w.StopHalogen.enabled = false;
     }
     st.StampVersion = st.SavedStampVersion;
-    updateCaption(s);
+    app::setMainCaption(s);
     s.Parametres().Lecture.enabled = false;
     if (const auto power = savedPower(s)) {
         st.PowerByte = static_cast<uint8_t>(*power);

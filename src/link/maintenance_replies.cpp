@@ -1,5 +1,6 @@
 #include "link/maintenance_replies.hpp"
 
+#include "app/port_selection.hpp"
 #include "app/startup.hpp"
 #include "app/station.hpp"
 #include "maintenance/readers.hpp"
@@ -30,8 +31,7 @@ void firmwareVersion(Station& s, int16_t x) {
     st.VersionByteCount = 0;
     st.SavedStampVersion = st.StampVersion;
     app::Sauv_NSINI(s);
-    s.Start().caption = "ORBEK V: " + st.SoftwareVersion + "h / BS2p24 - V: " + st.StampVersion +
-                        "     Port RS232 port is activated   " + st.BasePath;
+    app::setMainCaption(s);
 }
 
 } // namespace

@@ -24,10 +24,16 @@ void warningTick(Station& s) {
 void startRequestTick(Station& s) {
     StationState& st = s.state;
     StartWindow& w = s.Start();
-    if (st.RxFrame[1] == 253 || st.CycleReported) {
+    if (st.RxFrame[1] == 253) {
         // The controller runs its cycle: the start was heard.
         w.Timer1.stop();
         w.Timer2.stop();
+        return;
+    }
+    if (st.CycleReported) {
+        // The cycle was reported before other frames came in; one of them may have asked for
+        // the stop order (an overheat report), which must keep repeating.
+        w.Timer1.stop();
         return;
     }
     if (s.port.isOpen()) {

@@ -2,28 +2,64 @@
 
 #include "core/window.hpp"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QWidget>
 
+#include <optional>
+#include <utility>
+
 namespace orbek::qt {
 
 SchedulerDriver::SchedulerDriver(Scheduler& scheduler, QObject* parent)
     : QObject(parent), scheduler_(scheduler) {
-    timer_.setInterval(5);
-    connect(&timer_, &QTimer::timeout, this, &SchedulerDriver::tick);
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, &SchedulerDriver::wake);
+}
+
+SchedulerDriver::~SchedulerDriver() {
+    if (!started_) return;
+    scheduler_.setOnChange({});
+    scheduler_.setClock({});
 }
 
 void SchedulerDriver::start() {
     offset_ = scheduler_.now();
     clock_.start();
-    timer_.start();
+    started_ = true;
+    scheduler_.setClock([this] { return clock(); });
+    scheduler_.setOnChange([this] { rearm(); });
+    rearm();
 }
 
-void SchedulerDriver::tick() {
-    scheduler_.advanceTo(offset_ + clock_.elapsed());
+int64_t SchedulerDriver::clock() const {
+    return offset_ +
+           static_cast<int64_t>(static_cast<double>(clock_.nsecsElapsed()) * speed_ / 1e6);
+}
+
+void SchedulerDriver::rearm() {
+    const int64_t due = scheduler_.nextDue();
+    if (due < 0) {
+        timer_.stop();
+        armedFor_ = -1;
+        return;
+    }
+    if (timer_.isActive() && armedFor_ == due) return;
+    armedFor_ = due;
+    const double wait = static_cast<double>(due - clock()) / speed_;
+    timer_.start(wait <= 0 ? 0 : static_cast<int>(wait) + 1);
+}
+
+void SchedulerDriver::wake() {
+    ++wakeups_;
+    armedFor_ = -1;
+    // May nest: a tick below can open a modal box whose loop wakes this driver again.
+    scheduler_.advanceTo(clock());
+    rearm();
     if (afterAdvance) afterAdvance();
 }
 
@@ -61,6 +97,12 @@ MsgAnswer QtUiHost::message(const MessageBox& box) {
                        parentWindow_ ? parentWindow_() : nullptr);
     dialog.setObjectName("MessageBox");
     dialog.setAccessibleName(QString::fromStdString(box.title));
+    for (auto [button, name] :
+         {std::pair{QMessageBox::Ok, "Ok"}, std::pair{QMessageBox::Yes, "Yes"},
+          std::pair{QMessageBox::No, "No"}})
+        if (QAbstractButton* b = dialog.button(button)) b->setObjectName(name);
+    std::optional<Scheduler::Waiting> waiting;
+    if (scheduler) waiting.emplace(*scheduler);
     const int answer = dialog.exec();
     if (box.buttons == MsgButtons::Ok) return MsgAnswer::Ok;
     return answer == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
@@ -69,18 +111,25 @@ MsgAnswer QtUiHost::message(const MessageBox& box) {
 void QtUiHost::runModal(WindowModel& window) {
     window.showModal();
     if (showWindow) showWindow(window, true);
+    // On screen at once, whatever handler opened it.
+    if (render) render();
     QEventLoop loop;
     auto previous = window.onStateChanged;
     window.onStateChanged = [&loop, previous](WindowModel& w) {
         if (previous) previous(w);
         if (!w.modal()) loop.quit();
     };
+    std::optional<Scheduler::Waiting> waiting;
+    if (scheduler) waiting.emplace(*scheduler);
     if (window.modal()) loop.exec();
+    waiting.reset();
     window.onStateChanged = previous;
     if (showWindow) showWindow(window, false);
 }
 
 std::optional<std::string> QtUiHost::saveFileDialog(const FileDialogRequest& request) {
+    std::optional<Scheduler::Waiting> waiting;
+    if (scheduler) waiting.emplace(*scheduler);
     const QString name = QFileDialog::getSaveFileName(
         parentWindow_ ? parentWindow_() : nullptr, QString::fromStdString(request.title),
         QString::fromStdString(request.initialFolder + "/" + request.defaultName),

@@ -2,6 +2,8 @@
 
 #include "core/serial_devices.hpp"
 
+#include <QElapsedTimer>
+
 #ifdef __linux__
 #include <linux/serial.h>
 #include <sys/ioctl.h>
@@ -79,11 +81,13 @@ void QtSerialPort::write(const std::vector<uint8_t>& bytes) {
     if (!port_.isOpen()) return;
     port_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
     port_.flush();
+    if (onWrite) onWrite(bytes);
 }
 
 std::string QtSerialPort::read(std::size_t maxChars) {
     if (!port_.isOpen()) return {};
     const QByteArray data = port_.read(static_cast<qint64>(maxChars));
+    taken_ += static_cast<uint64_t>(data.size());
     return std::string(data.constData(), static_cast<std::size_t>(data.size()));
 }
 
@@ -92,10 +96,21 @@ std::size_t QtSerialPort::waiting() const {
 }
 
 void QtSerialPort::onReadyRead() {
-    if (delivering_) return; // the handler below is still taking characters
+    // The station's handler runs later, from the event loop: a handler that opens a modal box
+    // then lets QSerialPort read on and signal again, and the next delivery runs inside that
+    // box's loop, in order, each frame once.
+    if (deliveryQueued_) return;
+    deliveryQueued_ = true;
+    QMetaObject::invokeMethod(this, &QtSerialPort::deliver, Qt::QueuedConnection);
+}
+
+void QtSerialPort::deliver() {
+    deliveryQueued_ = false;
+    if (!port_.isOpen()) return;
     if (port_.bytesAvailable() > kReceiveBuffer) {
         // What the receive buffer of the line could not hold is lost, and said so once.
-        port_.read(port_.bytesAvailable() - kReceiveBuffer);
+        const qint64 lost = port_.bytesAvailable() - kReceiveBuffer;
+        taken_ += static_cast<uint64_t>(port_.read(lost).size());
         if (!overloaded_) {
             overloaded_ = true;
             raise(CommEvent::RxOver);
@@ -103,9 +118,29 @@ void QtSerialPort::onReadyRead() {
     } else {
         overloaded_ = false;
     }
-    delivering_ = true;
     raiseReceiveWhileWaiting();
-    delivering_ = false;
+    if (afterEvent) afterEvent();
+}
+
+uint64_t QtSerialPort::arrived() const {
+    return taken_ + static_cast<uint64_t>(port_.isOpen() ? port_.bytesAvailable() : 0);
+}
+
+bool QtSerialPort::pull(uint64_t arrivedBefore, std::size_t count, int waitMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (port_.isOpen() && arrived() < arrivedBefore + count) {
+        const qint64 left = waitMs - clock.elapsed();
+        if (left <= 0 || !port_.waitForReadyRead(static_cast<int>(left))) break;
+    }
+    const bool all = arrived() >= arrivedBefore + count;
+    deliver();
+    return all;
+}
+
+void QtSerialPort::raiseEvent(CommEvent event) {
+    raise(event);
+    if (afterEvent) afterEvent();
 }
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error) {
@@ -136,7 +171,7 @@ void QtSerialPort::lost() {
     // Closing later: the error may come from inside a QSerialPort call.
     QTimer::singleShot(0, this, [this] {
         port_.close();
-        raise(CommEvent::DeviceRemoved);
+        raiseEvent(CommEvent::DeviceRemoved);
     });
 }
 
@@ -147,11 +182,11 @@ void QtSerialPort::poll() {
         serial_icounter_struct c{};
         if (readCounters(static_cast<int>(port_.handle()), c)) {
             const Counters now{c.frame, c.overrun, c.parity, c.brk, c.buf_overrun};
-            if (now.brk != counters_.brk) raise(CommEvent::Break);
-            if (now.frame != counters_.frame) raise(CommEvent::Frame);
-            if (now.parity != counters_.parity) raise(CommEvent::RxParity);
-            if (now.overrun != counters_.overrun) raise(CommEvent::Overrun);
-            if (now.bufOverrun != counters_.bufOverrun) raise(CommEvent::RxOver);
+            if (now.brk != counters_.brk) raiseEvent(CommEvent::Break);
+            if (now.frame != counters_.frame) raiseEvent(CommEvent::Frame);
+            if (now.parity != counters_.parity) raiseEvent(CommEvent::RxParity);
+            if (now.overrun != counters_.overrun) raiseEvent(CommEvent::Overrun);
+            if (now.bufOverrun != counters_.bufOverrun) raiseEvent(CommEvent::RxOver);
             counters_ = now;
         }
     }
@@ -164,9 +199,9 @@ void QtSerialPort::poll() {
         }
         const auto changed = pins ^ pins_;
         pins_ = pins;
-        if (changed & QSerialPort::ClearToSendSignal) raise(CommEvent::CtsChanged);
-        if (changed & QSerialPort::DataSetReadySignal) raise(CommEvent::DsrChanged);
-        if (changed & QSerialPort::DataCarrierDetectSignal) raise(CommEvent::CdChanged);
+        if (changed & QSerialPort::ClearToSendSignal) raiseEvent(CommEvent::CtsChanged);
+        if (changed & QSerialPort::DataSetReadySignal) raiseEvent(CommEvent::DsrChanged);
+        if (changed & QSerialPort::DataCarrierDetectSignal) raiseEvent(CommEvent::CdChanged);
     }
     // A device that vanished without an error shows up as a dead handle.
     std::error_code ec;

@@ -31,6 +31,18 @@ class QtSerialPort : public QObject, public SerialPort {
     std::string error() const override { return error_; }
     std::string deviceName(int number) const override;
 
+    // Told of every write, as it is made (a player stamps the orders it reads from the line).
+    std::function<void(const std::vector<uint8_t>&)> onWrite;
+    // Called after every communication event handed to the station (the views render).
+    std::function<void()> afterEvent;
+
+    // Waits up to `waitMs` for `count` more characters than `arrived()` gave before, then
+    // hands what came to the station at once. For a player that writes the other end of a
+    // pseudo-terminal and wants the line to take no time; false when they did not all come.
+    bool pull(uint64_t arrivedBefore, std::size_t count, int waitMs);
+    // Characters received since the port was created: taken by the station or waiting.
+    uint64_t arrived() const;
+
     // How often the modem pins and line-error counters are looked at.
     static constexpr int kPollMs = 100;
     // The receive buffer of the original control; more waiting is an overload.
@@ -38,6 +50,8 @@ class QtSerialPort : public QObject, public SerialPort {
 
   private:
     void onReadyRead();
+    void deliver();
+    void raiseEvent(CommEvent event);
     void onError(QSerialPort::SerialPortError error);
     void poll();
     void lost();
@@ -55,7 +69,8 @@ class QtSerialPort : public QObject, public SerialPort {
         int frame = 0, overrun = 0, parity = 0, brk = 0, bufOverrun = 0;
     } counters_;
     bool overloaded_ = false;
-    bool delivering_ = false;
+    bool deliveryQueued_ = false;
+    uint64_t taken_ = 0;
 };
 
 } // namespace orbek::qt

@@ -15,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -199,6 +200,16 @@ QWidget* StartView::add(QWidget* widget, const Control& control, const QString& 
 
 QWidget* StartView::widgetOf(const std::string& control) const {
     return controls_.widget(control);
+}
+
+QWidget* StartView::bringForward(const std::string& window) {
+    render();
+    auto* dialog = findChild<QDialog*>(QString::fromStdString(window), Qt::FindDirectChildrenOnly);
+    if (dialog && dialog->isVisible()) {
+        dialog->raise();
+        dialog->activateWindow();
+    }
+    return dialog;
 }
 
 QAction* StartView::actionOf(const std::string& control) const {

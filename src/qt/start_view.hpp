@@ -48,6 +48,10 @@ class StartView : public QMainWindow {
     // change in the models requests it by itself.
     void requestRender();
 
+    // The view of another window (a dialog named after its model), brought to the front once
+    // it is shown; null for a window without a view.
+    QWidget* bringForward(const std::string& window);
+
     // The widget or menu entry of a control, for tests and screenshots.
     QWidget* widgetOf(const std::string& control) const;
     QAction* actionOf(const std::string& control) const;

@@ -33,8 +33,8 @@ std::string SimulatedPort::read(std::size_t maxChars) {
     return out;
 }
 
-std::string SimulatedPort::deviceName(int number) const {
-    return "COM" + std::to_string(number) + " (simulated controller)";
+std::string SimulatedPort::deviceName(int) const {
+    return "simulated controller";
 }
 
 void SimulatedPort::arrive(const std::string& text) {

@@ -37,6 +37,7 @@ class SimulatedPort : public SerialPort {
     std::string read(std::size_t maxChars) override;
     std::size_t waiting() const override { return input_.size(); }
     std::string deviceName(int number) const override;
+    bool simulated() const override { return true; }
 
     int number() const { return number_; }
     Controller& controller() { return controller_; }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace orbek {
 namespace {
 
@@ -86,6 +88,32 @@ TEST_F(PortSelection, APortThatWillNotOpenShowsTheErrorAndOutOfRangeNumbersAreSt
     EXPECT_TRUE(start().Timer6.enabled());
     EXPECT_FALSE(events().empty()); // the event list says which device failed
     EXPECT_TRUE(ui.boxes().empty());
+}
+
+TEST_F(PortSelection, TheTitleBarSaysThePortIsActivatedOnlyWhileItIsOpen) {
+    const auto title = [&](const std::string& portPart) {
+        return "ORBEK V: 1.14h / BS2p24 - V: x.xxx" + portPart + st().BasePath;
+    };
+    const auto startWith = [&](const std::string& status, std::set<int> openable) {
+        port.close();
+        rebuild();
+        port.openable = std::move(openable);
+        writeStatus(status);
+        app::Form_Load(s());
+        scheduler.advanceBy(30);
+    };
+    startWith("2\r\n", {2});
+    ASSERT_TRUE(port.isOpen());
+    EXPECT_EQ(start().caption, title("     Port RS232 port is activated   "));
+    // The adapter pulled out: the port closes and the title stops claiming it.
+    port.close();
+    port.event(CommEvent::DeviceRemoved);
+    EXPECT_EQ(start().caption, title("     Port COM 2 is not open   "));
+
+    startWith("20\r\n", {});
+    EXPECT_EQ(start().caption, title("     Port COM 20 is not open   "));
+    startWith("0\r\n", {});
+    EXPECT_EQ(start().caption, title("     No RS232 port chosen   "));
 }
 
 TEST_F(PortSelection, AChoiceThatCannotBeSavedIsNotConfirmedAndTheStationRuns) {

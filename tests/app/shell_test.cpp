@@ -71,6 +71,7 @@ TEST_F(Shell, AWrongOrEmptyWordEndsTheStation) {
         scheduler.advanceBy(30);
         answer(word);
         EXPECT_TRUE(s().ended());
+        EXPECT_EQ(s().endReason(), "wrong access word"); // the program tells it on stderr
         EXPECT_EQ(st().ServiceLevel, 2);
         EXPECT_TRUE(port.written.empty());
     }
@@ -192,6 +193,7 @@ TEST_F(Shell, QuitAsksThenClosesThePortStopsTheTimersAndUnloadsInOrder) {
             EXPECT_FALSE(t->enabled()) << window->name() << "." << t->name();
     EXPECT_TRUE(ui.ended());
     EXPECT_TRUE(s().ended());
+    EXPECT_EQ(s().endReason(), "");
     scheduler.advanceBy(10000);
     EXPECT_EQ(port.written.size(), writes);
     EXPECT_FALSE(m.Start->loaded()); // nothing loads it again after the end

@@ -147,10 +147,12 @@ TEST_F(Startup, SecondStartCreatesAndRewritesNothingAndLoadsTheSettings) {
     EXPECT_TRUE(events().empty());
 }
 
-TEST_F(Startup, TheApplicationFolderIsTheTopLevelFolderThatReallyHoldsTheDirectory) {
+TEST_F(Startup, TheApplicationFolderIsTheTopLevelFolderThatReallyHoldsTheDirectoryAndAStation) {
     const fs::path home = folder.path() / "home";
-    for (const char* name : {"Sta", "Station/bin", "Stationery", "Other"})
+    for (const char* name : {"Sta", "Station/bin", "Stationery", "src/orbek"})
         fs::create_directories(home / name);
+    for (const char* station : {"Sta", "Station", "Stationery"})
+        writeBytes(home / station / "status.ini", "2\r\n");
     writeBytes(home / "notes", "x");
     const fs::path outside = folder.path() / "mnt" / "stick";
     fs::create_directories(outside);
@@ -169,7 +171,9 @@ TEST_F(Startup, TheApplicationFolderIsTheTopLevelFolderThatReallyHoldsTheDirecto
     // The shorter name is no prefix match, whichever the listing gives first.
     EXPECT_EQ(found(home / "Sta"), canonicalHome / "Sta");
     EXPECT_EQ(found(home / "Stationery"), canonicalHome / "Stationery");
-    // Not below the home, or the home itself (the root of the drive): the fallback.
+    // A folder without a station (a clone under ~/src), not below the home, or the home itself
+    // (the root of the drive): the fallback.
+    EXPECT_EQ(found(home / "src" / "orbek"), fallback);
     EXPECT_EQ(found(outside), fallback);
     EXPECT_EQ(found(home), fallback);
     EXPECT_EQ(found(folder.path() / "homework"), fallback);

@@ -21,23 +21,26 @@ TEST(Scheduler, TimersFireOnTheirIntervalsInDueOrder) {
     EXPECT_EQ(s.now(), 1000);
 }
 
-TEST(Scheduler, EnablingOrSettingTheIntervalRestartsTheCount) {
+TEST(Scheduler, OnlySettingTheIntervalRestartsTheCount) {
     Scheduler s;
     std::vector<int64_t> ticks;
     Timer t(s, "t", 1000, [&] { ticks.push_back(s.now()); });
     t.start();
     s.advanceTo(900);
-    t.setInterval(1000); // a watchdog refreshed just before it fires does not fire
-    s.advanceTo(1800);
-    EXPECT_TRUE(ticks.empty());
-    t.start(); // enabling an enabled timer restarts it too
-    s.advanceTo(2700);
-    EXPECT_TRUE(ticks.empty());
-    s.advanceTo(2800);
-    EXPECT_EQ(ticks, (std::vector<int64_t>{2800}));
-    t.stop();
-    s.advanceTo(10000);
+    t.start(); // enabling an enabled timer keeps its count
+    s.advanceTo(1000);
+    EXPECT_EQ(ticks, (std::vector<int64_t>{1000}));
+    s.advanceTo(1900);
+    t.setInterval(1000); // the same interval still restarts it: a refreshed watchdog
+    s.advanceTo(2899);
     EXPECT_EQ(ticks.size(), 1u);
+    s.advanceTo(2900);
+    EXPECT_EQ(ticks, (std::vector<int64_t>{1000, 2900}));
+    t.stop();
+    s.advanceTo(3500);
+    t.start(); // a disabled timer starts its count afresh
+    s.advanceTo(10000);
+    EXPECT_EQ(ticks, (std::vector<int64_t>{1000, 2900, 4500, 5500, 6500, 7500, 8500, 9500}));
 }
 
 TEST(Scheduler, IntervalZeroNeverFiresAndASelfDisablingTickFiresOnce) {
@@ -83,6 +86,35 @@ TEST(Scheduler, NestedAdvanceFromATickRunsOtherTimersButNotTheBusyOne) {
     EXPECT_EQ(boxTicks, 1);
     s.advanceTo(4000);
     EXPECT_EQ(boxTicks, 2);
+}
+
+TEST(Scheduler, AHoldOfWholeIntervalsGivesNoExtraTickAndTheClockCountsBetweenItems) {
+    Scheduler s;
+    int64_t clock = 0;
+    std::vector<int64_t> ticks;
+    Timer* self = nullptr;
+    Timer held(s, "held", 1000, [&] {
+        ticks.push_back(s.now());
+        if (ticks.size() == 1) s.advanceBy(3000); // a box open for exactly three intervals
+    });
+    self = &held;
+    held.start();
+    s.advanceTo(4000);
+    EXPECT_EQ(ticks, (std::vector<int64_t>{1000}));
+    EXPECT_EQ(self->due(), 5000);
+    s.advanceTo(5000);
+    EXPECT_EQ(ticks, (std::vector<int64_t>{1000, 5000}));
+
+    // Driven by a real clock, a handler between items counts from the clock's time, while a
+    // tick sees its own due time.
+    s.setClock([&] { return clock; });
+    clock = 5400;
+    Timer armed(s, "armed", 500, [&] { ticks.push_back(s.now()); });
+    armed.start();
+    EXPECT_EQ(armed.due(), 5900);
+    clock = 6100;
+    s.advanceTo(clock);
+    EXPECT_EQ(ticks, (std::vector<int64_t>{1000, 5000, 5900, 6000}));
 }
 
 TEST(Scheduler, OneShotCallsAndTimersDueTogetherRunInTheOrderTheyWereArmed) {

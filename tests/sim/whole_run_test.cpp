@@ -1,6 +1,7 @@
 // A whole run of the station against the simulated controller, on virtual time: the orders on
 // the wire, the phases the operator sees, the event list, the cooling countdown in the wait box.
 
+#include "app/port_selection.hpp"
 #include "station_on_sim.hpp"
 
 #include <gtest/gtest.h>
@@ -52,6 +53,14 @@ TEST(WholeRun, StartPhasesStopCountdownAndReadyAgainstTheSimulatedController) {
     sim.startUp("marigold", 100);
     scheduler.advanceBy(4000);
     ASSERT_TRUE(w.Startbouton.visible && w.Startbouton.enabled);
+    // A first start on the simulated controller asks for no COM port and keeps status.ini for
+    // the first start on the real line; the title names the controller in use.
+    const auto status = station.appFile("status.ini");
+    EXPECT_TRUE(ui.boxes().empty());
+    EXPECT_FALSE(std::filesystem::exists(status));
+    EXPECT_EQ(w.caption,
+              "ORBEK V: 1.14h / BS2p24 - V: x.xxx     Simulated controller is activated   " +
+                  station.state.BasePath);
 
     w.fire("Startbouton");
     scheduler.advanceBy(30000);
@@ -107,7 +116,23 @@ TEST(WholeRun, StartPhasesStopCountdownAndReadyAgainstTheSimulatedController) {
     EXPECT_FALSE(station.models().Boitestop->loaded());
     EXPECT_TRUE(w.Startbouton.visible && w.Startbouton.enabled);
     EXPECT_FALSE(w.Stopbouton.visible);
-    EXPECT_EQ(ui.boxes().back().box.title, " Info");
+    ASSERT_EQ(ui.boxes().size(), 1u);
+    EXPECT_EQ(ui.boxes()[0].box.title, " Info");
+    EXPECT_EQ(ui.boxes()[0].box.text, "Simulated Controller Communication Activated \r\nLP "
+                                      "Shutdown Confirmed. \r\nSimulated controller in use.");
+    EXPECT_EQ(w.caption,
+              "ORBEK V: 1.14h / BS2p24 - V: 1.14     Simulated controller is activated   " +
+                  station.state.BasePath);
+
+    // A COM port chosen now is saved for the real line, said so, and the run goes on.
+    app::mncom_Click(station, 3);
+    EXPECT_EQ(std::filesystem::file_size(status), 3u); // "3" CR LF
+    EXPECT_EQ(ui.boxes().back().box.text,
+              "Save Confirmed Selections \r\nCOM 3 opens at the next start on the real line "
+              "(without --simulate).\r\nThe simulated controller stays in use until then.");
+    EXPECT_FALSE(station.ended());
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_TRUE(w.mncom[3].checked);
 }
 
 } // namespace

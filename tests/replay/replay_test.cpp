@@ -1,4 +1,4 @@
-#include "app/replay.hpp"
+#include "replay/replay.hpp"
 #include "support/temp_folder.hpp"
 
 #include <gtest/gtest.h>
