@@ -80,7 +80,9 @@ CodeDialogueView::CodeDialogueView(Station& station, QWidget* parent)
     auto* headings = new QHBoxLayout;
     for (Control* c : {&w.Label1, &w.Label2, &w.Label3}) {
         auto* label = new QLabel(QString::fromStdString(c->caption), this);
-        label->setStyleSheet("font-weight: bold;");
+        QFont bold = label->font();
+        bold.setBold(true);
+        label->setFont(bold);
         headings->addWidget(addControlWidget(label, c->name));
     }
     layout->addLayout(headings);
