@@ -80,6 +80,14 @@ template <class T> class Tracked {
     bool empty() const requires std::is_same_v<T, std::string> { return value_.empty(); }
     std::size_t size() const requires std::is_same_v<T, std::string> { return value_.size(); }
     void clear() requires std::is_same_v<T, std::string> { *this = std::string(); }
+    template <class... A> std::size_t find(A&&... a) const requires std::is_same_v<T, std::string> {
+        return value_.find(std::forward<A>(a)...);
+    }
+    std::string
+    substr(std::size_t pos = 0,
+           std::size_t count = std::string::npos) const requires std::is_same_v<T, std::string> {
+        return value_.substr(pos, count);
+    }
     friend std::string operator+(const Tracked& a,
                                  const Tracked& b) requires std::is_same_v<T, std::string> {
         return a.value_ + b.value_;
