@@ -125,7 +125,7 @@ TEST_F(PortSelection, AChoiceThatCannotBeSavedIsNotConfirmedAndTheStationRuns) {
     EXPECT_FALSE(s().ended());
     ASSERT_EQ(ui.boxes().size(), 1u);
     EXPECT_EQ(ui.boxes()[0].box.title, " Error !");
-    EXPECT_NE(events().back().find("status.ini"), std::string::npos);
+    EXPECT_NE(lastEvent().find("status.ini"), std::string::npos);
 }
 
 } // namespace

@@ -45,6 +45,8 @@ TEST(NumberText, PlainSignedAndFixedForms) {
         {123 * 0.2007425, "24.6913275"},
         {24.691357913579135, "24.6913579135791"},
         {999999999999999, "999999999999999"},
+        {123456789012345, "123456789012345"},
+        {0.100000000000001, "0.100000000000001"},
         {123456789012.5, "123456789012.5"},
         {0.00001, "0.00001"},
         {0.000012345, "0.000012345"},
@@ -54,6 +56,9 @@ TEST(NumberText, PlainSignedAndFixedForms) {
     };
     for (const auto& c : plain)
         EXPECT_EQ(plainNumber(c.value), c.text) << c.value;
+    // Fifteen digits give a fifteen-digit number back as it was.
+    for (double v : {987654321.123456, 0.000123456789012345, 12345678901234.5})
+        EXPECT_EQ(leadingNumber(plainNumber(v)), v) << plainNumber(v);
     EXPECT_EQ(plainSingle(37 * 9.0f / 5.0f + 32.0f), "98.6");
     EXPECT_EQ(signedNumber(95), " 95");
     EXPECT_EQ(signedNumber(0), " 0");

@@ -95,26 +95,29 @@ TEST(Scheduler, AHoldOfWholeIntervalsGivesNoExtraTickAndTheClockCountsBetweenIte
     Timer* self = nullptr;
     Timer held(s, "held", 1000, [&] {
         ticks.push_back(s.now());
-        if (ticks.size() == 1) s.advanceBy(3000); // a box open for exactly three intervals
+        if (ticks.size() == 1) s.advanceBy(1000); // a box open for exactly one interval
+        if (ticks.size() == 2) s.advanceBy(3000); // and for exactly three
     });
     self = &held;
     held.start();
-    s.advanceTo(4000);
-    EXPECT_EQ(ticks, (std::vector<int64_t>{1000}));
-    EXPECT_EQ(self->due(), 5000);
-    s.advanceTo(5000);
-    EXPECT_EQ(ticks, (std::vector<int64_t>{1000, 5000}));
+    s.advanceTo(2999);
+    EXPECT_EQ(ticks, (std::vector<int64_t>{1000})) << "a tick followed the box at once";
+    s.advanceTo(6999);
+    EXPECT_EQ(ticks, (std::vector<int64_t>{1000, 3000})) << "a tick followed the box at once";
+    EXPECT_EQ(self->due(), 7000);
+    s.advanceTo(7000);
+    EXPECT_EQ(ticks, (std::vector<int64_t>{1000, 3000, 7000}));
 
     // Driven by a real clock, a handler between items counts from the clock's time, while a
     // tick sees its own due time.
     s.setClock([&] { return clock; });
-    clock = 5400;
+    clock = 7400;
     Timer armed(s, "armed", 500, [&] { ticks.push_back(s.now()); });
     armed.start();
-    EXPECT_EQ(armed.due(), 5900);
-    clock = 6100;
+    EXPECT_EQ(armed.due(), 7900);
+    clock = 8100;
     s.advanceTo(clock);
-    EXPECT_EQ(ticks, (std::vector<int64_t>{1000, 5000, 5900, 6000}));
+    EXPECT_EQ(ticks, (std::vector<int64_t>{1000, 3000, 7000, 7900, 8000}));
 }
 
 TEST(Scheduler, OneShotCallsAndTimersDueTogetherRunInTheOrderTheyWereArmed) {

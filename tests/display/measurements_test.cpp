@@ -18,7 +18,9 @@ struct Measurements : test::StationFixture {
 };
 
 TEST_F(Measurements, MagnetronTemperatureIsClampedShownAndStopsTheLampAbove120) {
-    rx(251, 200);
+    rx(251, 127);
+    EXPECT_EQ(cell(4).caption, " 127°C");
+    rx(251, 128); // the first value past the scale shows as its top
     EXPECT_EQ(st().RxFrame[2], 127);
     EXPECT_EQ(st().Readings[7], 127);
     EXPECT_EQ(cell(4).caption, " 127°C");
@@ -108,6 +110,9 @@ TEST_F(Measurements, BatteryAndSupplyRowsOnlyBeforePhaseFourAndTheBlinkOnlyInPha
     st().Coefficients[2] = 4.0;
     rx(248, 75);
     EXPECT_EQ(cell(2).caption, "3.0");
+    st().Coefficients[3] = 2.0;
+    rx(247, 161); // the battery row, in hundredths
+    EXPECT_EQ(cell(3).caption, "3.2");
 
     st().LampPhase = 2;
     rx(247, 74); // 148: low

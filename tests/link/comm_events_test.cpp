@@ -49,7 +49,7 @@ TEST_F(CommEvents, EachEventAddsItsLineAndOnlyPinLossesHideTheValues) {
         const auto before = events().size();
         port.event(c.event);
         ASSERT_EQ(events().size(), before + 1);
-        EXPECT_EQ(events().back(), c.line);
+        EXPECT_EQ(lastEvent(), c.line);
         EXPECT_EQ(start().Timer6.enabled(), c.hides);
         EXPECT_EQ(valuesHidden(), c.hides);
     }

@@ -38,7 +38,7 @@ TEST_F(Receive, ACleanFrameDecodesLogsAndRefreshesTheLink) {
     EXPECT_EQ(st().RxMarker, "S");
     EXPECT_EQ(st().RxText, "");
     ASSERT_EQ(events().size(), 1u);
-    EXPECT_EQ(events().back(), " Stamp --> PC      000    253    001    S");
+    EXPECT_EQ(lastEvent(), " Stamp --> PC      000    253    001    S");
     EXPECT_EQ(start().Label7[0].caption, "RS232 Activated...");
     EXPECT_EQ(start().Label7[0].backColour, 0x00FF00u);
     EXPECT_EQ(start().Timer33.interval(), 20000);
@@ -50,7 +50,7 @@ TEST_F(Receive, ACleanFrameDecodesLogsAndRefreshesTheLink) {
     port.deliver("  0xx255yy  2zzS\r\n");
     EXPECT_EQ(st().RxFrame[1], 255);
     EXPECT_EQ(st().RxFrame[2], 2);
-    EXPECT_EQ(events().back(), " Stamp --> PC        0    255      2    S");
+    EXPECT_EQ(lastEvent(), " Stamp --> PC        0    255      2    S");
 }
 
 TEST_F(Receive, OnlyCycleStepsLowPresenceCodesAndCode255AreLogged) {

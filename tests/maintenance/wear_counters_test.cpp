@@ -122,7 +122,7 @@ TEST_F(WearCounters, CounterIniIsReadLenientlyAndItsTroublesAreReported) {
     writeCounter({"101", "11111111111", "1x1"});
     reload();
     EXPECT_EQ(uptime(), (std::vector<int>{5, 255, 5}));
-    EXPECT_EQ(events().back(),
+    EXPECT_EQ(lastEvent(),
               "File Counter.ini line 3 is not a bit pattern: its other characters count as 0");
     // The pass after the load rewrites the file whole, in the station's own form.
     EXPECT_EQ(counterLines(), (std::vector<std::string>{"00000101", "11111111", "00000101"}));
@@ -130,8 +130,7 @@ TEST_F(WearCounters, CounterIniIsReadLenientlyAndItsTroublesAreReported) {
     writeCounter({"00000111"});
     reload();
     EXPECT_EQ(uptime(), (std::vector<int>{7, 0, 0}));
-    EXPECT_EQ(events().back(),
-              "File Counter.ini holds 1 of 3 lines: the missing ones count as zero");
+    EXPECT_EQ(lastEvent(), "File Counter.ini holds 1 of 3 lines: the missing ones count as zero");
     EXPECT_EQ(counterLines().size(), 3u);
 
     // Missing: zero, no complaint, created again.
@@ -150,13 +149,13 @@ TEST_F(WearCounters, CounterIniIsReadLenientlyAndItsTroublesAreReported) {
     pass();
     pass();
     ASSERT_EQ(events().size(), lines + 1);
-    EXPECT_EQ(events().back().rfind("File Counter.ini could not be written: ", 0), 0u);
+    EXPECT_EQ(lastEvent().rfind("File Counter.ini could not be written: ", 0), 0u);
     EXPECT_EQ(uptime(), (std::vector<int>{2, 0, 0}));
 
     // Unreadable at the load: the stored count is left alone rather than replaced by zeros.
     reload();
     EXPECT_EQ(
-        events().back(),
+        lastEvent(),
         "File Counter.ini could not be read: the uptime counter is not saved until it can be");
     const std::size_t held = events().size();
     pass();
@@ -183,7 +182,7 @@ TEST_F(WearCounters, TheResetButtonClearsTheUptimeCounterAndItsFile) {
 
 TEST_F(WearCounters, ACounterIsErasedOnlyWithItsCodeAndTheRequestRepeatsUntilConfirmed) {
     ASSERT_TRUE(
-        files::writeLines(s().paths.userFile("SWord.inx"), {"\"Ab12\"", "\"5822\"", "\"5823\""}));
+        files::writeLines(s().paths.userFile("SWord.inx"), {"Ab12  ", "\"5822\"", "\"5823\""}));
     burst(fifteen({30, 5, 0, 9, 9, 40, 2, 0, 0, 0, 50, 1, 0}));
     s().Usures().show();
     EXPECT_EQ(erasable(), (std::vector<bool>(3, true)));
@@ -204,7 +203,8 @@ TEST_F(WearCounters, ACounterIsErasedOnlyWithItsCodeAndTheRequestRepeatsUntilCon
     scheduler.advanceBy(5000);
     EXPECT_TRUE(sent().empty());
 
-    // The right code in another case: the group reads zero at once, the request repeats.
+    // The right code in another case (the file's trailing blanks do not count): the group reads
+    // zero at once, the request repeats.
     u().Text1[0].caption = "aB12";
     ASSERT_TRUE(u().fire("Activation[0]"));
     EXPECT_EQ(ui.boxes().back().box.text, "Code Correct ");
@@ -223,7 +223,7 @@ TEST_F(WearCounters, ACounterIsErasedOnlyWithItsCodeAndTheRequestRepeatsUntilCon
     EXPECT_TRUE(u().Timer3.enabled());
     port.deliverFrame(199, 0);
     EXPECT_FALSE(u().Timer3.enabled());
-    EXPECT_EQ(events().back(), "Comfirmation Stamp --> Usures mat.");
+    EXPECT_EQ(lastEvent(), "Comfirmation Stamp --> Usures mat.");
     EXPECT_EQ(erasable(), (std::vector<bool>(3, true)));
 
     // No confirmation: sixteen requests, then one box, and the buttons stay locked.
@@ -260,7 +260,7 @@ TEST_F(WearCounters, ErasingIsLockedWhileRunningAndForCountersWithoutACode) {
     ASSERT_TRUE(files::writeLines(s().paths.userFile("SWord.inx"), {"\"5821\""}));
     reload();
     EXPECT_EQ(erasable(), (std::vector<bool>{true, false, false}));
-    EXPECT_EQ(events().back(),
+    EXPECT_EQ(lastEvent(),
               "File SWord.inx holds 1 of 3 access codes: the counters without one stay locked");
     // Even enabled again by the controller's ready answer, an empty entry erases nothing.
     port.deliverFrame(254, 0);
@@ -276,7 +276,7 @@ TEST_F(WearCounters, ErasingIsLockedWhileRunningAndForCountersWithoutACode) {
     std::filesystem::remove(s().paths.userFile("SWord.inx"));
     reload();
     EXPECT_EQ(erasable(), (std::vector<bool>(3, false)));
-    EXPECT_EQ(events().back().rfind("File SWord.inx could not be read", 0), 0u);
+    EXPECT_EQ(lastEvent().rfind("File SWord.inx could not be read", 0), 0u);
 }
 
 } // namespace

@@ -32,7 +32,7 @@ TEST_F(PowerHalogen, APowerSettingIsSentUntilAcknowledgedAndTheLastDragIsSaved) 
     w.Timer11.start(); // a halogen order pending is abandoned
     w.fire("Command7");
     EXPECT_EQ(w.Label56.caption, " Set Power = 1010 Watts");
-    EXPECT_EQ(events().back(), " PC --> Stamp     1010 Watts");
+    EXPECT_EQ(lastEvent(), " PC --> Stamp     1010 Watts");
     EXPECT_EQ(firstLine("LevelPW.ini"), "100");
     EXPECT_FALSE(w.Timer11.enabled());
     scheduler.advanceBy(2000);
@@ -70,7 +70,7 @@ TEST_F(PowerHalogen, HalogenOrdersRepeatWithTheirLineUntilAcknowledged) {
     EXPECT_EQ(files::readLines(s().appFile("NS.ini"))->at(2), "0");
     scheduler.advanceBy(1000);
     EXPECT_EQ(sent(), (std::vector<std::string>{"227,0"}));
-    EXPECT_EQ(events().back(), " PC --> Stamp      Halogen desactivated");
+    EXPECT_EQ(lastEvent(), " PC --> Stamp      Halogen desactivated");
     EXPECT_FALSE(w.StopHalogen.visible);
 
     // With the port closed nothing is sent and no line added; the buttons keep the click.

@@ -43,7 +43,7 @@ struct RunCycle : test::StationFixture {
 TEST_F(RunCycle, TheStartRequestRepeatsEveryTwoSecondsAndGivesUpAfterTheSixth) {
     const std::size_t boxesBefore = ui.boxes().size();
     click("Startbouton");
-    EXPECT_EQ(events().back(), " PC --> Stamp      START");
+    EXPECT_EQ(lastEvent(), " PC --> Stamp      START");
     EXPECT_EQ(start().Label22.caption, "Phase 0");
     EXPECT_FALSE(start().Startbouton.enabled);
     EXPECT_EQ(nsLine(1), "1");
@@ -56,7 +56,7 @@ TEST_F(RunCycle, TheStartRequestRepeatsEveryTwoSecondsAndGivesUpAfterTheSixth) {
     EXPECT_EQ(sent(), std::vector<std::string>{"255,1"});
     EXPECT_EQ(start().Label7[0].caption, "Error...");
     EXPECT_EQ(start().Label7[0].backColour, 0x0000FFu);
-    EXPECT_EQ(events().back(), "No communication with machine !");
+    EXPECT_EQ(lastEvent(), "No communication with machine !");
     ASSERT_EQ(ui.boxes().size(), boxesBefore + 1);
     // Nothing known of the magnetron: still too hot to restart, so the Start button returns.
     EXPECT_EQ(ui.boxes().back().box.text,
@@ -78,11 +78,11 @@ TEST_F(RunCycle, TheStartRequestRepeatsEveryTwoSecondsAndGivesUpAfterTheSixth) {
 TEST_F(RunCycle, WithThePortClosedStartSendsNothingAndStillGivesUp) {
     port.close();
     click("Startbouton");
-    EXPECT_EQ(events().back(), " PC --> Stamp      START");
+    EXPECT_EQ(lastEvent(), " PC --> Stamp      START");
     EXPECT_EQ(start().Label22.caption, "Phase 0");
     scheduler.advanceBy(12000);
     EXPECT_TRUE(port.written.empty());
-    EXPECT_EQ(events().back(), "No communication with machine !");
+    EXPECT_EQ(lastEvent(), "No communication with machine !");
     EXPECT_FALSE(start().Timer1.enabled());
 }
 
@@ -118,7 +118,7 @@ TEST_F(RunCycle, StopDuringTheStartRequestSendsOnlyTheStopOrderUntilConfirmed) {
     scheduler.advanceBy(2000);
     EXPECT_EQ(sent(), std::vector<std::string>{"255,1"});
     click("Stopbouton");
-    EXPECT_EQ(events().back(), " PC --> Stamp      STOP");
+    EXPECT_EQ(lastEvent(), " PC --> Stamp      STOP");
     EXPECT_EQ(start().Label22.caption, "STOP");
     EXPECT_FALSE(start().Startbouton.visible);
     EXPECT_FALSE(supplyRowsShown());
@@ -196,7 +196,7 @@ TEST_F(RunCycle, TheAutomaticStopKeepsTheStartButtonAndTheSupplyRows) {
     start().Timer19.start();
     start().Timer18.start();
     scheduler.advanceBy(3000);
-    EXPECT_EQ(events().back(), " PC --> Stamp      STOP");
+    EXPECT_EQ(lastEvent(), " PC --> Stamp      STOP");
     EXPECT_EQ(st().LampPhase, 0);
     EXPECT_EQ(start().Startbouton.visible, startShown);
     EXPECT_TRUE(supplyRowsShown());
@@ -215,7 +215,7 @@ TEST_F(RunCycle, OverheatingStopsTheLampFromBothReports) {
     scheduler.advanceBy(1000);
     EXPECT_EQ(sent(), std::vector<std::string>{"237,80"});
     rx(251, 121); // above 120: the temperature stop
-    EXPECT_EQ(events().back(), " PC --> Stamp      STOP");
+    EXPECT_EQ(lastEvent(), " PC --> Stamp      STOP");
     EXPECT_FALSE(start().Timer10.enabled());
     EXPECT_TRUE(start().mnutestscompos.enabled);
     EXPECT_EQ(start().Label22.caption, "Phase 4"); // the display is left as it is
@@ -286,7 +286,7 @@ TEST_F(RunCycle, AMachineFoundRunningIsAdoptedOnceAndItsRunRestored) {
     EXPECT_EQ(start().Label56.caption, " Set Power = 950 Watts");
     EXPECT_EQ(start().Label8.caption, "950 ");
     EXPECT_EQ(start().Label8.top, 10170 - 33 * 95);
-    EXPECT_EQ(events().back(), " PC --> Stamp     950 Watts");
+    EXPECT_EQ(lastEvent(), " PC --> Stamp     950 Watts");
     scheduler.advanceBy(1000);
     EXPECT_EQ(sent(), std::vector<std::string>{"237,95"});
 

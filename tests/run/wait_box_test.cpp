@@ -66,7 +66,7 @@ TEST_F(WaitBox, FreezeRepeatsInPhaseFourUntilReleased) {
               3);
     EXPECT_EQ(port.written.back().bytes, (std::vector<uint8_t>{0, 195, 1}));
     port.deliverFrame(194, 1);
-    EXPECT_EQ(events().back(), " Stamp --> PC      Freeze deactivated");
+    EXPECT_EQ(lastEvent(), " Stamp --> PC      Freeze deactivated");
     sent();
     scheduler.advanceBy(3000);
     EXPECT_TRUE(sent({237}).empty()); // only the power of the restored run goes on

@@ -65,6 +65,14 @@ struct StationFixture : ::testing::Test {
     StationState& st() { return station->state; }
     StartWindow& start() { return station->Start(); }
     const LineList& events() { return station->Start().List2.items; }
+    // The last event-list line: a failure, not a crash, when the list is empty.
+    std::string lastEvent() {
+        if (events().empty()) {
+            ADD_FAILURE() << "the event list is empty";
+            return {};
+        }
+        return std::string(events().back());
+    }
     // How many event lines contain `text`.
     std::size_t eventsWith(const std::string& text) {
         return static_cast<std::size_t>(
