@@ -3,11 +3,11 @@
 // maximum over a few hundred lines, and the resident memory. Offscreen; prints figures.
 //
 //   bench_qt_event_list [--samples N]
-#include "app/station.hpp"
 #include "core/clock.hpp"
 #include "core/memory_port.hpp"
 #include "core/scripted_ui_host.hpp"
 #include "qt/start_view.hpp"
+#include "station/assembled_station.hpp"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     orbek::MemoryPort port(scheduler);
     orbek::ScriptedUiHost ui(scheduler);
     orbek::FixedClock clock;
-    orbek::Station station(scheduler, port, ui, clock, {folder, folder});
+    orbek::AssembledStation station(scheduler, port, ui, clock, {folder, folder});
     orbek::qt::StartView view(station);
     view.show();
     station.Start().fire("Log");

@@ -5,11 +5,11 @@
 //
 //   bench_qt_frame_latency [--seconds N]
 #include "app/startup.hpp"
-#include "app/station.hpp"
 #include "core/clock.hpp"
 #include "qt/qt_host.hpp"
 #include "qt/qt_serial_port.hpp"
 #include "qt/start_view.hpp"
+#include "station/assembled_station.hpp"
 
 #include <QApplication>
 #include <QTimer>
@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
     orbek::Paths paths;
     paths.appFolder = folder;
     paths.userFolder = folder / "config";
-    orbek::Station station(scheduler, port, ui, clock, paths);
+    orbek::AssembledStation station(scheduler, port, ui, clock, paths);
     view = std::make_unique<orbek::qt::StartView>(station);
     ui.render = [&view] { view->requestRender(); };
     orbek::qt::SchedulerDriver driver(scheduler);

@@ -1,9 +1,9 @@
 // Received text through the whole receive path (receiver, decode, link indicators, dispatcher)
 // on one core: frames per second. The 19200-baud line carries at most about 107 frames a
 // second; the station must stay far above that.
-#include "app/station.hpp"
 #include "core/clock.hpp"
 #include "core/scripted_ui_host.hpp"
+#include "station/assembled_station.hpp"
 
 #include <benchmark/benchmark.h>
 
@@ -55,7 +55,7 @@ void receive(benchmark::State& state, bool damaged) {
     orbek::ScriptedUiHost ui(scheduler);
     orbek::FixedClock clock;
     BenchPort port;
-    orbek::Station station(scheduler, port, ui, clock, {});
+    orbek::AssembledStation station(scheduler, port, ui, clock, {});
     port.open(1);
     const int perBatch = 1000;
     const std::string text = frames(perBatch, damaged);

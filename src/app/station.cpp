@@ -1,19 +1,6 @@
 #include "app/station.hpp"
 
-#include "alarm/holder_alarm.hpp"
-#include "app/shell.hpp"
-#include "display/measurements.hpp"
-#include "display/plot.hpp"
-#include "link/catalogue.hpp"
-#include "link/comm.hpp"
 #include "link/frame.hpp"
-#include "logging/data_logger.hpp"
-#include "maintenance/component_tests.hpp"
-#include "maintenance/parameters.hpp"
-#include "maintenance/wear_counters.hpp"
-#include "run/freeze.hpp"
-#include "run/power_halogen.hpp"
-#include "run/start_stop.hpp"
 
 namespace orbek {
 
@@ -31,20 +18,6 @@ Station::Station(Scheduler& scheduler_, SerialPort& port_, UiHost& ui_, WallCloc
     windows_.FenInfoHolder = std::make_unique<FenInfoHolderWindow>(scheduler);
     windows_.AlarmHolder = std::make_unique<AlarmHolderWindow>(scheduler);
     state.BasePath = pathText(paths.appFolder);
-    port.setEventHandler([this](CommEvent event) { link::MSComm1_OnComm(*this, event); });
-    app::wireShell(*this);
-    link::wireCodeDialogue(*this);
-    link::wireTimers(*this);
-    run::wire(*this);
-    run::wirePowerHalogen(*this);
-    run::wireFreeze(*this);
-    display::wireMeasurements(*this);
-    display::wirePlot(*this);
-    logging::wire(*this);
-    maintenance::wireWearCounters(*this);
-    maintenance::wireComponentTests(*this);
-    maintenance::wireParametres(*this);
-    alarm::wireAlarm(*this);
 }
 
 Station::~Station() {

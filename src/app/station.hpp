@@ -1,5 +1,6 @@
 // The one Station: shared state, window models and the seams to the outside world. Every
-// behaviour reaches the rest of the station through it.
+// behaviour reaches the rest of the station through it. It wires no behaviour itself: the
+// assembly above every subsystem (station/assembled_station.hpp) does.
 #pragma once
 
 #include "app/start_window.hpp"
@@ -24,7 +25,7 @@ namespace orbek {
 class Station {
   public:
     Station(Scheduler& scheduler, SerialPort& port, UiHost& ui, WallClock& clock, Paths paths);
-    ~Station();
+    virtual ~Station();
     Station(const Station&) = delete;
     Station& operator=(const Station&) = delete;
 

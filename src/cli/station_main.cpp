@@ -10,7 +10,6 @@
 // the station (ORBEK_SCREENSHOT_VIEW=log shows the event list instead of the plot).
 #include "app/shutdown.hpp"
 #include "app/startup.hpp"
-#include "app/station.hpp"
 #include "core/clock.hpp"
 #include "qt/qt_host.hpp"
 #include "qt/qt_serial_port.hpp"
@@ -18,6 +17,7 @@
 #include "qt/station_icon.hpp"
 #include "sim/scenario.hpp"
 #include "sim/simulated_port.hpp"
+#include "station/assembled_station.hpp"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
         simulated = std::make_unique<orbek::sim::SimulatedPort>(scheduler, options);
         port = simulated.get();
     }
-    orbek::Station station(scheduler, *port, ui, clock, paths);
+    orbek::AssembledStation station(scheduler, *port, ui, clock, paths);
     stationPtr = &station;
 
     view = std::make_unique<orbek::qt::StartView>(station);

@@ -3,6 +3,7 @@
 #include "core/memory_port.hpp"
 #include "core/scripted_ui_host.hpp"
 #include "replay/player.hpp"
+#include "station/assembled_station.hpp"
 
 #include <memory>
 #include <set>
@@ -51,8 +52,8 @@ class VirtualPlayer : public Player {
         : Player(options, out), line_(scheduler_), ui_(scheduler_) {
         std::filesystem::create_directories(options.appFolder);
         std::filesystem::create_directories(options.userFolder);
-        station_ = std::make_unique<Station>(scheduler_, line_, ui_, clock_,
-                                             Paths{options.appFolder, options.userFolder});
+        station_ = std::make_unique<AssembledStation>(scheduler_, line_, ui_, clock_,
+                                                      Paths{options.appFolder, options.userFolder});
         attach();
         line_.folder = options.appFolder;
         line_.onWrite = [this](const MemoryPort::Write& w) {

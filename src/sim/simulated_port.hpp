@@ -2,7 +2,7 @@
 // no device, no thread, nothing real to wait for.
 //
 //   orbek::sim::SimulatedPort port(scheduler, options);   // options: orbek::sim::SimOptions
-//   orbek::Station station(scheduler, port, ui, clock, paths);
+//   orbek::AssembledStation station(scheduler, port, ui, clock, paths);
 //
 // - open(n) succeeds for any port number while the port is closed; close() ends it. The
 //   controller runs from construction on, whether the port is open or not; what it says

@@ -1,10 +1,10 @@
 // The real host's nesting: a box opened by a tick or by a frame runs a nested event loop in
 // which the scheduler driver keeps every other timer firing and the serial adapter keeps
 // handing frames to the station, in order, each once.
-#include "app/station.hpp"
 #include "core/clock.hpp"
 #include "qt/qt_host.hpp"
 #include "qt/qt_serial_port.hpp"
+#include "station/assembled_station.hpp"
 #include "support/qt_wait.hpp"
 #include "support/temp_folder.hpp"
 
@@ -94,7 +94,7 @@ TEST(ModalNesting, FramesKeepArrivingWhileAFrameHoldsABox) {
     ui.scheduler = &scheduler;
     FixedClock clock;
     qt::QtSerialPort port{[&] { return folder.path(); }};
-    Station station(scheduler, port, ui, clock, Paths{folder.path(), folder.path()});
+    AssembledStation station(scheduler, port, ui, clock, Paths{folder.path(), folder.path()});
     std::vector<std::string> duringBox;
     station.onEvent = [&](const std::string& line) {
         if (openBox()) duringBox.push_back(line);

@@ -1,9 +1,9 @@
 // The real serial adapter on a pseudo-terminal: the station's side opens the slave through the
 // "com<n>" link of its application folder, the test plays the controller on the master.
-#include "app/station.hpp"
 #include "core/clock.hpp"
 #include "core/scripted_ui_host.hpp"
 #include "qt/qt_serial_port.hpp"
+#include "station/assembled_station.hpp"
 #include "support/qt_wait.hpp"
 #include "support/temp_folder.hpp"
 
@@ -79,8 +79,8 @@ struct SerialPty : ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(master.ok());
         std::filesystem::create_symlink(master.slave(), folder.path() / "com5");
-        station = std::make_unique<Station>(scheduler, port, ui, clock,
-                                            Paths{folder.path(), folder.path()});
+        station = std::make_unique<AssembledStation>(scheduler, port, ui, clock,
+                                                     Paths{folder.path(), folder.path()});
         ASSERT_TRUE(port.open(5)) << port.error();
     }
     StationState& st() { return station->state; }

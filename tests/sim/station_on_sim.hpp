@@ -2,10 +2,10 @@
 #pragma once
 
 #include "app/startup.hpp"
-#include "app/station.hpp"
 #include "core/clock.hpp"
 #include "core/scripted_ui_host.hpp"
 #include "sim/simulated_port.hpp"
+#include "station/assembled_station.hpp"
 #include "support/temp_folder.hpp"
 
 #include <memory>
@@ -25,7 +25,7 @@ template <class Port = sim::SimulatedPort> struct StationOnSim {
         Paths paths{folder.path() / "Station", folder.path() / "user"};
         std::filesystem::create_directories(paths.appFolder);
         std::filesystem::create_directories(paths.userFolder);
-        station = std::make_unique<Station>(scheduler, port, ui, clock, paths);
+        station = std::make_unique<AssembledStation>(scheduler, port, ui, clock, paths);
     }
     // The program's start and the access word.
     void startUp(const std::string& word, int64_t settleMs) {

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "app/startup.hpp"
-#include "app/station.hpp"
 #include "core/clock.hpp"
 #include "core/scripted_ui_host.hpp"
+#include "station/assembled_station.hpp"
 #include "support/fake_port.hpp"
 #include "support/temp_folder.hpp"
 
@@ -36,7 +36,7 @@ struct StationFixture : ::testing::Test {
         Paths paths{folder.path() / "Station", folder.path() / "user"};
         std::filesystem::create_directories(paths.appFolder);
         std::filesystem::create_directories(paths.userFolder);
-        station = std::make_unique<Station>(scheduler, port, ui, clock, paths);
+        station = std::make_unique<AssembledStation>(scheduler, port, ui, clock, paths);
     }
 
     // The program's start: the main window's load, its start-up timer, and the access word

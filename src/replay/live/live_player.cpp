@@ -6,6 +6,7 @@
 #include "qt/qt_serial_port.hpp"
 #include "qt/start_view.hpp"
 #include "replay/player.hpp"
+#include "station/assembled_station.hpp"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -92,8 +93,8 @@ class LivePlayer : public Player {
         std::filesystem::create_directories(options.appFolder);
         std::filesystem::create_directories(options.userFolder);
         plug();
-        station_ = std::make_unique<Station>(scheduler_, port_, ui_, clock_,
-                                             Paths{options.appFolder, options.userFolder});
+        station_ = std::make_unique<AssembledStation>(scheduler_, port_, ui_, clock_,
+                                                      Paths{options.appFolder, options.userFolder});
         attach();
         view_ = std::make_unique<qt::StartView>(*station_);
         ui_.render = [this] {
