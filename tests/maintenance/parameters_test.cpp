@@ -1,13 +1,11 @@
-// The parameter window: reading and writing the machine parameters, the clock write, the
-// coefficients saved on closing, the entry check and the control lock.
+// The parameter window: requests given up or refused, the coefficients saved on closing, the
+// entry check and the control lock (a whole read and write: scenario parameter_transfer).
 #include "app/startup.hpp"
 #include "core/files.hpp"
 #include "maintenance/parameters.hpp"
 #include "support/station_fixture.hpp"
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 namespace orbek {
 namespace {
@@ -21,9 +19,6 @@ struct Parameters : test::StationFixture {
     std::size_t boxesBefore = 0;
     ParametresWindow& p() { return s().Parametres(); }
     std::vector<std::string> boxTexts() { return StationFixture::boxTexts(boxesBefore); }
-    bool hasEvent(const std::string& line) {
-        return std::find(events().begin(), events().end(), line) != events().end();
-    }
     std::vector<std::string> coefficientFile() {
         return *files::readLines(s().appFile("DataCoeff.ini"));
     }
@@ -36,105 +31,12 @@ TEST(ParameterClock, RegistersAreBcdOfTheMoment) {
               (std::array<int, 8>{0x58, 0x59, 0x23, 0, 0x31, 0x10, 0x99, 16}));
 }
 
-TEST_F(Parameters, AReadFillsTheBoxesAndUnlocksTheWrite) {
-    start().fire("mnuparametres");
-    EXPECT_TRUE(p().shown());
-    EXPECT_EQ(p().Label52.caption, "09:05:07");
-    EXPECT_EQ(p().Text15[6].caption, "38");
-    const int slider = start().VScroll1[5].value;
-    p().fire("Lecture");
-    EXPECT_FALSE(p().Lecture.enabled);
-    scheduler.advanceBy(1100);
-    EXPECT_EQ(sent(), (std::vector<std::string>{"243,1", "243,1"}));
-
-    const int values[] = {10, 12, 20, 10, 3, 1, 5, 15, 40, 25, 0, 0, 115, 30, 0};
-    for (int i = 0; i < 10; ++i)
-        port.deliverFrame(242, values[i]);
-    scheduler.advanceBy(2000);
-    EXPECT_TRUE(sent().empty()); // the first reply ends the requests
-    EXPECT_EQ(p().Text1[9].caption, "25");
-    EXPECT_EQ(p().Text1[10].caption, "");
-    EXPECT_FALSE(p().Validerwrite.enabled);
-    EXPECT_TRUE(hasEvent(" Stamp --> PC    7    > 15"));
-    EXPECT_EQ(start().VScroll1[5].value, slider); // 15 is no start power
-    EXPECT_EQ(st().Readings[17], 40);
-    EXPECT_EQ(st().PlotLevel1, 25);
-
-    // A second read starts over from index 0.
-    p().fire("Lecture");
-    scheduler.advanceBy(600);
-    for (int i = 0; i < 15; ++i)
-        port.deliverFrame(242, i == 7 ? 20 : values[i]);
-    EXPECT_EQ(p().Text1[14].caption, "0");
-    EXPECT_EQ(start().VScroll1[5].value, 20);
-    EXPECT_EQ(start().Label8.caption, "200 "); // moved as any slider move: label and log follow
-    EXPECT_EQ(st().PowerWatts, 200);
-    EXPECT_EQ(st().PlotLevel2, 30);
-    EXPECT_TRUE(p().Validerwrite.enabled);
-    EXPECT_TRUE(boxTexts().empty());
-}
-
 TEST_F(Parameters, AnUnansweredReadStopsAfterSeventeenRequests) {
     p().fire("Lecture");
     scheduler.advanceBy(20000);
     EXPECT_EQ(sent().size(), 17u);
     EXPECT_FALSE(p().Timer7.enabled());
     EXPECT_TRUE(boxTexts().empty());
-}
-
-TEST_F(Parameters, AWriteSendsTheParametersThenTheClockOfEachMoment) {
-    p().fire("Setup");
-    p().Text1[5].caption = "";
-    p().Text1[3].caption = " 200 ";
-    ASSERT_TRUE(p().Validerwrite.enabled);
-    p().fire("Validerwrite");
-    EXPECT_FALSE(start().Timer33.enabled());
-    EXPECT_FALSE(p().Validerwrite.enabled);
-    scheduler.advanceBy(3500);
-    EXPECT_EQ(sent(), (std::vector<std::string>{"241,1", "241,1", "241,1"}));
-    EXPECT_FALSE(p().Lecture.enabled); // no read mixes into a write
-
-    port.deliverFrame(240, 1);
-    EXPECT_TRUE(hasEvent(" Stamp --> PC  (0,240,1) received"));
-    scheduler.advanceBy(16500);
-    std::vector<std::string> expected;
-    for (int i = 0; i < 15; ++i)
-        expected.push_back("239," + std::to_string(i == 5   ? 0
-                                                   : i == 3 ? 200
-                                                            : maintenance::parameterDefault(i)));
-    EXPECT_EQ(sent(), expected);
-    EXPECT_EQ(p().Text1[5].caption, "0");
-    EXPECT_EQ(p().Label2.caption, "15/15");
-    EXPECT_EQ(p().ProgressBar1.value, 150);
-    EXPECT_TRUE(hasEvent("Send PC --> Stamp   115"));
-
-    // The clock handshake gets what the parameter handshake left of the sixteen requests.
-    scheduler.advanceBy(1000);
-    EXPECT_EQ(sent(), (std::vector<std::string>{"224,1"}));
-    EXPECT_FALSE(start().Timer33.enabled());
-
-    // Each register carries the clock of its own moment: here the minute turns mid-write.
-    clock.set({2026, 12, 31, 23, 59, 58});
-    int second = 0;
-    port.onWrite = [&](const MemoryPort::Write&) {
-        ++second;
-        clock.set({2027, 1, 1, 0, 0, second - 1});
-        if (second == 1) clock.set({2026, 12, 31, 23, 59, 59});
-    };
-    port.deliverFrame(223, 1);
-    scheduler.advanceBy(9500);
-    port.onWrite = nullptr;
-    EXPECT_EQ(sent(), (std::vector<std::string>{"222,88", "222,89", "222,0", "222,0", "222,1",
-                                                "222,1", "222,39", "222,16"}));
-    EXPECT_TRUE(hasEvent("Send PC --> Stamp   adr= 7   DATA=  16"));
-    EXPECT_EQ(boxTexts(), (std::vector<std::string>{" Info|Transfer Completed..."}));
-    EXPECT_EQ(p().Label51.caption, "8/8");
-    EXPECT_FALSE(p().ProgressBar2.visible);
-    EXPECT_TRUE(start().Timer33.enabled());
-    EXPECT_TRUE(p().Validerwrite.enabled);
-    EXPECT_TRUE(p().Lecture.enabled);
-    scheduler.advanceBy(5000);
-    EXPECT_TRUE(sent().empty());
 }
 
 TEST_F(Parameters, RefusedWritesLeaveTheStationWatchedAndRetryable) {

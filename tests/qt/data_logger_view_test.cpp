@@ -56,43 +56,6 @@ struct DataLoggerViewTest : test::ViewFixture {
     }
 };
 
-TEST_F(DataLoggerViewTest, TheStepsByClicksStartLoggingAndTheDialogCloses) {
-    inDialog([&] {
-        EXPECT_EQ(dialog->windowTitle(), "  Data-Logger :");
-        EXPECT_TRUE(dialog->isModal());
-        EXPECT_FALSE(named<QWidget>("Picture1")->isVisible());
-        EXPECT_EQ(named<QLabel>("Label9")->text(), "---");
-        // The restore chose the first type and the comma.
-        EXPECT_TRUE(named<QRadioButton>("Option1[0]")->isChecked());
-
-        click("Option1[1]");
-        EXPECT_TRUE(named<QRadioButton>("Option1[1]")->isChecked());
-        EXPECT_FALSE(named<QRadioButton>("Option1[0]")->isChecked());
-        click("Option2[1]");
-        click("Check1[0]");
-        click("Check1[7]");
-        EXPECT_TRUE(named<QCheckBox>("Check1[7]")->isChecked());
-        const std::string file = (station->appFile("Data") / "view.csv").string();
-        ui.nextFileName = file;
-        click("Command1");
-        EXPECT_EQ(named<QLabel>("Label7")->text().toStdString(), file);
-        click("Sel[3]");
-        EXPECT_EQ(named<QLabel>("Label9")->text(), "10 ");
-        click("Activation");
-        EXPECT_EQ(named<QAbstractButton>("Activation")->text(), "Press to START");
-    });
-    EXPECT_FALSE(station->models().DataLogger->loaded());
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_TRUE(station->models().Start->Timer15.enabled());
-    EXPECT_TRUE(view->actionOf("mnufichierdatalogger")->isChecked());
-    EXPECT_FALSE(view->actionOf("mnuDataloggerOFF")->isChecked());
-    EXPECT_EQ(station->state.SensorSelection[7], 1);
-    EXPECT_EQ(station->state.LogMinutesReload, 9);
-    auto* status = view->findChild<QLabel*>("Label44");
-    ASSERT_NE(status, nullptr);
-    EXPECT_EQ(status->text(), "Data-Logger (Writing)    [10 minutes]");
-}
-
 TEST_F(DataLoggerViewTest, AnExistingFileShowsThePanelAndTheCloseBoxClosesTheDialog) {
     std::ofstream(station->appFile("Data") / "a.txt") << "x";
     std::ofstream(station->appFile("Data") / "b.txt") << "y";

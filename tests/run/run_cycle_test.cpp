@@ -208,28 +208,6 @@ TEST_F(RunCycle, TheAutomaticStopKeepsTheStartButtonAndTheSupplyRows) {
     EXPECT_TRUE(start().Timer2.enabled());
 }
 
-TEST_F(RunCycle, OverheatingStopsTheLampFromBothReports) {
-    reachPhase4();
-    sent();
-    rx(251, 120);
-    scheduler.advanceBy(1000);
-    EXPECT_EQ(sent(), std::vector<std::string>{"237,80"});
-    rx(251, 121); // above 120: the temperature stop
-    EXPECT_EQ(lastEvent(), " PC --> Stamp      STOP");
-    EXPECT_FALSE(start().Timer10.enabled());
-    EXPECT_TRUE(start().mnutestscompos.enabled);
-    EXPECT_EQ(start().Label22.caption, "Phase 4"); // the display is left as it is
-    scheduler.advanceBy(2000);
-    EXPECT_EQ(sent(), (std::vector<std::string>{"255,2", "255,2"}));
-    rx(254, 2);
-
-    rx(254, 6);
-    EXPECT_EQ(box(), " Caution !|Magnetron Temperature too high ! \r\nSystem Halt....  ");
-    EXPECT_EQ(ui.boxes().back().box.icon, MsgIcon::Critical);
-    scheduler.advanceBy(1000);
-    EXPECT_EQ(sent(), std::vector<std::string>{"255,2"});
-}
-
 TEST_F(RunCycle, TheRestoreSendsOnlyAPowerTheSliderCanTake) {
     // The slider stands at 80 when the phases begin; a saved power it cannot take leaves it.
     const struct {

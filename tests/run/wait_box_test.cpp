@@ -1,4 +1,4 @@
-// The freeze order and the cooling wait box.
+// The freeze order and the cooling wait box (its countdown: scenario cooling_countdown).
 #include "support/station_fixture.hpp"
 
 #include <gtest/gtest.h>
@@ -8,41 +8,7 @@ namespace {
 
 struct WaitBox : test::StationFixture {
     WaitBox() { port.open(2); }
-    // Frames the controller sends at the given times from now.
-    void plan(int64_t afterMs, int code, int value) {
-        scheduler.after(afterMs, [this, code, value] { port.deliverFrame(code, value); });
-    }
-    std::vector<std::string> shownSeconds;
-    void watchBox() {
-        ui.onModal = [this](WindowModel&) {
-            // Sample the box's seconds every half second while it is open.
-            for (int t = 500; t < 120000; t += 500)
-                scheduler.after(t, [this] {
-                    if (s().models().Boitestop->loaded())
-                        shownSeconds.push_back(s().models().Boitestop->Label2.caption);
-                });
-        };
-    }
 };
-
-TEST_F(WaitBox, TheBoxCountsTheCoolingFramesDownAndClosesAtZero) {
-    watchBox();
-    for (int v = 59; v >= 0; --v) {
-        plan((60 - v) * 1000 - 100, 252, v);
-        // Readings of 0 arrive during the cooling too; they must not close the box.
-        plan((60 - v) * 1000 - 50, 249, 0);
-    }
-    port.deliverFrame(252, 60);
-    // The call returns when the box closed.
-    EXPECT_EQ(ui.modalsRun, std::vector<std::string>{"Boitestop"});
-    EXPECT_FALSE(s().models().Boitestop->loaded());
-    EXPECT_GE(scheduler.now(), 60000);
-    EXPECT_LE(scheduler.now(), 61000);
-    ASSERT_FALSE(shownSeconds.empty());
-    EXPECT_EQ(shownSeconds.front(), "");
-    EXPECT_NE(std::find(shownSeconds.begin(), shownSeconds.end(), "30"), shownSeconds.end());
-    EXPECT_EQ(shownSeconds.back(), "1");
-}
 
 TEST_F(WaitBox, OkClosesTheBoxAndOtherCoolingValuesDoNotOpenIt) {
     port.deliverFrame(252, 59);
