@@ -9,6 +9,7 @@
 
 #ifndef _WIN32
 #include <cerrno>
+#include <cstring>
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -70,11 +71,13 @@ OpenError whyNotOpen(QSerialPort::SerialPortError code, const std::string& reaso
 #else
         if (::access(device.c_str(), R_OK | W_OK) == 0 || errno != EACCES)
             return {OpenFailure::InUse, reason, {}, holderOf(device)};
+        // Said as the device's own refusal: Qt may have tripped over its lock file first.
+        const std::string denied = std::strerror(EACCES);
         std::string owners;
         struct stat info {};
         if (::stat(device.c_str(), &info) == 0 && info.st_gid != 0)
             if (const struct group* g = ::getgrgid(info.st_gid)) owners = g->gr_name;
-        return {OpenFailure::NoPermission, reason, owners};
+        return {OpenFailure::NoPermission, denied, owners};
 #endif
     }
     default:

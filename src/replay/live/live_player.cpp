@@ -214,10 +214,9 @@ class LivePlayer : public Player {
         const QString name = QString::fromStdString(control.name);
         if (window.name() == "Start") {
             if (QAction* action = view_->actionOf(control.name); action && !action->isCheckable()) {
-                // A menu title drops its menu down, which a person then closes again.
+                // A menu title drops its menu down (and a person closes it again).
                 if (QMenu* menu = action->menu()) {
-                    menu->popup(view_->mapToGlobal(QPoint(0, 0)));
-                    menu->hide();
+                    emit menu->aboutToShow();
                 } else {
                     action->trigger();
                 }
