@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 
 namespace orbek::app {
 
@@ -29,6 +30,11 @@ bool holdsNumber(const std::string& line) {
     return i < line.size() && std::isdigit(static_cast<unsigned char>(line[i]));
 }
 
+// A number item of NS.ini as the byte it stands for.
+uint8_t nsByte(const std::string& text) {
+    return static_cast<uint8_t>(std::clamp<int>(toInt16(leadingNumber(text)), 0, 255));
+}
+
 bool isBlank(const std::string& line) {
     return std::all_of(line.begin(), line.end(), [](char c) { return c == ' ' || c == '\t'; });
 }
@@ -37,7 +43,52 @@ void makeFolder(Station& s, const fs::path& folder) {
     if (files::isDirectory(folder)) return;
     std::string why;
     if (!files::makeDirectory(folder, &why))
-        s.addEvent("Folder " + folder.string() + " could not be created: " + why);
+        s.addEvent("Folder " + pathText(folder) + " could not be created: " + why);
+}
+
+// The access words and codes are their owner's only. A folder or file that an older station
+// left open is closed, and said so; a folder created just now is closed silently.
+void keepPrivate(Station& s, const fs::path& path, const std::string& what, bool say) {
+    if (!files::openToOthers(path)) return;
+    std::string why;
+    if (!files::restrictToOwner(path, &why))
+        s.addEvent(what + " is open to other users and could not be closed: " + why);
+    else if (say)
+        s.addEvent(what + " was open to other users: now its owner's only");
+}
+
+// The temporary files that a write interrupted by a kill or a power cut left beside the
+// station's own files; files of other names stay whatever they are.
+void removeLeftoverTemporaries(Station& s) {
+    const auto configFile = [](bool inUserFolder) {
+        return [inUserFolder](const std::string& name) {
+            if (!inUserFolder && name == "status.ini") return true;
+            const auto& all = defaultFiles();
+            return std::any_of(all.begin(), all.end(), [&](const DefaultFile& f) {
+                return f.inUserFolder == inUserFolder && f.name == name;
+            });
+        };
+    };
+    const auto plotImage = [](const std::string& name) {
+        const std::size_t digits = name.size() - std::min(name.size(), sizeof "Start_.bmp" - 1);
+        return digits > 0 && name.rfind("Start_", 0) == 0 &&
+               name.compare(name.size() - 4, 4, ".bmp") == 0 &&
+               std::all_of(name.begin() + 6, name.begin() + 6 + static_cast<std::ptrdiff_t>(digits),
+                           [](char c) { return c >= '0' && c <= '9'; });
+    };
+    std::vector<std::string> removed;
+    const auto sweep = [&](const fs::path& folder, const auto& isOwn) {
+        for (std::string& name : files::removeLeftoverTemporaries(folder, isOwn))
+            removed.push_back(std::move(name));
+    };
+    sweep(s.paths.appFolder, configFile(false));
+    sweep(s.paths.appFolder / "Img", plotImage);
+    if (!s.paths.userFolder.empty()) sweep(s.paths.userFolder, configFile(true));
+    if (removed.empty()) return;
+    std::string names;
+    for (const std::string& name : removed)
+        names += (names.empty() ? "" : ", ") + name;
+    s.addEvent("Leftover temporary files removed: " + names);
 }
 
 fs::path fileOf(const Station& s, const DefaultFile& file) {
@@ -51,9 +102,14 @@ void createIfMissing(Station& s, const DefaultFile& file) {
         s.reportFileProblem(path, "created", "a folder of that name is in the way");
         return;
     }
-    if (files::exists(path)) return;
+    if (files::exists(path)) {
+        if (file.inUserFolder) keepPrivate(s, path, "File " + pathText(path.filename()), true);
+        return;
+    }
     std::string why;
-    if (!files::writeLines(path, file.lines, &why)) s.reportFileProblem(path, "created", why);
+    const auto access = file.inUserFolder ? files::Access::OwnerOnly : files::Access::Shared;
+    if (!files::writeLines(path, file.lines, &why, access))
+        s.reportFileProblem(path, "created", why);
 }
 
 const DefaultFile& defaultOf(const std::string& name) {
@@ -67,34 +123,18 @@ const DefaultFile& defaultOf(const std::string& name) {
 // them as designed.
 void loadPowerLevel(Station& s) {
     const fs::path path = s.appFile("LevelPW.ini");
+    StartWindow& w = s.Start();
     if (!files::exists(path)) {
         createIfMissing(s, defaultOf("LevelPW.ini"));
-        return;
+    } else if (const auto steps = savedPowerStep(s, "the power setting stays as designed")) {
+        w.VScroll1[5].value = *steps;
+        s.state.Readings[5] = static_cast<int16_t>(*steps);
+        w.Label56.caption = " Set Power = " + std::to_string(*steps * 10) + " Watts";
+        // Setting the slider's value is a change of the slider, as when the user moves it.
+        w.fire("VScroll1[5]:Change");
     }
-    const auto items = files::readListItems(path);
-    if (!items) {
-        s.reportFileProblem(path, "read", "the power setting stays as designed");
-        return;
-    }
-    if (items->empty() || isBlank(items->front())) {
-        s.reportShortFile(path, "holds no power setting: the setting stays as designed");
-        return;
-    }
-    const std::string& text = items->front();
-    const double value = leadingNumber(text);
-    const int16_t steps = toInt16(value);
-    if (!holdsNumber(text) || steps < StartWindow::kPowerMin || steps > StartWindow::kPowerMax) {
-        s.reportShortFile(path, "holds \"" + text +
-                                    "\", not a power step of 18 to 130: the setting stays as "
-                                    "designed");
-        return;
-    }
-    StartWindow& w = s.Start();
-    w.VScroll1[5].value = steps;
-    s.state.Readings[5] = steps;
-    w.Label56.caption = " Set Power = " + plainNumber(value * 10) + " Watts";
-    // Setting the slider's value is a change of the slider, as when the user moves it.
-    w.fire("VScroll1[5]:Change");
+    // A power sent before any drag stores the slider's power, never an unset 0.
+    s.state.PowerByte = static_cast<uint8_t>(w.VScroll1[5].value);
 }
 
 // DataCoeff.ini into Coefficients 0..14; what is missing or garbled gets its default.
@@ -151,7 +191,7 @@ fs::path topLevelFolder(const fs::path& home, const fs::path& currentDir) {
     auto h = here.begin();
     for (; b != base.end(); ++b, ++h) {
         if (b->empty()) continue; // the trailing separator of "/home/user/"
-        if (h == here.end() || *b != *h) return {};
+        if (h == here.end() || !samePathPart(*b, *h)) return {};
     }
     while (h != here.end() && h->empty())
         ++h;
@@ -195,13 +235,16 @@ void Form_Load(Station& s) {
     StationState& st = s.state;
     StartWindow& w = s.Start();
 
-    // The start-up timer's stage follows this one.
+    // The start-up timer's stage follows this one, never inside a box this one shows: the
+    // load would then go on after the stage and show the event list over the plot.
     w.Timer7.setTick([&s] { Timer7_Tick(s); });
+    w.Timer7.stop();
 
     const fs::path folder = findApplicationFolder(s.paths);
     s.paths.appFolder = folder;
-    st.BasePath = folder.string();
+    st.BasePath = pathText(folder);
     makeFolder(s, folder);
+    removeLeftoverTemporaries(s);
 
     const auto status = s.appFile("status.ini");
     // The simulated controller is the port: no COM port to ask for, and status.ini stays for
@@ -222,8 +265,10 @@ void Form_Load(Station& s) {
     w.List2.visible = true;
     for (int y = 255; y >= 5; y -= 10)
         w.Picture7Canvas.line(10, y, 15, y, Rgb{255, 255, 255});
-    // The start-up window is on screen once its load has run.
+    // The start-up window is on screen once its load has run, and the start-up stage counts
+    // its 30 ms from then.
     w.show();
+    w.Timer7.start();
 }
 
 void Timer7_Tick(Station& s) {
@@ -235,7 +280,11 @@ void Timer7_Tick(Station& s) {
     w.Label29.foreColour = colour::yellow;
     st.SoftwareVersion = kSoftwareVersion;
 
-    makeFolder(s, s.paths.userFolder);
+    const fs::path& userFolder = s.paths.userFolder;
+    const bool olderUserFiles =
+        files::exists(s.paths.userFile("Name.inc")) || files::exists(s.paths.userFile("SWord.inx"));
+    makeFolder(s, userFolder);
+    keepPrivate(s, userFolder, "Folder " + pathText(userFolder), olderUserFiles);
     for (const DefaultFile& file : defaultFiles()) {
         if (file.name == "LevelPW.ini")
             loadPowerLevel(s);
@@ -245,7 +294,7 @@ void Timer7_Tick(Station& s) {
 
     // A file of that name is no folder; the plot images then cannot be saved, and the list
     // says so.
-    makeFolder(s, fs::path(st.BasePath) / "Img");
+    makeFolder(s, pathFromText(st.BasePath) / "Img");
 
     showPasswordBox(s);
     Lecture_MSCOM(s);
@@ -284,14 +333,42 @@ void Timer7_Tick(Station& s) {
     applyLevelMenus(s);
 }
 
+std::optional<int> savedPowerStep(Station& s, const std::string& consequence) {
+    const fs::path path = s.appFile("LevelPW.ini");
+    const auto items = files::readListItems(path);
+    if (!items) {
+        s.reportFileProblem(path, "read", consequence);
+        return std::nullopt;
+    }
+    if (items->empty() || isBlank(items->front())) {
+        s.reportShortFile(path, "holds no power setting: " + consequence);
+        return std::nullopt;
+    }
+    const std::string& text = items->front();
+    const double value = leadingNumber(text);
+    if (!holdsNumber(text) || value != std::floor(value) || value < StartWindow::kPowerMin ||
+        value > StartWindow::kPowerMax) {
+        s.reportShortFile(path,
+                          "holds \"" + text + "\", not a power step of 18 to 130: " + consequence);
+        return std::nullopt;
+    }
+    return static_cast<int>(value);
+}
+
 void Sauv_NSINI(Station& s) {
     StationState& st = s.state;
     const fs::path path = s.appFile("NS.ini");
-    // Until the controller's version is known in this run, the version already stored stays.
+    // Until the controller's version and the separator are known in this run, the ones already
+    // stored stay.
     std::string version = st.SavedStampVersion;
-    if (version.empty()) {
+    if (version.empty() || !st.SeparatorLoaded) {
         const auto items = files::readListItems(path);
-        version = items && !items->empty() && !items->front().empty() ? items->front() : "0";
+        if (version.empty())
+            version = items && !items->empty() && !items->front().empty() ? items->front() : "0";
+        if (!st.SeparatorLoaded && items && items->size() >= 4) {
+            st.SeparatorChoice = nsByte((*items)[3]);
+            st.SeparatorLoaded = 1;
+        }
     }
     const std::vector<std::string> lines{version, std::to_string(st.RunActive),
                                          std::to_string(st.HalogenActive),
@@ -304,6 +381,7 @@ void Read_NSINI(Station& s) {
     StationState& st = s.state;
     const fs::path path = s.appFile("NS.ini");
     auto items = files::readListItems(path);
+    const bool read = items.has_value();
     const std::vector<std::string>& defaults = defaultOf("NS.ini").lines;
     if (!items) {
         s.reportFileProblem(path, "read", "the run state is taken as stopped");
@@ -315,13 +393,11 @@ void Read_NSINI(Station& s) {
     }
     for (std::size_t i = items->size(); i < defaults.size(); ++i)
         items->push_back(defaults[i]);
-    const auto toByte = [](const std::string& text) {
-        return static_cast<uint8_t>(std::clamp<int>(toInt16(leadingNumber(text)), 0, 255));
-    };
     st.SavedStampVersion = (*items)[0];
-    st.RunActive = toByte((*items)[1]);
-    st.HalogenActive = toByte((*items)[2]);
-    st.SeparatorChoice = toByte((*items)[3]);
+    st.RunActive = nsByte((*items)[1]);
+    st.HalogenActive = nsByte((*items)[2]);
+    st.SeparatorChoice = nsByte((*items)[3]);
+    if (read) st.SeparatorLoaded = 1;
 }
 
 } // namespace orbek::app

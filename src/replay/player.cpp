@@ -72,12 +72,14 @@ void Player::attach() {
 }
 
 std::string Player::stable(const std::string& text) const {
-    // The application folder is a fresh temporary one in most runs.
+    // The application folder is a fresh temporary one in most runs; in a printed text its
+    // backslashes (Windows) are escaped.
     const std::string base = attached_ ? attached_->state.BasePath : std::string();
     std::string out = text;
     if (base.size() > 1)
-        for (auto at = out.find(base); at != std::string::npos; at = out.find(base, at + 4))
-            out.replace(at, base.size(), "BASE");
+        for (const std::string& form : {base, printable(base)})
+            for (auto at = out.find(form); at != std::string::npos; at = out.find(form, at + 4))
+                out.replace(at, form.size(), "BASE");
     return out;
 }
 
@@ -103,8 +105,7 @@ void Player::printFileDialog(const std::string& title, const std::optional<std::
 
 std::string Player::filePath(const std::string& name) const {
     const std::filesystem::path path(name);
-    return (path.is_absolute() ? path : std::filesystem::path(attached_->state.BasePath) / path)
-        .string();
+    return pathText(path.is_absolute() ? path : pathFromText(attached_->state.BasePath) / path);
 }
 
 void Player::fail(const Step& step, const std::string& why) {

@@ -145,6 +145,9 @@ TEST_F(Startup, SecondStartCreatesAndRewritesNothingAndLoadsTheSettings) {
     EXPECT_EQ(p.Text2[0].caption, "3");
     EXPECT_EQ(p.Text2[1].caption, "1.5");
     EXPECT_TRUE(events().empty());
+    // A power sent before any drag stores the power it has.
+    w.fire("Label56");
+    EXPECT_EQ(bytesOf(app() / "LevelPW.ini"), "55\r\n");
 }
 
 TEST_F(Startup, TheApplicationFolderIsTheTopLevelFolderThatReallyHoldsTheDirectoryAndAStation) {
@@ -254,26 +257,84 @@ TEST_F(Startup, FilesAndFoldersThatCannotBeCreatedAreReportedAndTheStationRuns) 
     EXPECT_EQ(st().ServiceLevel, 1);
 }
 
-TEST_F(Startup, NsIniKeepsTheStoredVersionUntilANewOneIsKnown) {
-    writeBytes(app() / "NS.ini", "1.23\r\n0\r\n0\r\n0\r\n");
-    st().RunActive = 1;
-    st().SeparatorChoice = 1;
-    app::Sauv_NSINI(s());
+TEST_F(Startup, LeftoverTemporariesAreSweptAndTheUserFilesAreTheirOwnersOnly) {
+    // What a kill or a power cut during a write leaves, beside names that are not the station's.
+    const std::vector<fs::path> leftovers{app() / "Counter.ini.tmp0", app() / "NS.ini.tmp5",
+                                          app() / "Img" / "Start_0003.bmp.tmp",
+                                          user() / "Name.inc.tmp12"};
+    const std::vector<fs::path> others{app() / "notes.tmp1", app() / "NS.ini.tmpx",
+                                       app() / "Data" / "run.csv.tmp3",
+                                       app() / "Img" / "Plot.bmp.tmp1", user() / "Other.inc.tmp1"};
+    fs::create_directories(app() / "Img");
+    fs::create_directories(app() / "Data");
+    fs::create_directories(app() / "status.ini.tmp2"); // a folder: not a file of the station
+    for (const auto& path : leftovers)
+        writeBytes(path, "half");
+    for (const auto& path : others)
+        writeBytes(path, "keep");
+    startStation();
+    for (const auto& path : leftovers)
+        EXPECT_FALSE(fs::exists(path)) << path;
+    for (const auto& path : others)
+        EXPECT_EQ(bytesOf(path), "keep") << path;
+    EXPECT_TRUE(fs::is_directory(app() / "status.ini.tmp2"));
+    EXPECT_EQ(events(), (std::vector<std::string>{"Leftover temporary files removed: "
+                                                  "Counter.ini.tmp0, NS.ini.tmp5, "
+                                                  "Start_0003.bmp.tmp, Name.inc.tmp12"}));
+
+#ifndef _WIN32
+    const auto mode = [](const fs::path& path) {
+        return static_cast<int>(fs::status(path).permissions() & fs::perms::mask);
+    };
+    EXPECT_EQ(mode(user()), 0700);
+    EXPECT_EQ(mode(user() / "Name.inc"), 0600);
+    EXPECT_EQ(mode(user() / "SWord.inx"), 0600);
+    EXPECT_EQ(mode(app() / "Counter.ini") & 0600, 0600); // the others as the system makes them
+
+    // An older station left them open: closed at the next start, each with a line.
+    fs::permissions(user(), fs::perms::group_read | fs::perms::others_exec, fs::perm_options::add);
+    fs::permissions(user() / "Name.inc", fs::perms::others_read, fs::perm_options::add);
+    rebuild();
+    startStation();
+    EXPECT_EQ(mode(user()), 0700);
+    EXPECT_EQ(mode(user() / "Name.inc"), 0600);
+    EXPECT_EQ(events(),
+              (std::vector<std::string>{
+                  "Folder " + user().string() + " was open to other users: now its owner's only",
+                  "File Name.inc was open to other users: now its owner's only"}));
+#endif
+}
+
+TEST_F(Startup, NsIniKeepsWhatItStoresUntilNewValuesAreKnown) {
+    // A Start before anything read NS.ini keeps the stored version and separator.
+    writeBytes(app() / "status.ini", "2\r\n");
+    writeBytes(app() / "NS.ini", "1.23\r\n0\r\n0\r\n1\r\n");
+    startStation();
+    start().fire("Startbouton");
     EXPECT_EQ(bytesOf(app() / "NS.ini"), "1.23\r\n1\r\n0\r\n1\r\n");
 
-    st().SavedStampVersion = "1.30";
-    st().HalogenActive = 1;
-    app::Sauv_NSINI(s());
-    EXPECT_EQ(bytesOf(app() / "NS.ini"), "1.30\r\n1\r\n1\r\n1\r\n");
+    // Each version the controller reports: two bytes of one unsigned number, in hundredths.
+    port.open(2);
+    const struct {
+        int high, low;
+        const char* text;
+    } versions[] = {{0, 114, "1.14"}, {0, 5, "0.05"}, {3, 232, "10.00"}, {255, 255, "655.35"}};
+    for (const auto& v : versions) {
+        port.deliverFrame(198, v.high);
+        port.deliverFrame(198, v.low);
+        EXPECT_EQ(st().StampVersion, v.text);
+        EXPECT_EQ(bytesOf(app() / "NS.ini"), std::string(v.text) + "\r\n1\r\n0\r\n1\r\n");
+        EXPECT_NE(start().caption.find("h / BS2p24 - V: " + std::string(v.text) + "     Port"),
+                  std::string::npos);
+    }
 
     // The reader skips the blank a print of a number puts before its digits.
-    writeBytes(app() / "NS.ini", "\"1.24\"\r\n 1 \r\n 0 \r\n 1 \r\n");
+    writeBytes(app() / "NS.ini", "\"1.24\"\r\n 1 \r\n 0 \r\n 0 \r\n");
     app::Read_NSINI(s());
     EXPECT_EQ(st().SavedStampVersion, "1.24");
     EXPECT_EQ(st().RunActive, 1);
     EXPECT_EQ(st().HalogenActive, 0);
-    EXPECT_EQ(st().SeparatorChoice, 1);
-    EXPECT_TRUE(events().empty());
+    EXPECT_EQ(st().SeparatorChoice, 0);
 }
 
 } // namespace
