@@ -140,10 +140,11 @@ class LivePlayer : public Player {
                            : reply.answer == MsgAnswer::No ? "No"
                                                            : "Ok";
         QPointer<QMessageBox> target(&box);
-        scheduler_.at(opened + reply.afterMs, [target, name] {
+        scheduler_.at(opened + reply.afterMs, [this, target, name] {
             // The button as a person finds it on the box, by its name.
             if (!target) return;
             if (auto* button = target->findChild<QAbstractButton*>(name)) button->click();
+            scheduler_.yieldToHost();
         });
     }
 
@@ -157,8 +158,9 @@ class LivePlayer : public Player {
         }
         printFileDialog(dialog.windowTitle().toStdString(), path);
         QPointer<QFileDialog> target(&dialog);
-        scheduler_.at(scheduler_.ranTo(), [target, path] {
+        scheduler_.at(scheduler_.ranTo(), [this, target, path] {
             if (!target) return;
+            scheduler_.yieldToHost();
             if (!path) return target->reject();
             target->selectFile(QString::fromStdString(*path));
             QMetaObject::invokeMethod(target.data(), "accept");
@@ -210,6 +212,11 @@ class LivePlayer : public Player {
     }
 
     void click(WindowModel& window, Control& control) override {
+        // A click that closes a modal window lets its loop return before anything else runs.
+        struct YieldAfter {
+            Scheduler& scheduler;
+            ~YieldAfter() { scheduler.yieldToHost(); }
+        } yieldAfter{scheduler_};
         view_->render();
         const QString name = QString::fromStdString(control.name);
         if (window.name() == "Start") {
