@@ -1,5 +1,6 @@
-// The sample-holder watch: when it raises the alarm, what the alarm does, and the information
-// window over the sample-holder cell.
+// The sample-holder watch: when it raises the alarm, the information window over the
+// sample-holder cell, and a record that cannot be written (what the alarm does: scenarios
+// holder_alarm_acknowledged and window_from_tick).
 #include "app/startup.hpp"
 #include "core/files.hpp"
 #include "support/station_fixture.hpp"
@@ -17,13 +18,6 @@ struct HolderAlarm : test::StationFixture {
     void arm(const std::string& threshold, bool on = true) {
         s().Parametres().Text2[7].caption = threshold;
         s().Parametres().Check1.checked = on;
-    }
-    std::vector<std::string> alarmLines() {
-        std::vector<std::string> out;
-        const auto lines = files::readLines(s().appFile("SHTAlarm.txt"));
-        for (const auto& l : lines.value_or(std::vector<std::string>{}))
-            if (!l.empty()) out.push_back(l);
-        return out;
     }
 };
 
@@ -52,60 +46,6 @@ TEST_F(HolderAlarm, OnlyAHolderAboveTheThresholdInPhaseFourWithTheSwitchOnRaises
         start().Timer14.stop();
         start().Timer18.stop();
     }
-}
-
-TEST_F(HolderAlarm, TheAlarmSwitchesTheHalogenOffStopsTheRunAndIsRecordedOnce) {
-    // A run in phase 4 with the lamps on and the watch armed.
-    arm("70");
-    start().fire("Startbouton");
-    port.deliverFrame(253, 1);
-    for (int p = 1; p <= 4; ++p)
-        port.deliverFrame(238, p);
-    start().fire("StartHalogen");
-    port.deliverFrame(227, 2);
-    scheduler.advanceBy(3000); // Timer17 arms the test
-    EXPECT_TRUE(start().Timer14.enabled());
-    port.written.clear();
-
-    bool recordedWhileOpen = false;
-    ui.onModal = [&](WindowModel& w) {
-        EXPECT_EQ(w.name(), "AlarmHolder");
-        scheduler.advanceBy(4000); // the warning stays open; the automatic stop runs meanwhile
-        recordedWhileOpen = alarmLines().size() == 1;
-        EXPECT_EQ(s().AlarmHolder().Label4.caption, "06/12/2026 / 10:15:42");
-        w.fire("OKAnnuler");
-    };
-    port.deliverFrame(226, 90);
-    scheduler.advanceBy(3000);
-    EXPECT_EQ(ui.modalsRun, std::vector<std::string>{"AlarmHolder"});
-    EXPECT_TRUE(recordedWhileOpen);
-    EXPECT_EQ(alarmLines(), std::vector<std::string>{"06/12/2026 / 10:15:42  SHT Alarm activated"});
-    EXPECT_FALSE(s().models().AlarmHolder->loaded());
-    // Halogen off, saved as such.
-    EXPECT_EQ(st().HalogenActive, 0);
-    EXPECT_EQ(files::readLines(s().appFile("StartHalogen.ini"))->at(0), "0");
-    EXPECT_EQ(files::readLines(s().appFile("NS.ini"))->at(2), "0");
-    EXPECT_TRUE(start().StartHalogen.enabled);
-    ASSERT_FALSE(port.written.empty());
-    EXPECT_TRUE(std::any_of(port.written.begin(), port.written.end(), [](const auto& w) {
-        return w.bytes == std::vector<uint8_t>{0, 227, 0};
-    }));
-    // The automatic stop: phase 0, the stop order, the watch disarmed.
-    EXPECT_EQ(st().LampPhase, 0);
-    EXPECT_NE(std::find(events().begin(), events().end(), " PC --> Stamp      STOP"),
-              events().end());
-    EXPECT_FALSE(start().Timer14.enabled());
-    EXPECT_EQ(port.written.back().bytes, (std::vector<uint8_t>{0, 255, 2}));
-
-    // No further alarm until a new run reaches phase 4; the next one adds a second line, even
-    // when its warning is closed at once.
-    scheduler.advanceBy(10000);
-    EXPECT_EQ(alarmLines().size(), 1u);
-    ui.onModal = [](WindowModel& w) { w.fire("OKAnnuler"); };
-    st().LampPhase = 4;
-    start().Timer14.start();
-    scheduler.advanceBy(3000);
-    EXPECT_EQ(alarmLines().size(), 2u);
 }
 
 TEST_F(HolderAlarm, TheInformationWindowFollowsTheMouseAndShowsTheWatchSettings) {
