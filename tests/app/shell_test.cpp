@@ -17,51 +17,11 @@ struct Shell : test::StationFixture {
         app::Form_Load(s());
         scheduler.advanceBy(30);
     }
-    // The menus shown, as the level decides them.
-    std::vector<std::string> levelMenus() {
-        std::vector<std::string> shown;
-        StartWindow& w = start();
-        for (Control* c : {&w.mnPCom, &w.mnufonctions, &w.mnuCode, &w.mnuPEMUser, &w.mnuPESERVICE})
-            if (c->visible) shown.push_back(c->name);
-        return shown;
-    }
     void answer(const std::string& word) {
         start().Text1.caption = word;
         start().fire("OkStart");
     }
 };
-
-const std::vector<std::string> kLevel0{"mnuPESERVICE"};
-const std::vector<std::string> kLevel1{"mnPCom", "mnufonctions", "mnuCode", "mnuPEMUser"};
-
-TEST_F(Shell, TheAccessWordSetsTheLevelAndItsMenus) {
-    EXPECT_EQ(levelMenus(), kLevel0);
-    EXPECT_FALSE(start().mnuDatalogger.enabled);
-
-    answer("MARIGOLD");
-    EXPECT_EQ(st().ServiceLevel, 0);
-    EXPECT_EQ(levelMenus(), kLevel0);
-    EXPECT_TRUE(start().mnuDatalogger.enabled);
-    EXPECT_FALSE(start().Picture8.visible);
-    EXPECT_EQ(start().Text1.caption, "");
-    EXPECT_FALSE(s().models().Parametres->Check1.visible);
-
-    start().fire("mnuPESERVICE");
-    EXPECT_TRUE(start().Picture8.visible);
-    EXPECT_EQ(start().Picture8.left, (start().width - StartWindow::kPasswordBoxWidth) / 3);
-    EXPECT_EQ(start().Picture8.top, (start().height - StartWindow::kPasswordBoxHeight) / 3);
-    EXPECT_TRUE(start().Timer13.enabled());
-    answer("jUnIpEr");
-    EXPECT_EQ(st().ServiceLevel, 1);
-    EXPECT_EQ(levelMenus(), kLevel1);
-    EXPECT_TRUE(s().models().Parametres->Check1.visible);
-
-    start().fire("mnuPEMUser");
-    EXPECT_EQ(st().ServiceLevel, 0);
-    EXPECT_EQ(levelMenus(), kLevel0);
-    EXPECT_TRUE(s().models().Parametres->Check1.visible); // the switch keeps its visibility
-    EXPECT_FALSE(s().ended());
-}
 
 TEST_F(Shell, AWrongOrEmptyWordEndsTheStation) {
     for (const char* word : {"marigold ", "", "juniperx"}) {
@@ -141,21 +101,6 @@ TEST_F(Shell, LogPlotterAndClearSwitchTheViewAndClearWhatIsShown) {
     EXPECT_EQ(w.List2.items.size(), 1u);
 }
 
-TEST_F(Shell, TheScaleFollowsTheUnitAndTheLimitMarkTheExternalBoard) {
-    st().Coefficients[8] = 1.0;
-    st().ExtBoardPresent = 0;
-    app::TableDegres(s());
-    EXPECT_EQ(start().Label6[4].caption, "158 F");
-    EXPECT_TRUE(start().Label6[4].visible);
-    EXPECT_FALSE(start().Label6[8].visible);
-    st().Coefficients[8] = Variant();
-    st().ExtBoardPresent = 1;
-    app::TableDegres(s());
-    EXPECT_EQ(start().Label6[8].caption, "120°C");
-    EXPECT_FALSE(start().Label6[4].visible);
-    EXPECT_TRUE(start().Label6[8].visible);
-}
-
 TEST_F(Shell, QuitAsksThenClosesThePortStopsTheTimersAndUnloadsInOrder) {
     ASSERT_TRUE(port.isOpen());
     ui.reply(MsgAnswer::No);
@@ -206,50 +151,16 @@ TEST_F(Shell, QuitWithThePortNeverOpenedEndsNormally) {
     EXPECT_FALSE(s().models().Usures->loaded()); // never opened, never loaded to be unloaded
 }
 
-TEST_F(Shell, TheCodeListHoldsItsLinesOnceAndIsCentredOnTheMainWindow) {
+TEST_F(Shell, TheCodeWindowsAreCentredOnTheMainWindow) {
+    // Their contents, and each opened once and closed by its button: scenario code_windows.
     start().left = 1200;
     start().fire("mnuCodeDialogue");
-    CodeDialogueWindow& w = *s().models().CodeDialogue;
-    ASSERT_TRUE(w.shown());
-    const auto& lines = w.List1.items;
-    ASSERT_EQ(lines.size(), 125u);
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), ""), 31);
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                            [](std::string_view l) { return l.rfind("253,20", 0) == 0; }),
-              2);
-    EXPECT_EQ(lines[1], "255,0     PC --> Stamp  (Transmission test) = Ready");
-    EXPECT_EQ(lines[123], "197,1     Stamp --> PC, Trigger Detector Level (AD1)");
-    EXPECT_EQ(w.caption, " Communication Codes between PC and Stamp");
-
+    start().fire("mnucodeserreurs");
     scheduler.advanceBy(20);
-    EXPECT_EQ(w.left, 1200 + start().width / 2 - w.width / 2);
-    EXPECT_FALSE(w.Timer1.enabled());
-
-    start().fire("mnuCodeDialogue");
-    EXPECT_EQ(w.List1.items.size(), 125u);
-    w.fire("Command1");
-    EXPECT_FALSE(w.loaded());
-    start().fire("mnuCodeDialogue");
-    EXPECT_EQ(w.List1.items.size(), 125u);
-    EXPECT_TRUE(w.Timer1.enabled()); // placed anew
-}
-
-TEST_F(Shell, TheErrorCodeWindowOpensOnceAndQuits) {
-    start().fire("mnucodeserreurs");
-    start().fire("mnucodeserreurs");
-    CodeserreursWindow& w = *s().models().Codeserreurs;
-    ASSERT_TRUE(w.shown());
-    EXPECT_EQ(w.Label1[0].caption, "001");
-    EXPECT_EQ(w.Label2[7].caption, "Magnetron Temperature ");
-    EXPECT_EQ(w.Label3[8].caption, ": low luminosity  (LFC)");
-    for (int i = 9; i < CodeserreursWindow::kRows; ++i)
-        EXPECT_EQ(w.Label1[i].caption + w.Label2[i].caption + w.Label3[i].caption, "");
-    scheduler.advanceBy(20);
-    EXPECT_EQ(w.left, start().left + start().width / 2 - w.width / 2);
-    w.fire("CodeError");
-    EXPECT_FALSE(w.loaded());
-    start().fire("mnucodeserreurs");
-    EXPECT_TRUE(w.shown());
+    const WindowModel* windows[] = {s().models().CodeDialogue.get(),
+                                    s().models().Codeserreurs.get()};
+    for (const WindowModel* w : windows)
+        EXPECT_EQ(w->left, 1200 + start().width / 2 - w->width / 2) << w->name();
 }
 
 TEST(Catalogue, AnExactValueWinsOverAnyValueAndUnhandledCodesAreUnknown) {
