@@ -15,6 +15,7 @@
 #include "qt/qt_serial_port.hpp"
 #include "qt/start_view.hpp"
 #include "qt/station_icon.hpp"
+#include "replay/recorder.hpp"
 #include "sim/scenario.hpp"
 #include "sim/simulated_port.hpp"
 
@@ -70,6 +71,11 @@ int main(int argc, char** argv) {
     parser.addOption(simulateOption);
     parser.addOption(speedOption);
     parser.addOption(faultsOption);
+    // Session recording: the session as a scenario for orbek-replay.
+    QCommandLineOption recordOption(
+        "record", "Record the session as a scenario into FILE (configuration files in FILE.base).",
+        "FILE");
+    parser.addOption(recordOption);
     parser.process(application);
 
     orbek::Paths paths;
@@ -112,8 +118,21 @@ int main(int argc, char** argv) {
         simulated = std::make_unique<orbek::sim::SimulatedPort>(scheduler, options);
         port = simulated.get();
     }
-    orbek::Station station(scheduler, *port, ui, clock, paths);
+    // The station runs on the session recorder's seams, which pass everything through and write
+    // it down while a recording runs (--record, or the File menu at service level).
+    orbek::replay::SessionRecorder recorder(scheduler, *port, ui, clock);
+    orbek::Station station(scheduler, recorder.port(), recorder.ui(), recorder.clock(), paths);
     stationPtr = &station;
+    recorder.attach(station);
+    if (parser.isSet(recordOption)) {
+        std::string why;
+        const std::string file = parser.value(recordOption).toStdString();
+        if (!recorder.start(file, &why)) {
+            std::fprintf(stderr, "orbek-station: cannot record to %s: %s\n", file.c_str(),
+                         why.c_str());
+            return 2;
+        }
+    }
 
     view = std::make_unique<orbek::qt::StartView>(station);
     ui.render = [&view] {
@@ -129,7 +148,7 @@ int main(int argc, char** argv) {
     driver.afterAdvance = ui.render;
     view->show();
     QTimer::singleShot(0, [&] {
-        orbek::app::Form_Load(station);
+        recorder.runStart([&] { orbek::app::Form_Load(station); });
         ui.render();
         driver.start();
     });

@@ -91,7 +91,10 @@ bool WindowModel::fire(const std::string& event) {
     if (it == handlers_.end() || !it->second) return false;
     // A copy: the handler may replace itself or unload the window.
     const auto handler = it->second;
+    const auto observer = onFire;
+    if (observer) observer(*this, event, false);
     handler();
+    if (observer) observer(*this, event, true);
     return true;
 }
 
@@ -114,7 +117,9 @@ void WindowModel::unload() {
     if (state_ == State::Unloaded) return;
     for (auto& slot : timers_)
         slot.timer->setEnabled(false);
+    unloading_ = true;
     onUnload();
+    unloading_ = false;
     // The next load starts again from the design.
     std::size_t i = 0;
     for (auto& c : controls_)

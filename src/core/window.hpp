@@ -107,6 +107,8 @@ class WindowModel {
     void showModal(); // the host's modal loop runs until the window leaves this state
     void hide();
     void unload();
+    // True while unload() runs the window's closing steps.
+    bool unloading() const { return unloading_; }
 
     std::string caption;
     int width = 0;  // twips
@@ -139,6 +141,9 @@ class WindowModel {
     void on(const std::string& event, std::function<void()> handler);
     // Runs the handler; false when none is connected.
     bool fire(const std::string& event);
+    // Told before and after every handler `fire` runs (`done` false, then true): where the
+    // user's input reaches the model, for a session recorder.
+    std::function<void(WindowModel&, const std::string& event, bool done)> onFire;
     bool handles(const std::string& event) const { return handlers_.count(event) > 0; }
 
   protected:
@@ -162,6 +167,7 @@ class WindowModel {
     Scheduler& scheduler_;
     std::string name_;
     State state_ = State::Unloaded;
+    bool unloading_ = false;
     std::deque<Control> controls_;
     std::unordered_map<std::string, Control*> index_;
     std::vector<Control> design_;
