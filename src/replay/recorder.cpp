@@ -19,7 +19,7 @@ namespace {
 const std::string kStillOpen = "999999999999";
 // Reserved answer lines: a box's answer, and a file dialog's with its path.
 constexpr std::size_t kAnswerWidth = 40;
-constexpr std::size_t kFileAnswerWidth = 1100;
+constexpr std::size_t kFileAnswerWidth = 320;
 // A recording begun mid-session logs its fresh station in at this time.
 constexpr int64_t kLoginMs = 50;
 

@@ -178,6 +178,11 @@ TEST_F(RecordingTest, TheFileMenuEntryRecordsFromTheMiddleOfASessionAtServiceLev
     line.deliverFrame(254, 5);
     scheduler.advanceTo(1503);
     start().fire("Startbouton");
+    // A file dialog left open a while: its answer, then the click that opened it.
+    host.nextFileName = (folder.path() / "Station" / "Data" / "run.txt").string();
+    host.nextFileWaitMs = 400;
+    scheduler.advanceTo(2003);
+    station->DataLogger().fire("Command1");
     scheduler.advanceTo(4007);
     start().fire("mnuEnregistrer");
     EXPECT_FALSE(recorder.recording());
@@ -190,6 +195,7 @@ TEST_F(RecordingTest, TheFileMenuEntryRecordsFromTheMiddleOfASessionAtServiceLev
     EXPECT_LT(at(text, "     100 clock"), at(text, "# session from 100 ms"));
     at(text, "     300 bytes 000, 254, 005, S\\r\\n");
     at(text, "     600 click Start.Startbouton");
+    EXPECT_LT(at(text, " answer file Data/run.txt 39"), at(text, " click DataLogger.Command1"));
     at(text, "    3104 end");
     EXPECT_EQ(text.find("mnuEnregistrer"), std::string::npos);
     const auto same = replay::compareRecording(text, replayed(text));
