@@ -53,12 +53,17 @@ void hideInfo(Station& s) {
 void refreshInfo(Station& s) {
     FenInfoHolderWindow& info = s.FenInfoHolder();
     ParametresWindow& p = s.Parametres();
-    const std::string unit = s.state.Coefficients[8].toNumber() == 0 ? "°C" : " F";
+    const bool celsius = s.state.Coefficients[8].toNumber() == 0;
     for (Control* c : {&info.Label5, &info.Label6, &info.Label9})
-        c->caption = unit;
+        c->caption = celsius ? "°C" : " F";
     info.Label3.caption = p.Text2[7].caption;
     info.Label4.caption = p.Text2[0].caption;
-    info.Label8.caption = s.state.HolderTempRaw;
+    // The sensor sends Celsius; beside " F" it shows converted, as the readings panel does.
+    const std::string& raw = s.state.HolderTempRaw;
+    info.Label8.caption =
+        celsius || raw.empty()
+            ? raw
+            : plainSingle(static_cast<float>(leadingNumber(raw)) * 9.0f / 5.0f + 32.0f);
     const bool on = p.Check1.checked;
     info.Label1.caption = on ? "SHT Alarm enabled (ON)" : "SHT Alarm disabled (OFF)";
     info.Label1.backColour = on ? colour::green : kOrange;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 
 namespace orbek::app {
 
@@ -27,6 +28,11 @@ bool holdsNumber(const std::string& line) {
     if (i < line.size() && (line[i] == '+' || line[i] == '-')) ++i;
     if (i < line.size() && line[i] == '.') ++i;
     return i < line.size() && std::isdigit(static_cast<unsigned char>(line[i]));
+}
+
+// A number item of NS.ini as the byte it stands for.
+uint8_t nsByte(const std::string& text) {
+    return static_cast<uint8_t>(std::clamp<int>(toInt16(leadingNumber(text)), 0, 255));
 }
 
 bool isBlank(const std::string& line) {
@@ -67,34 +73,18 @@ const DefaultFile& defaultOf(const std::string& name) {
 // them as designed.
 void loadPowerLevel(Station& s) {
     const fs::path path = s.appFile("LevelPW.ini");
+    StartWindow& w = s.Start();
     if (!files::exists(path)) {
         createIfMissing(s, defaultOf("LevelPW.ini"));
-        return;
+    } else if (const auto steps = savedPowerStep(s, "the power setting stays as designed")) {
+        w.VScroll1[5].value = *steps;
+        s.state.Readings[5] = static_cast<int16_t>(*steps);
+        w.Label56.caption = " Set Power = " + std::to_string(*steps * 10) + " Watts";
+        // Setting the slider's value is a change of the slider, as when the user moves it.
+        w.fire("VScroll1[5]:Change");
     }
-    const auto items = files::readListItems(path);
-    if (!items) {
-        s.reportFileProblem(path, "read", "the power setting stays as designed");
-        return;
-    }
-    if (items->empty() || isBlank(items->front())) {
-        s.reportShortFile(path, "holds no power setting: the setting stays as designed");
-        return;
-    }
-    const std::string& text = items->front();
-    const double value = leadingNumber(text);
-    const int16_t steps = toInt16(value);
-    if (!holdsNumber(text) || steps < StartWindow::kPowerMin || steps > StartWindow::kPowerMax) {
-        s.reportShortFile(path, "holds \"" + text +
-                                    "\", not a power step of 18 to 130: the setting stays as "
-                                    "designed");
-        return;
-    }
-    StartWindow& w = s.Start();
-    w.VScroll1[5].value = steps;
-    s.state.Readings[5] = steps;
-    w.Label56.caption = " Set Power = " + plainNumber(value * 10) + " Watts";
-    // Setting the slider's value is a change of the slider, as when the user moves it.
-    w.fire("VScroll1[5]:Change");
+    // A power sent before any drag stores the slider's power, never an unset 0.
+    s.state.PowerByte = static_cast<uint8_t>(w.VScroll1[5].value);
 }
 
 // DataCoeff.ini into Coefficients 0..14; what is missing or garbled gets its default.
@@ -195,8 +185,10 @@ void Form_Load(Station& s) {
     StationState& st = s.state;
     StartWindow& w = s.Start();
 
-    // The start-up timer's stage follows this one.
+    // The start-up timer's stage follows this one, never inside a box this one shows: the
+    // load would then go on after the stage and show the event list over the plot.
     w.Timer7.setTick([&s] { Timer7_Tick(s); });
+    w.Timer7.stop();
 
     const fs::path folder = findApplicationFolder(s.paths);
     s.paths.appFolder = folder;
@@ -222,8 +214,10 @@ void Form_Load(Station& s) {
     w.List2.visible = true;
     for (int y = 255; y >= 5; y -= 10)
         w.Picture7Canvas.line(10, y, 15, y, Rgb{255, 255, 255});
-    // The start-up window is on screen once its load has run.
+    // The start-up window is on screen once its load has run, and the start-up stage counts
+    // its 30 ms from then.
     w.show();
+    w.Timer7.start();
 }
 
 void Timer7_Tick(Station& s) {
@@ -284,14 +278,42 @@ void Timer7_Tick(Station& s) {
     applyLevelMenus(s);
 }
 
+std::optional<int> savedPowerStep(Station& s, const std::string& consequence) {
+    const fs::path path = s.appFile("LevelPW.ini");
+    const auto items = files::readListItems(path);
+    if (!items) {
+        s.reportFileProblem(path, "read", consequence);
+        return std::nullopt;
+    }
+    if (items->empty() || isBlank(items->front())) {
+        s.reportShortFile(path, "holds no power setting: " + consequence);
+        return std::nullopt;
+    }
+    const std::string& text = items->front();
+    const double value = leadingNumber(text);
+    if (!holdsNumber(text) || value != std::floor(value) || value < StartWindow::kPowerMin ||
+        value > StartWindow::kPowerMax) {
+        s.reportShortFile(path,
+                          "holds \"" + text + "\", not a power step of 18 to 130: " + consequence);
+        return std::nullopt;
+    }
+    return static_cast<int>(value);
+}
+
 void Sauv_NSINI(Station& s) {
     StationState& st = s.state;
     const fs::path path = s.appFile("NS.ini");
-    // Until the controller's version is known in this run, the version already stored stays.
+    // Until the controller's version and the separator are known in this run, the ones already
+    // stored stay.
     std::string version = st.SavedStampVersion;
-    if (version.empty()) {
+    if (version.empty() || !st.SeparatorLoaded) {
         const auto items = files::readListItems(path);
-        version = items && !items->empty() && !items->front().empty() ? items->front() : "0";
+        if (version.empty())
+            version = items && !items->empty() && !items->front().empty() ? items->front() : "0";
+        if (!st.SeparatorLoaded && items && items->size() >= 4) {
+            st.SeparatorChoice = nsByte((*items)[3]);
+            st.SeparatorLoaded = 1;
+        }
     }
     const std::vector<std::string> lines{version, std::to_string(st.RunActive),
                                          std::to_string(st.HalogenActive),
@@ -304,6 +326,7 @@ void Read_NSINI(Station& s) {
     StationState& st = s.state;
     const fs::path path = s.appFile("NS.ini");
     auto items = files::readListItems(path);
+    const bool read = items.has_value();
     const std::vector<std::string>& defaults = defaultOf("NS.ini").lines;
     if (!items) {
         s.reportFileProblem(path, "read", "the run state is taken as stopped");
@@ -315,13 +338,11 @@ void Read_NSINI(Station& s) {
     }
     for (std::size_t i = items->size(); i < defaults.size(); ++i)
         items->push_back(defaults[i]);
-    const auto toByte = [](const std::string& text) {
-        return static_cast<uint8_t>(std::clamp<int>(toInt16(leadingNumber(text)), 0, 255));
-    };
     st.SavedStampVersion = (*items)[0];
-    st.RunActive = toByte((*items)[1]);
-    st.HalogenActive = toByte((*items)[2]);
-    st.SeparatorChoice = toByte((*items)[3]);
+    st.RunActive = nsByte((*items)[1]);
+    st.HalogenActive = nsByte((*items)[2]);
+    st.SeparatorChoice = nsByte((*items)[3]);
+    if (read) st.SeparatorLoaded = 1;
 }
 
 } // namespace orbek::app

@@ -6,6 +6,7 @@
 #include "core/paths.hpp"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,10 @@ const std::vector<DefaultFile>& defaultFiles();
 void Form_Load(Station& s);
 // Stage 2, the first tick of `Timer7`.
 void Timer7_Tick(Station& s);
+
+// The power step LevelPW.ini holds: a whole number the slider can take (18 to 130). Anything
+// else, or a file that cannot be read, is told in the event list with `consequence`.
+std::optional<int> savedPowerStep(Station& s, const std::string& consequence);
 
 // NS.ini: SavedStampVersion, RunActive, HalogenActive, SeparatorChoice, one per line.
 void Sauv_NSINI(Station& s);

@@ -78,6 +78,9 @@ struct StationState {
     std::array<std::array<int16_t, 2>, 7> PlotTraces{};
     int16_t PlotLevel1 = 0;
     int16_t PlotLevel2 = 0;
+    // 1 once the two levels were read (LevLgGraph.ini or the controller's parameters): only then
+    // may they be written back to LevLgGraph.ini.
+    uint8_t PlotLevelsRead = 0;
     int16_t PlotImageSaved = 0;
     int16_t EventListShown = 0;
 
@@ -98,6 +101,8 @@ struct StationState {
     std::string SensorsChosen;
     std::array<int16_t, 21> LoggedReadings{};
     uint8_t SeparatorChoice = 0;
+    // 1 once SeparatorChoice holds NS.ini's value or the user's choice in this run of the program.
+    uint8_t SeparatorLoaded = 0;
 
     // Maintenance
     std::array<uint8_t, 20> WearBytes{};

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 namespace orbek {
 
@@ -14,7 +15,6 @@ RasterCanvas::RasterCanvas(int width, int height, Rgb background)
 
 void RasterCanvas::clear() {
     std::fill(pixels_.begin(), pixels_.end(), background_);
-    texts_.clear();
 }
 
 void RasterCanvas::point(int x, int y, Rgb colour) {
@@ -55,8 +55,45 @@ void RasterCanvas::box(int x1, int y1, int x2, int y2, Rgb colour, bool filled) 
             if (filled || y == top || y == bottom || x == left || x == right) point(x, y, colour);
 }
 
+namespace {
+
+// A 5 x 7 pixel font for what the station prints on its pictures (numbers). Each row is five
+// bits, the leftmost column in bit 4; characters without a glyph leave a blank cell.
+struct Glyph {
+    char c;
+    uint8_t rows[7];
+};
+constexpr Glyph kGlyphs[] = {
+    {'0', {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E}},
+    {'1', {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E}},
+    {'2', {0x0E, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1F}},
+    {'3', {0x1F, 0x02, 0x04, 0x02, 0x01, 0x11, 0x0E}},
+    {'4', {0x02, 0x06, 0x0A, 0x12, 0x1F, 0x02, 0x02}},
+    {'5', {0x1F, 0x10, 0x1E, 0x01, 0x01, 0x11, 0x0E}},
+    {'6', {0x06, 0x08, 0x10, 0x1E, 0x11, 0x11, 0x0E}},
+    {'7', {0x1F, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08}},
+    {'8', {0x0E, 0x11, 0x11, 0x0E, 0x11, 0x11, 0x0E}},
+    {'9', {0x0E, 0x11, 0x11, 0x0F, 0x01, 0x02, 0x0C}},
+    {'-', {0x00, 0x00, 0x00, 0x1F, 0x00, 0x00, 0x00}},
+    {'.', {0x00, 0x00, 0x00, 0x00, 0x00, 0x0C, 0x0C}},
+};
+constexpr int kCellWidth = 6;
+constexpr int kGlyphTop = 3; // the cursor is the top of the text cell, above the digits
+
+} // namespace
+
 void RasterCanvas::text(int x, int y, const std::string& text, Rgb colour) {
-    texts_.push_back({x, y, text, colour});
+    // Printed into the pixels, as a picture box does: the saved bitmap holds what is shown.
+    for (char c : text) {
+        const auto* glyph = std::find_if(std::begin(kGlyphs), std::end(kGlyphs),
+                                         [c](const Glyph& g) { return g.c == c; });
+        if (glyph != std::end(kGlyphs))
+            for (int row = 0; row < 7; ++row)
+                for (int column = 0; column < 5; ++column)
+                    if (glyph->rows[row] & (0x10 >> column))
+                        point(x + column, y + kGlyphTop + row, colour);
+        x += kCellWidth;
+    }
 }
 
 Rgb RasterCanvas::pixel(int x, int y) const {

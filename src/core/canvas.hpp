@@ -31,8 +31,8 @@ class Canvas {
     virtual bool saveBmp(const std::filesystem::path& path) const = 0;
 };
 
-// An in-memory canvas with a 24-bit bitmap writer. Text is kept as a list of what was written
-// where, since the core has no fonts; the Qt canvas draws it.
+// An in-memory canvas with a 24-bit bitmap writer. Text is printed into the pixels with a small
+// built-in font, so the screen and the saved bitmap show the same.
 class RasterCanvas : public Canvas {
   public:
     RasterCanvas(int width, int height, Rgb background = {});
@@ -46,14 +46,6 @@ class RasterCanvas : public Canvas {
     void text(int x, int y, const std::string& text, Rgb colour) override;
     Rgb pixel(int x, int y) const override;
     bool saveBmp(const std::filesystem::path& path) const override;
-
-    struct TextItem {
-        int x;
-        int y;
-        std::string text;
-        Rgb colour;
-    };
-    const std::vector<TextItem>& texts() const { return texts_; }
     const std::vector<Rgb>& pixels() const { return pixels_; }
 
   private:
@@ -61,7 +53,6 @@ class RasterCanvas : public Canvas {
     int height_;
     Rgb background_;
     std::vector<Rgb> pixels_;
-    std::vector<TextItem> texts_;
 };
 
 // The bytes of a 24-bit bottom-up Windows bitmap of the pixels.

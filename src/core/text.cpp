@@ -1,8 +1,11 @@
 #include "core/text.hpp"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace orbek {
@@ -67,20 +70,43 @@ int16_t toInt16(double value) {
     return static_cast<int16_t>(rounded);
 }
 
-std::string plainNumber(double value) {
-    if (value == 0.0) return "0";
-    // Single precision is what the displays have always shown: at most seven significant digits.
+namespace {
+
+// The print form of a number with at most `digits` significant digits: the shortest text that
+// gives the number back at that precision, without an exponent from 0.00001 up to 10^digits;
+// beyond that the runtime's exponent form ("1E+15", "1.5E-07").
+std::string printForm(double value, int digits) {
+    if (value == 0.0 || !std::isfinite(value)) return "0";
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.7g", value);
-    std::string text = buffer;
-    if (text.find('e') != std::string::npos) {
-        std::snprintf(buffer, sizeof buffer, "%.7f", value);
-        text = buffer;
-        while (!text.empty() && text.back() == '0')
+    // The exponent after rounding to `digits` digits: 9.9999999 may round up to 10.
+    std::snprintf(buffer, sizeof buffer, "%.*e", digits - 1, value);
+    const char* e = std::strchr(buffer, 'e');
+    const int exponent = e ? std::atoi(e + 1) : 0;
+    const auto trimZeros = [](std::string text) {
+        if (text.find('.') == std::string::npos) return text;
+        while (text.back() == '0')
             text.pop_back();
-        if (!text.empty() && text.back() == '.') text.pop_back();
+        if (text.back() == '.') text.pop_back();
+        return text;
+    };
+    if (exponent >= -5 && exponent < digits) {
+        std::snprintf(buffer, sizeof buffer, "%.*f", std::max(0, digits - 1 - exponent), value);
+        return trimZeros(buffer);
     }
-    return text;
+    const std::string mantissa =
+        trimZeros(std::string(buffer, e ? static_cast<std::size_t>(e - buffer) : 0));
+    std::snprintf(buffer, sizeof buffer, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+    return mantissa + buffer;
+}
+
+} // namespace
+
+std::string plainNumber(double value) {
+    return printForm(value, 15);
+}
+
+std::string plainSingle(float value) {
+    return printForm(static_cast<double>(value), 7);
 }
 
 std::string signedNumber(double value) {

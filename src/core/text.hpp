@@ -20,8 +20,13 @@ std::optional<double> strictNumber(std::string_view text);
 // Nearest integer with halves going to the even neighbour, clamped to the 16-bit range.
 int16_t toInt16(double value);
 
-// Shortest decimal text of a number without a leading blank ("95", "186.8", "-3").
+// The print form of a double without a leading blank: up to 15 significant digits, the
+// shortest text that reads back as the same number at that precision ("95", "186.8", "-3",
+// "0.123456789"), no exponent for ordinary magnitudes.
 std::string plainNumber(double value);
+
+// The same for a single-precision value: up to 7 significant digits (98.6, not 98.5999984...).
+std::string plainSingle(float value);
 
 // As plainNumber, with one blank before a value of zero or more (the print form of numbers).
 std::string signedNumber(double value);

@@ -19,11 +19,12 @@ constexpr uint32_t kBatteryGrey = colour::rgb(224, 224, 224);
 constexpr Rgb kBarCyan{0, 255, 255};
 constexpr Rgb kBlack{0, 0, 0};
 
-// The value of a scale factor of DataCoeff.ini: an empty one becomes "1" for good; one that is
-// not a number leaves its row as it was and is reported once.
+// The value of a scale factor of DataCoeff.ini: an empty one (nothing, or a box emptied in the
+// parameter window) becomes "1" for good; one that is not a number leaves its row as it was and
+// is reported once.
 std::optional<double> coefficient(Station& s, std::size_t k) {
     Variant& c = s.state.Coefficients[k];
-    if (c.isEmpty()) c = Variant("1");
+    if (c.isEmpty() || c.toText().find_first_not_of(" \t") == std::string::npos) c = Variant("1");
     const auto value = strictNumber(c.toText());
     bool& reported = s.coefficientReported[k];
     if (!value) {
@@ -63,7 +64,7 @@ void magnetronTemperature(Station& s, int16_t x) {
     link::Activer_Valeurs(s);
     if (fahrenheit(s)) {
         const float f = static_cast<float>(x) * 9.0f / 5.0f + 32.0f;
-        w.Label5[4].caption = plainNumber(f) + " F";
+        w.Label5[4].caption = plainSingle(f) + " F";
         st.MagnetronTempShown = toInt16(f);
     } else {
         w.Label5[4].caption = signedNumber(x) + "°C";
@@ -155,7 +156,7 @@ void onHolderTemperature(Station& s, int16_t x) {
     st.HolderTempShown = toInt16(leadingNumber(st.HolderTempText));
     if (fahrenheit(s)) {
         const float f = static_cast<float>(corrected) * 9.0f / 5.0f + 32.0f;
-        w.Label5[10].caption = plainNumber(f) + " F";
+        w.Label5[10].caption = plainSingle(f) + " F";
     } else {
         w.Label5[10].caption = st.HolderTempLabel;
     }

@@ -4,8 +4,10 @@
 #include "core/files.hpp"
 #include "core/text.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace orbek::display {
@@ -38,28 +40,39 @@ void verticalMark(Station& s, Rgb colour) {
     plot(s).line(x, 0, x, 10, colour);
 }
 
-// The number of a saved image from its name: characters 7 to 10 of "Start_0007.bmp".
-int imageNumber(const std::string& name) {
-    if (name.size() < 10) return 0;
-    const std::string digits = name.substr(6, 4);
-    for (char c : digits)
-        if (c < '0' || c > '9') return static_cast<int>(leadingNumber(digits));
-    return std::stoi(digits);
+// The number of one of the station's saved images: "Start_", four or more digits, ".bmp".
+// Any other name in the folder counts for nothing.
+std::optional<long> imageNumber(const std::string& name) {
+    constexpr std::size_t kPrefix = 6; // "Start_"
+    constexpr std::size_t kSuffix = 4; // ".bmp"
+    const std::string upper = toUpper(name);
+    if (upper.size() < kPrefix + 4 + kSuffix || upper.rfind("START_", 0) != 0 ||
+        upper.compare(upper.size() - kSuffix, kSuffix, ".BMP") != 0)
+        return std::nullopt;
+    const std::string digits = name.substr(kPrefix, name.size() - kPrefix - kSuffix);
+    if (digits.size() > 9 ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    return std::stol(digits);
 }
 
 void saveImage(Station& s) {
     const std::filesystem::path folder = s.appFile("Img");
-    int largest = 0;
+    long largest = 0;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
         const auto name = entry.path().filename().string();
         if (entry.path().extension() == ".bmp") {
             s.Start().List1.items.push_back(name);
-            largest = std::max(largest, imageNumber(name));
+            largest = std::max(largest, imageNumber(name).value_or(0));
         }
     }
+    // Past Start_9999 the numbers grow a digit; an image already there is never written over.
     char name[32];
-    std::snprintf(name, sizeof name, "Start_%04d.bmp", largest + 1);
+    long number = largest + 1;
+    do
+        std::snprintf(name, sizeof name, "Start_%04ld.bmp", number++);
+    while (files::exists(folder / name));
     if (!plot(s).saveBmp(folder / name))
         s.reportFileProblem(folder / name, "written", ec ? ec.message() : "cannot write");
     s.state.PlotImageSaved = 1;
@@ -104,6 +117,7 @@ void readLevelLines(Station& s) {
     }
     s.state.PlotLevel1 = toInt16(leadingNumber((*items)[0]));
     s.state.PlotLevel2 = toInt16(leadingNumber((*items)[1]));
+    s.state.PlotLevelsRead = 1;
 }
 
 void writeLevelLines(Station& s) {

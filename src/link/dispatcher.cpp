@@ -3,7 +3,6 @@
 #include "app/port_selection.hpp"
 #include "app/startup.hpp"
 #include "app/station.hpp"
-#include "core/files.hpp"
 #include "core/text.hpp"
 #include "display/measurements.hpp"
 #include "display/plot.hpp"
@@ -19,16 +18,8 @@ namespace orbek::link {
 
 namespace {
 
-// The first value of LevelPW.ini, the power of the last run; empty when it cannot be read.
-std::optional<int> savedPower(Station& s) {
-    const auto file = s.appFile("LevelPW.ini");
-    const auto items = files::readListItems(file);
-    if (!items || items->empty()) {
-        s.reportFileProblem(file, "read", items ? "empty" : "no such file");
-        return std::nullopt;
-    }
-    return toInt16(leadingNumber(items->front()));
-}
+// What the restore does when LevelPW.ini holds no power the slider can take.
+constexpr const char* kSliderKept = "the slider keeps its value";
 
 // Sets the power slider as a program does; out of its range the slider refuses the value.
 bool setSlider(Station& s, int value) {
@@ -46,6 +37,24 @@ void hideSupplyRows(Station& s) {
         c->visible = false;
 }
 
+// The lamp is off, whatever stopped it (Stop, a temperature stop, the overheat report): the run
+// is over as after Stop, so nothing of phase 4 (Freeze, the sample-holder watch, the wear poll)
+// acts on the idle machine.
+void endStoppedRun(Station& s) {
+    StationState& st = s.state;
+    StartWindow& w = s.Start();
+    if (st.LampPhase != 0) {
+        st.LampPhase = 0;
+        w.Label22.caption = "STOP";
+    }
+    for (Timer* t : {&w.Timer17, &w.Timer14, &w.Timer20, &w.Timer21})
+        t->stop();
+    if (st.RunActive == 1) {
+        st.RunActive = 0;
+        app::Sauv_NSINI(s);
+    }
+}
+
 // Block 1: the controller is present with the lamp off.
 void readyState(Station& s) {
     StartWindow& w = s.Start();
@@ -57,6 +66,7 @@ void readyState(Station& s) {
     w.Timer1.stop();
     w.Timer2.stop();
     w.Timer23.stop();
+    endStoppedRun(s);
     run::StopTraces(s);
     for (int i = 0; i < 3; ++i)
         s.Usures().Activation[i].enabled = true;
@@ -107,17 +117,16 @@ void restoreRunState(Station& s) {
     st.StampVersion = st.SavedStampVersion;
     app::setMainCaption(s);
     s.Parametres().Lecture.enabled = false;
-    if (const auto power = savedPower(s)) {
-        st.PowerByte = static_cast<uint8_t>(*power);
-        st.Readings[5] = st.PowerByte;
-        setSlider(s, st.PowerByte);
-        w.Label56.caption = " Set Power = " + std::to_string(st.PowerByte * 10) + " Watts";
-        const int slider = w.VScroll1[5].value;
-        st.PowerWatts = static_cast<int16_t>(slider * 10);
-        run::placePowerLabel(s, slider);
-        s.addEvent(" PC --> Stamp     " + std::to_string(st.PowerByte * 10) + " Watts");
-        w.Timer10.start();
-    }
+    // The power of the last run is sent again; without a usable one, the slider's own value.
+    if (const auto power = app::savedPowerStep(s, kSliderKept)) setSlider(s, *power);
+    const int slider = w.VScroll1[5].value;
+    st.PowerByte = static_cast<uint8_t>(slider);
+    st.Readings[5] = static_cast<int16_t>(slider);
+    w.Label56.caption = " Set Power = " + std::to_string(slider * 10) + " Watts";
+    st.PowerWatts = static_cast<int16_t>(slider * 10);
+    run::placePowerLabel(s, slider);
+    s.addEvent(" PC --> Stamp     " + std::to_string(slider * 10) + " Watts");
+    w.Timer10.start();
     w.Startbouton.visible = false;
     st.StateRestored = 1;
 }
@@ -161,7 +170,7 @@ void adoptRunningMachine(Station& s) {
     w.Label22.caption = "Phase 4";
     display::readLevelLines(s);
     display::drawLevelLines(s);
-    if (const auto power = savedPower(s)) {
+    if (const auto power = app::savedPowerStep(s, kSliderKept)) {
         setSlider(s, *power);
         st.Readings[5] = static_cast<int16_t>(*power);
     }
@@ -209,6 +218,11 @@ void dispatch(Station& s) {
     if (is(254, 4)) {
         s.TestsMV().TestSpeedM.backColour = colour::buttonFace;
         s.TestsMV().TestSpeedV.backColour = colour::buttonFace;
+        // A speed test locked the run buttons; with no run on, the station is ready again.
+        if (s.state.RunStarted == 0 && s.state.RunInProgress == 0) {
+            s.Start().Startbouton.enabled = true;
+            s.Start().Stopbouton.enabled = true;
+        }
     }
     if (is(254, 2)) {
         s.Start().Timer1.stop();
@@ -225,7 +239,8 @@ void dispatch(Station& s) {
         s.state.PlotX = 0;
         display::clearPlot(s);
         display::drawLevelLines(s);
-        display::writeLevelLines(s);
+        // Levels not yet read would write zeros over the stored ones.
+        if (s.state.PlotLevelsRead) display::writeLevelLines(s);
     }
     if (is(227, 2)) s.Start().Timer11.stop();
     if (any(226)) {

@@ -36,20 +36,8 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// A decimal field: blanks only before the digits, at least one digit.
-bool isField(const std::string& buffer, std::size_t at) {
-    std::size_t k = 0;
-    while (k < 3 && buffer[at + k] == ' ')
-        ++k;
-    if (k == 3) return false;
-    for (; k < 3; ++k)
-        if (!isDigit(buffer[at + k])) return false;
-    return true;
-}
-
-// A frame found by searching must look like one: an "S" alone proves nothing in noise.
-// Aligned text is read leniently, as the line always was; only characters that can never be
-// part of a field (letters, controls, noise) make it no frame.
+// A field as the line has always been read: digits, blanks, a sign or a point. Letters,
+// control bytes and other noise make the text no frame, aligned or not.
 bool mayBeField(const std::string& buffer, std::size_t at) {
     for (std::size_t k = 0; k < 3; ++k) {
         const char c = buffer[at + k];
@@ -58,24 +46,31 @@ bool mayBeField(const std::string& buffer, std::size_t at) {
     return true;
 }
 
-bool looksLikeFrame(const std::string& buffer, std::size_t at) {
-    if (buffer[at + kMarkerIndex] != 'S') return false;
-    return isField(buffer, at) && isField(buffer, at + 5) && isField(buffer, at + 10);
+bool mayBeFrame(const std::string& buffer, std::size_t at) {
+    return buffer[at + kMarkerIndex] == 'S' && mayBeField(buffer, at) &&
+           mayBeField(buffer, at + 5) && mayBeField(buffer, at + 10);
+}
+
+// Searching after damage, the marker and three fields can line up by chance in noise: a
+// candidate counts only if a controller could have sent it (machine 0 or 1, a code of the
+// catalogue), so it never takes the bytes of a clean frame that follows.
+bool couldBeSent(const std::string& buffer, std::size_t at) {
+    const auto fields = decodeReply(std::string_view(buffer).substr(at, kReplyLength)).fields;
+    return (fields[0] == 0 || fields[0] == 1) && fields[1] >= kFirstCode && fields[1] <= kLastCode;
 }
 
 } // namespace
 
 std::optional<std::string> Receiver::take(std::string& buffer) {
     // The ordinary case: the buffer starts with a frame, taken as it stands.
-    if (aligned_ && buffer.size() > kMarkerIndex && buffer[kMarkerIndex] == 'S' &&
-        mayBeField(buffer, 0) && mayBeField(buffer, 5) && mayBeField(buffer, 10)) {
+    if (aligned_ && buffer.size() > kMarkerIndex && mayBeFrame(buffer, 0)) {
         const std::size_t n = std::min(buffer.size(), kReplyLength);
         std::string frame = buffer.substr(0, n);
         buffer.erase(0, n);
         return frame;
     }
     for (std::size_t at = aligned_ ? 1 : 0; at + kReplyLength <= buffer.size(); ++at) {
-        if (looksLikeFrame(buffer, at)) {
+        if (mayBeFrame(buffer, at) && couldBeSent(buffer, at)) {
             std::string frame = buffer.substr(at, kReplyLength);
             buffer.erase(0, at + kReplyLength);
             aligned_ = true;

@@ -16,6 +16,8 @@ namespace orbek::link {
 
 inline constexpr std::size_t kReplyLength = 18;
 inline constexpr std::size_t kMarkerIndex = 15; // 0-based position of the marker "S"
+inline constexpr int16_t kFirstCode = 194;      // the message codes of the catalogue
+inline constexpr int16_t kLastCode = 255;
 
 std::array<uint8_t, 3> encodeOrder(uint8_t code, uint8_t value);
 
@@ -35,9 +37,9 @@ bool isLoggedByLink(int16_t code, int16_t value);
 
 // Finds frames in the received text. A clean stream of 18-character frames is taken exactly
 // as it arrives; text whose fields hold characters no number has (noise) is no frame. When a byte
-// was lost, added or garbled, the receiver keeps what it read and looks for the next frame whose
-// marker stands at its 16th character and whose three fields are decimal, so a damaged byte costs
-// only the frames it touched.
+// was lost, added or garbled, the receiver keeps what it read and looks for the next text with
+// the marker at its 16th character and fields a clean stream accepts, holding a frame a
+// controller could send, so a damaged byte costs only the frames it touched.
 class Receiver {
   public:
     // Takes the next frame out of `buffer`, if one is there.

@@ -4,6 +4,7 @@
 #include "app/startup.hpp"
 #include "app/station.hpp"
 #include "maintenance/readers.hpp"
+#include "maintenance/wear_counters.hpp"
 
 #include <string>
 
@@ -21,13 +22,13 @@ void firmwareVersion(Station& s, int16_t x) {
         st.VersionByteCount = 1;
     }
     if (st.VersionByteCount <= 1) return;
-    // The controller's arithmetic is 16-bit: a pair of 128 or more wraps into negatives.
-    const auto number =
-        static_cast<int16_t>(static_cast<uint16_t>(st.VersionBytes[0] * 256 + st.VersionBytes[1]));
+    // Two bytes make one unsigned 16-bit number, shown in hundredths: 114 is "1.14", 5 is
+    // "0.05", 65535 is "655.35".
+    const auto number = static_cast<uint16_t>(st.VersionBytes[0] * 256 + st.VersionBytes[1]);
     st.VersionNumber = Fixed{number} * kFixedOne;
-    const std::string digits = std::to_string(number);
+    const int hundredths = number % 100;
     st.StampVersion =
-        digits.substr(0, 1) + "." + digits.substr(digits.size() >= 2 ? digits.size() - 2 : 0);
+        std::to_string(number / 100) + (hundredths < 10 ? ".0" : ".") + std::to_string(hundredths);
     st.VersionByteCount = 0;
     st.SavedStampVersion = st.StampVersion;
     app::Sauv_NSINI(s);
@@ -75,8 +76,9 @@ void onMaintenanceReply(Station& s, int16_t code, int16_t value) {
             UsuresWindow& u = s.Usures();
             u.Timer3.stop();
             s.addEvent("Comfirmation Stamp --> Usures mat.");
+            // A confirmation that comes after Start leaves the buttons locked for the run.
             for (int i = 0; i < 3; ++i)
-                u.Activation[i].enabled = true;
+                u.Activation[i].enabled = maintenance::eraseAllowed(s);
         }
         break;
     case 198:

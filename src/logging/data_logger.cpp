@@ -216,6 +216,7 @@ void Option1_Click(Station& s, int index) {
 void Option2_Click(Station& s, int index) {
     choose(dialog(s).Option2, 2, index);
     s.state.SeparatorChoice = static_cast<uint8_t>(index);
+    s.state.SeparatorLoaded = 1;
     app::Sauv_NSINI(s);
 }
 
@@ -268,8 +269,10 @@ void Command1_Click(Station& s) {
     request.title = "Create file ...";
     request.filter = text ? "Text (*.txt)" : "CSV (*.csv)";
     request.initialFolder = folder.string();
-    const std::string name = s.ui.saveFileDialog(request).value_or("");
+    std::string name = s.ui.saveFileDialog(request).value_or("");
     if (!s.models().DataLogger->loaded()) return;
+    // A name typed without an extension gets the chosen type's, so the next listing finds it.
+    if (!name.empty() && fs::path(name).extension().empty()) name += text ? ".txt" : ".csv";
 
     if (!name.empty()) {
         // Opened for appending: a missing file is created, an existing one keeps every byte.

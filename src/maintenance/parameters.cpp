@@ -94,12 +94,15 @@ void cutWrite(Station& s, const std::string& what) {
     closeMessage(s, kPortLost);
 }
 
+// An entry outside 0..70 gives way to the value in use: an emptied box would be saved and read
+// back as 0 (an alarm threshold of 0 degrees).
 void checkCoefficient(Station& s, int index, const char* message) {
     Control& box = s.Parametres().Text2[index];
     const double value = leadingNumber(box.caption);
     if (value >= 0 && value <= 70) return;
     s.ui.message({" Caution !", message, MsgIcon::Exclamation, MsgButtons::Ok});
-    s.Parametres().Text2[index].caption.clear();
+    s.Parametres().Text2[index].caption =
+        s.state.Coefficients[static_cast<std::size_t>(index)].toText();
 }
 
 void markUnit(ParametresWindow& p, bool celsius) {

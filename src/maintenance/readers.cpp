@@ -32,8 +32,13 @@ void LectureRegistresDS1307(Station& s) {
         switch (st.ReplyIndex) {
         case 7:
             if (value > 19) {
+                // A slider set by the program changes like one moved by the user: its label
+                // and the power the log records follow.
                 Control& slider = s.Start().VScroll1[5];
-                if (value >= slider.min && value <= slider.max) slider.value = value;
+                if (value >= slider.min && value <= slider.max) {
+                    slider.value = value;
+                    s.Start().fire("VScroll1[5]:Change");
+                }
             }
             break;
         case 8:
@@ -44,6 +49,7 @@ void LectureRegistresDS1307(Station& s) {
             break;
         case 13:
             st.PlotLevel2 = value;
+            st.PlotLevelsRead = 1; // index 9 came before it in the same read
             break;
         default:
             break;

@@ -95,11 +95,11 @@ void readCounterFile(Station& s) {
     u.Timer2.start();
 }
 
-// Timer1: the erase buttons follow the phase; the access codes come from SWord.inx.
+// Timer1: the erase buttons follow the run; the access codes come from SWord.inx.
 void readAccessCodes(Station& s) {
     StationState& st = s.state;
     UsuresWindow& u = s.Usures();
-    const bool stopped = st.LampPhase < 1;
+    const bool stopped = eraseAllowed(s);
     for (int i = 0; i < 3; ++i) {
         u.Activation[i].enabled = stopped;
         u.Text1[i].enabled = stopped;
@@ -132,6 +132,10 @@ void eraseRequestTick(Station& s) {
 }
 
 } // namespace
+
+bool eraseAllowed(const Station& s) {
+    return s.state.LampPhase < 1 && s.state.RunStarted == 0;
+}
 
 std::string bitPattern(uint8_t value) {
     std::string bits;

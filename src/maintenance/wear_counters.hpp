@@ -20,6 +20,9 @@ uint8_t patternByte(const std::string& line);
 // One display pass: advances the uptime counter (unless Counter.ini was just read), shows every
 // slot and saves the uptime counter.
 void UsuresDisplayPass(Station& s);
+// Whether a counter may be erased now: never from Start until the controller reports ready,
+// nor while the lamp runs.
+bool eraseAllowed(const Station& s);
 void Activation_Click(Station& s, int index);
 void ResetCompteurManuel_Click(Station& s);
 

@@ -27,6 +27,7 @@ AlarmHolderView::AlarmHolderView(Station& station, QWidget* parent)
     layout->addWidget(addControlWidget(new QLabel(this), "Label4"));
     auto* ok = new QPushButton(this);
     addControlWidget(ok, "OKAnnuler");
+    ok->setDefault(true); // Enter closes the box
     connect(ok, &QPushButton::clicked, this, [this] { fire("OKAnnuler"); });
     layout->addWidget(ok, 0, Qt::AlignRight);
 }

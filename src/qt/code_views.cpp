@@ -25,6 +25,9 @@ ModelDialog::ModelDialog(Station& station, WindowModel& model, std::string quitB
 }
 
 QWidget* ModelDialog::addControlWidget(QWidget* widget, const std::string& name) {
+    // Enter in a text box must not click whichever button a dialog would make its default (a
+    // Reset or an erase): a window names its default button itself.
+    if (auto* push = qobject_cast<QPushButton*>(widget)) push->setAutoDefault(false);
     nameWidget(widget, model_.ctl(name));
     widgets_[name] = widget;
     return widget;

@@ -161,6 +161,7 @@ QWidget* DataLoggerView::buildIntervalStep() {
         Control& c = w.Sel[i];
         auto* button = new QPushButton(step);
         button->setFixedWidth(40);
+        button->setAutoDefault(false);
         const QString unit = i < 6 ? (i == 0 ? "minute" : "minutes") : (i == 6 ? "hour" : "hours");
         nameWidget(button, c, QString::fromStdString(c.caption) + " " + unit);
         widgets_[c.name] = button;

@@ -124,8 +124,11 @@ UsuresView::UsuresView(Station& station, QWidget* parent)
         connect(code, &QLineEdit::textEdited, this, [this, i](const QString& text) {
             if (!station_.ended()) station_.models().Usures->Text1[i].caption = text.toStdString();
         });
+        // Enter in the box acts as its erase button, once, and only when that button could.
         const std::string button = w.Activation[i].name;
-        connect(code, &QLineEdit::returnPressed, this, [this, button] { fire(button); });
+        connect(code, &QLineEdit::returnPressed, this, [this, button] {
+            if (!station_.ended() && model_.ctl(button).enabled) fire(button);
+        });
         eraseGrid->addWidget(code, 1, 1 + i);
         auto* activate = new QPushButton(erase);
         addControlWidget(activate, button);

@@ -49,16 +49,8 @@ void PictureView::refresh() {
 void PictureView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
+    // Text is part of the canvas pixels, as in the saved bitmap.
     painter.drawImage(QRect(QPoint(0, 0), sizeHint()), image_);
-    // Text written on the canvas: the core keeps where, the view draws it.
-    QFont small = font();
-    small.setPointSizeF(font().pointSizeF() * 0.8);
-    painter.setFont(small);
-    for (const auto& item : canvas_.texts()) {
-        painter.setPen(QColor(item.colour.r, item.colour.g, item.colour.b));
-        painter.drawText(QPoint(item.x * factor_, (item.y + 10) * factor_),
-                         QString::fromStdString(item.text));
-    }
 }
 
 } // namespace orbek::qt

@@ -130,10 +130,11 @@ void QtUiHost::runModal(WindowModel& window) {
 std::optional<std::string> QtUiHost::saveFileDialog(const FileDialogRequest& request) {
     std::optional<Scheduler::Waiting> waiting;
     if (scheduler) waiting.emplace(*scheduler);
+    // No "replace?" question: the data logger asks whether to overwrite or append itself.
     const QString name = QFileDialog::getSaveFileName(
         parentWindow_ ? parentWindow_() : nullptr, QString::fromStdString(request.title),
         QString::fromStdString(request.initialFolder + "/" + request.defaultName),
-        QString::fromStdString(request.filter));
+        QString::fromStdString(request.filter), nullptr, QFileDialog::DontConfirmOverwrite);
     if (name.isEmpty()) return std::nullopt;
     return name.toStdString();
 }

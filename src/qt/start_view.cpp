@@ -25,9 +25,13 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
+#include <functional>
 
 namespace orbek::qt {
 
@@ -56,6 +60,31 @@ QLabel* newLabel(QWidget* parent, Qt::Alignment alignment = Qt::AlignLeft | Qt::
     label->setAlignment(alignment);
     return label;
 }
+
+// The power slider, telling where its thumb stands and when its geometry changes.
+class PowerSlider : public QSlider {
+  public:
+    using QSlider::QSlider;
+    std::function<void()> geometryChanged;
+    int thumbCentreY() const {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return style()
+            ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this)
+            .center()
+            .y();
+    }
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QSlider::resizeEvent(event);
+        if (geometryChanged) geometryChanged();
+    }
+    void moveEvent(QMoveEvent* event) override {
+        QSlider::moveEvent(event);
+        if (geometryChanged) geometryChanged();
+    }
+};
 
 // One row of the readings panel.
 struct PanelRow {
@@ -421,10 +450,14 @@ QWidget* StartView::buildPowerColumn() {
     layout->addWidget(add(setPower, w.Label56, "Set power"));
 
     auto* row = new QHBoxLayout;
-    auto* value = newLabel(group, Qt::AlignRight | Qt::AlignVCenter);
+    // The value label rides beside the thumb, in a column of its own.
+    auto* column = new QWidget(group);
+    auto* value = newLabel(column, Qt::AlignRight | Qt::AlignVCenter);
     value->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    row->addWidget(add(value, w.Label8, "Power slider value"), 1);
-    auto* slider = new QSlider(Qt::Vertical, group);
+    add(value, w.Label8, "Power slider value");
+    column->setMinimumWidth(value->fontMetrics().horizontalAdvance("00000"));
+    row->addWidget(column, 1);
+    auto* slider = new PowerSlider(Qt::Vertical, group);
     slider->setMinimumHeight(200);
     slider->setTickPosition(QSlider::TicksBothSides);
     slider->setTickInterval(10);
@@ -441,6 +474,16 @@ QWidget* StartView::buildPowerColumn() {
     row->addWidget(add(slider, w.VScroll1[5], "Light power"), 0, Qt::AlignHCenter);
     row->addStretch(1);
     layout->addLayout(row, 1);
+    const auto followThumb = [group, column, value, slider] {
+        const int height = value->sizeHint().height();
+        const int centre =
+            slider->mapTo(group, QPoint(0, slider->thumbCentreY())).y() - column->y();
+        const int top = std::clamp(centre - height / 2, 0, std::max(0, column->height() - height));
+        value->setGeometry(0, top, column->width(), height);
+    };
+    slider->geometryChanged = followThumb;
+    connect(slider, &QSlider::valueChanged, value, followThumb);
+    connect(slider, &QSlider::rangeChanged, value, followThumb);
 
     auto* send = new QPushButton(group);
     connect(send, &QPushButton::clicked, this, [this] { fire("Command7"); });

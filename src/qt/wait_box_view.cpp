@@ -32,6 +32,7 @@ BoitestopView::BoitestopView(Station& station, QWidget* parent)
     layout->addLayout(row);
     auto* ok = new QPushButton(this);
     addControlWidget(ok, "OKQuitte");
+    ok->setDefault(true); // Enter closes the box
     connect(ok, &QPushButton::clicked, this, [this] { fire("OKQuitte"); });
     layout->addWidget(ok, 0, Qt::AlignRight);
 }

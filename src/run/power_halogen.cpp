@@ -18,11 +18,10 @@ void sendPower(Station& s, bool showSetPower) {
     const std::string watts = std::to_string(st.PowerLevel * 10);
     if (showSetPower) w.Label56.caption = " Set Power = " + watts + " Watts";
     s.addEvent(" PC --> Stamp     " + watts + " Watts");
+    // The power order replaces a pending halogen order; a start or stop order being repeated
+    // goes on (a power send must never cancel a stop).
     w.Timer11.stop();
     w.Timer10.start();
-    w.Timer1.stop();
-    w.Timer2.stop();
-    w.Timer3.stop();
     const auto file = s.appFile("LevelPW.ini");
     std::string why;
     if (!files::writeLines(file, {std::to_string(st.PowerByte)}, &why))

@@ -115,7 +115,9 @@ void Startbouton_Click(Station& s) {
     p.Lecture.enabled = false;
     w.Startbouton.enabled = false;
     w.Label22.caption = "START";
+    // The read-back of the parameters starts at the first box, whatever a speed test counted.
     st.ReadRequestCount = 0;
+    st.ReplyIndex = 0;
     p.Timer7.start();
     w.Timer1.start();
     w.Timer2.stop();

@@ -134,6 +134,7 @@ TEST_F(HolderAlarm, TheInformationWindowFollowsTheMouseAndShowsTheWatchSettings)
     EXPECT_EQ(info.Label1.caption, "SHT Alarm disabled (OFF)");
     EXPECT_EQ(info.Label1.backColour, colour::rgb(255, 142, 0));
     EXPECT_EQ(info.Label5.caption, " F");
+    EXPECT_EQ(info.Label8.caption, "105.8"); // 41 degrees Celsius, shown in Fahrenheit
 
     start().fire("Form_MouseMove");
     EXPECT_FALSE(info.loaded());

@@ -145,6 +145,9 @@ TEST_F(Startup, SecondStartCreatesAndRewritesNothingAndLoadsTheSettings) {
     EXPECT_EQ(p.Text2[0].caption, "3");
     EXPECT_EQ(p.Text2[1].caption, "1.5");
     EXPECT_TRUE(events().empty());
+    // A power sent before any drag stores the power it has.
+    w.fire("Label56");
+    EXPECT_EQ(bytesOf(app() / "LevelPW.ini"), "55\r\n");
 }
 
 TEST_F(Startup, TheApplicationFolderIsTheTopLevelFolderThatReallyHoldsTheDirectoryAndAStation) {
@@ -254,26 +257,36 @@ TEST_F(Startup, FilesAndFoldersThatCannotBeCreatedAreReportedAndTheStationRuns) 
     EXPECT_EQ(st().ServiceLevel, 1);
 }
 
-TEST_F(Startup, NsIniKeepsTheStoredVersionUntilANewOneIsKnown) {
-    writeBytes(app() / "NS.ini", "1.23\r\n0\r\n0\r\n0\r\n");
-    st().RunActive = 1;
-    st().SeparatorChoice = 1;
-    app::Sauv_NSINI(s());
+TEST_F(Startup, NsIniKeepsWhatItStoresUntilNewValuesAreKnown) {
+    // A Start before anything read NS.ini keeps the stored version and separator.
+    writeBytes(app() / "status.ini", "2\r\n");
+    writeBytes(app() / "NS.ini", "1.23\r\n0\r\n0\r\n1\r\n");
+    startStation();
+    start().fire("Startbouton");
     EXPECT_EQ(bytesOf(app() / "NS.ini"), "1.23\r\n1\r\n0\r\n1\r\n");
 
-    st().SavedStampVersion = "1.30";
-    st().HalogenActive = 1;
-    app::Sauv_NSINI(s());
-    EXPECT_EQ(bytesOf(app() / "NS.ini"), "1.30\r\n1\r\n1\r\n1\r\n");
+    // Each version the controller reports: two bytes of one unsigned number, in hundredths.
+    port.open(2);
+    const struct {
+        int high, low;
+        const char* text;
+    } versions[] = {{0, 114, "1.14"}, {0, 5, "0.05"}, {3, 232, "10.00"}, {255, 255, "655.35"}};
+    for (const auto& v : versions) {
+        port.deliverFrame(198, v.high);
+        port.deliverFrame(198, v.low);
+        EXPECT_EQ(st().StampVersion, v.text);
+        EXPECT_EQ(bytesOf(app() / "NS.ini"), std::string(v.text) + "\r\n1\r\n0\r\n1\r\n");
+        EXPECT_NE(start().caption.find("h / BS2p24 - V: " + std::string(v.text) + "     Port"),
+                  std::string::npos);
+    }
 
     // The reader skips the blank a print of a number puts before its digits.
-    writeBytes(app() / "NS.ini", "\"1.24\"\r\n 1 \r\n 0 \r\n 1 \r\n");
+    writeBytes(app() / "NS.ini", "\"1.24\"\r\n 1 \r\n 0 \r\n 0 \r\n");
     app::Read_NSINI(s());
     EXPECT_EQ(st().SavedStampVersion, "1.24");
     EXPECT_EQ(st().RunActive, 1);
     EXPECT_EQ(st().HalogenActive, 0);
-    EXPECT_EQ(st().SeparatorChoice, 1);
-    EXPECT_TRUE(events().empty());
+    EXPECT_EQ(st().SeparatorChoice, 0);
 }
 
 } // namespace

@@ -28,10 +28,33 @@ TEST(LenientNumber, ReadsTheLeadingNumberAndZeroWhenNone) {
 }
 
 TEST(NumberText, PlainSignedAndFixedForms) {
-    EXPECT_EQ(plainNumber(95), "95");
-    EXPECT_EQ(plainNumber(186.8), "186.8");
-    EXPECT_EQ(plainNumber(98.6), "98.6");
-    EXPECT_EQ(plainNumber(-3), "-3");
+    // The print form of a double: up to 15 significant digits, the shortest text that gives the
+    // number back at that precision, no exponent for ordinary magnitudes.
+    const struct {
+        double value;
+        const char* text;
+    } plain[] = {
+        {95, "95"},
+        {-3, "-3"},
+        {186.8, "186.8"},
+        {0.1 + 0.2, "0.3"},
+        {0.123456789, "0.123456789"},
+        {-0.123456789, "-0.123456789"},
+        {1.0 / 3.0, "0.333333333333333"},
+        {2.0 / 3.0, "0.666666666666667"},
+        {123 * 0.2007425, "24.6913275"},
+        {24.691357913579135, "24.6913579135791"},
+        {999999999999999, "999999999999999"},
+        {123456789012.5, "123456789012.5"},
+        {0.00001, "0.00001"},
+        {0.000012345, "0.000012345"},
+        {1e15, "1E+15"},
+        {-2.5e-7, "-2.5E-07"},
+        {0.0, "0"},
+    };
+    for (const auto& c : plain)
+        EXPECT_EQ(plainNumber(c.value), c.text) << c.value;
+    EXPECT_EQ(plainSingle(37 * 9.0f / 5.0f + 32.0f), "98.6");
     EXPECT_EQ(signedNumber(95), " 95");
     EXPECT_EQ(signedNumber(0), " 0");
     EXPECT_EQ(signedNumber(-4), "-4");

@@ -78,10 +78,14 @@ TEST_F(Measurements, ScaledReadingsUseTheirCoefficientsAndEmptyOnesBecomeOne) {
     EXPECT_EQ(cell(0).caption, "120");
     EXPECT_EQ(st().Readings[16], 120);
 
-    st().Coefficients[1] = Variant();
-    rx(249, 25);
-    EXPECT_EQ(cell(1).caption, "25.0");
-    EXPECT_EQ(st().Coefficients[1], Variant("1"));
+    // Nothing, or a box emptied in the parameter window: the factor is 1, and stays "1".
+    for (const Variant& empty : {Variant(), Variant("")}) {
+        st().Coefficients[1] = empty;
+        rx(249, 25);
+        EXPECT_EQ(cell(1).caption, "25.0");
+        EXPECT_EQ(st().Coefficients[1], Variant("1"));
+    }
+    EXPECT_EQ(eventsWith("DataCoeff.ini"), 0u);
     EXPECT_EQ(st().Readings[0], 25);
 
     st().Coefficients[4] = 0.37;
@@ -94,9 +98,9 @@ TEST_F(Measurements, ScaledReadingsUseTheirCoefficientsAndEmptyOnesBecomeOne) {
     EXPECT_EQ(cell(8).caption, "7.0");
     EXPECT_EQ(st().Readings[3], 7);
 
-    st().Coefficients[7] = 1.0 / 3.0;
+    st().Coefficients[7] = 2.46919999;
     rx(232, 10);
-    EXPECT_EQ(cell(9).caption, "3.3333"); // the first six characters
+    EXPECT_EQ(cell(9).caption, "24.691"); // the first six characters of 24.6919999
     EXPECT_EQ(st().Readings[4], 10);
 }
 

@@ -1,6 +1,7 @@
 // The strip-chart plot: traces, the saved image of each run, wrap-around and Clear.
 #include "app/startup.hpp"
 #include "core/files.hpp"
+#include "support/file_bytes.hpp"
 #include "support/station_fixture.hpp"
 
 #include <gtest/gtest.h>
@@ -38,35 +39,41 @@ TEST_F(Plot, TracesAreDrawnOnlyDuringARunAtTheirScale) {
 }
 
 TEST_F(Plot, OneImagePerRunNumberedAfterTheLargestPresent) {
+    // Only the station's own names count: "Start_", four or more digits, ".bmp".
     std::ofstream(img("Start_0007.bmp")) << "x";
-    std::ofstream(img("Start_0012.bmp")) << "x";
+    std::ofstream(img("Start_12ab.bmp")) << "x";
+    std::ofstream(img("Start_13.bmp")) << "x";
     std::ofstream(img("notes.txt")) << "x";
     start().Check1.checked = true; // TB-Reset: wrap around
     st().RunInProgress = 1;
     st().PlotImageSaved = 0;
     st().PlotX = 329;
     scheduler.advanceBy(400);
-    EXPECT_EQ(images(), (std::vector<std::string>{"Start_0007.bmp", "Start_0012.bmp",
-                                                  "Start_0013.bmp", "notes.txt"}));
+    EXPECT_EQ(images(), (std::vector<std::string>{"Start_0007.bmp", "Start_0008.bmp",
+                                                  "Start_12ab.bmp", "Start_13.bmp", "notes.txt"}));
     EXPECT_EQ(st().PlotX, 0); // wrapped
     // The image is a bitmap of the plot.
-    std::ifstream in(img("Start_0013.bmp"), std::ios::binary);
+    std::ifstream in(img("Start_0008.bmp"), std::ios::binary);
     char magic[2];
     in.read(magic, 2);
     EXPECT_EQ(std::string(magic, 2), "BM");
 
     // The next wraps of the same run save nothing more.
     scheduler.advanceBy(331 * 200);
-    EXPECT_EQ(images().size(), 4u);
+    EXPECT_EQ(images().size(), 5u);
 
-    // Without TB-Reset the plot stays at the right edge.
+    // Without TB-Reset the plot stays at the right edge. Past 9999 the numbers grow a digit,
+    // and every run gets an image of its own.
+    std::ofstream(img("Start_9999.bmp")) << "x";
     start().Check1.checked = false;
-    st().PlotImageSaved = 0;
-    st().PlotX = 330;
-    scheduler.advanceBy(1000);
-    EXPECT_EQ(st().PlotX, 330);
-    EXPECT_EQ(images().back(), "notes.txt");
-    EXPECT_NE(std::find(images().begin(), images().end(), "Start_0014.bmp"), images().end());
+    for (const char* next : {"Start_10000.bmp", "Start_10001.bmp"}) {
+        st().PlotImageSaved = 0;
+        st().PlotX = 330;
+        scheduler.advanceBy(1000);
+        EXPECT_EQ(st().PlotX, 330);
+        EXPECT_NE(std::find(images().begin(), images().end(), next), images().end()) << next;
+    }
+    EXPECT_EQ(images().size(), 8u);
 }
 
 TEST_F(Plot, AnImageThatCannotBeSavedIsSaidAndThePlotGoesOn) {
@@ -89,17 +96,40 @@ TEST_F(Plot, ClearRestartsThePlotAndNewScreenRedrawsAndSavesTheLevels) {
     EXPECT_EQ(st().PlotX, 0);
     EXPECT_EQ(plot().pixel(50, 50), (Rgb{0, 0, 0}));
 
-    st().PlotLevel1 = 0;
-    st().PlotLevel2 = 100;
-    st().PlotX = 120;
+    // Before the levels were read, a new screen leaves the stored ones alone.
     port.open(2);
     port.deliverFrame(253, 14);
+    EXPECT_EQ(*files::readLines(s().appFile("LevLgGraph.ini")),
+              (std::vector<std::string>{"25", "70"}));
+
+    // The controller's parameters bring the levels (index 9 and 13 of the read-back).
+    for (int i = 0; i < 15; ++i)
+        port.deliverFrame(242, i == 13 ? 100 : 0);
+    st().PlotX = 120;
+    port.deliverFrame(253, 14);
     EXPECT_EQ(st().PlotX, 0);
-    EXPECT_EQ(plot().pixel(0, 255), (Rgb{255, 0, 255}));
-    EXPECT_EQ(plot().pixel(3, 155), (Rgb{192, 192, 192}));
-    EXPECT_EQ(plot().pixel(1, 255), (Rgb{0, 0, 0})); // dotted
+    EXPECT_EQ(plot().pixel(30, 255), (Rgb{255, 0, 255}));
+    EXPECT_EQ(plot().pixel(33, 155), (Rgb{192, 192, 192}));
+    EXPECT_EQ(plot().pixel(31, 255), (Rgb{0, 0, 0})); // dotted
     EXPECT_EQ(*files::readLines(s().appFile("LevLgGraph.ini")),
               (std::vector<std::string>{" 0 ", " 100 "}));
+
+    // The labels are printed into the picture, so the saved image holds them as the screen does.
+    const auto whiteBy = [&](int level) {
+        int n = 0;
+        for (int y = 249 - level; y < 261 - level; ++y)
+            for (int x = 0; x < 20; ++x)
+                n += plot().pixel(x, y) == Rgb{255, 255, 255} ? 1 : 0;
+        return n;
+    };
+    EXPECT_GT(whiteBy(0), 5);
+    EXPECT_GT(whiteBy(100), 5);
+    start().Check1.checked = false; // no wrap: the plot stays as it was saved
+    st().PlotX = 330;
+    scheduler.advanceBy(200);
+    const auto& canvas = start().Picture5Canvas;
+    const auto bmp = encodeBmp(canvas.width(), canvas.height(), canvas.pixels());
+    EXPECT_EQ(test::bytesOf(img("Start_0001.bmp")), std::string(bmp.begin(), bmp.end()));
 }
 
 } // namespace

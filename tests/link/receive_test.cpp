@@ -90,6 +90,21 @@ TEST_F(Receive, ResynchronisesAfterALostOrAddedByteAndAGarbledMarker) {
               (std::vector<std::string>{"251,1", "251,2", "251,3", "251,4", "251,5", "251,6"}));
 }
 
+TEST_F(Receive, AfterDamageAFrameIsTakenAsACleanStreamTakesItAndNoiseNeverWinsOverIt) {
+    // Lenient fields: a sign, a point, an empty field, taken whatever came before.
+    const std::string lenient[] = {"000, 251, +8 , S\r\n", "000, 249, 1.5, S\r\n",
+                                   "000, 250,    , S\r\n"};
+    const std::string decoded[] = {"251,8", "249,2", "250,0"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(feed({lenient[i]}), std::vector<std::string>{decoded[i]}) << lenient[i];
+        EXPECT_EQ(feed({"\x7f", lenient[i]}), std::vector<std::string>{decoded[i]}) << lenient[i];
+    }
+    // Noise whose digits and marker line up as (857, 310, 382): no controller sends that, so
+    // the clean frames after it keep their bytes.
+    EXPECT_EQ(feed({"2857\n431063382\n5S1", f(251, 42), f(249, 7)}),
+              (std::vector<std::string>{"251,42", "249,7"}));
+}
+
 TEST_F(Receive, NoiseBurstsWithMarkersInsideCostOnlyTheFramesTheyTouched) {
     const std::string noise = "SSSS S\x01\xffSS 9S,SSSSSSSSSSSSSS\r\nS";
     const auto got =

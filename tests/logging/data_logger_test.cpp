@@ -123,7 +123,9 @@ TEST_F(DataLoggerDialog, AnExistingFileInTheDataFolderIsKeptUntilTheUserSaysOver
         EXPECT_FALSE(d.Picture1.visible);
         EXPECT_EQ(bytes(data("old.csv")), "kept\r\n");
 
-        chooseFile(d, data("other.csv"));
+        // A name typed without its extension is that of the chosen type.
+        chooseFile(d, data("other"));
+        EXPECT_EQ(st().LogFilePath, data("other.csv").string());
         EXPECT_EQ(d.List1.value, 1);
         write(data("other.csv"), "old rows\r\n");
         d.fire("EErase");

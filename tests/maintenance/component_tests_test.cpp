@@ -38,8 +38,11 @@ TEST_F(ComponentTests, ASpeedTestRepeatsUntilReceivedAndListsSixResults) {
                                                          "V2_Slow  1380", "V2_Fast  2700"}));
     EXPECT_EQ(t().List3.items, (std::vector<std::string>{"M_Slow   1140", "M_Fast   3300"}));
     EXPECT_EQ(st().ReplyIndex, 7);
+    // The end of the tests: with no run on, the run buttons are usable again.
     port.deliverFrame(254, 4);
     EXPECT_EQ(t().TestSpeedM.backColour, colour::buttonFace);
+    EXPECT_TRUE(start().Startbouton.enabled);
+    EXPECT_TRUE(start().Stopbouton.enabled);
 
     // The fan test, with a value below 8: listed as the negative speed it gives.
     click("TestSpeedV");
@@ -49,6 +52,17 @@ TEST_F(ComponentTests, ASpeedTestRepeatsUntilReceivedAndListsSixResults) {
     port.deliverFrame(244, 5);
     EXPECT_EQ(t().List4.items, (std::vector<std::string>{"V1_Slow -180"}));
     EXPECT_TRUE(t().List3.items.empty());
+
+    // A Start reads the parameters back from the first box, whatever the test counted; the
+    // end of a test during the run leaves the run buttons as the run has them.
+    start().fire("Startbouton");
+    scheduler.advanceBy(500);
+    for (int i = 0; i < 15; ++i)
+        port.deliverFrame(242, 100 + i);
+    EXPECT_EQ(s().Parametres().Text1[0].caption, "100");
+    EXPECT_EQ(s().Parametres().Text1[14].caption, "114");
+    port.deliverFrame(254, 4);
+    EXPECT_FALSE(start().Startbouton.enabled);
 }
 
 TEST_F(ComponentTests, WithThePortClosedASpeedTestDoesNothing) {

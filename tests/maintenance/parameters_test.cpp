@@ -67,6 +67,8 @@ TEST_F(Parameters, AReadFillsTheBoxesAndUnlocksTheWrite) {
         port.deliverFrame(242, i == 7 ? 20 : values[i]);
     EXPECT_EQ(p().Text1[14].caption, "0");
     EXPECT_EQ(start().VScroll1[5].value, 20);
+    EXPECT_EQ(start().Label8.caption, "200 "); // moved as any slider move: label and log follow
+    EXPECT_EQ(st().PowerWatts, 200);
     EXPECT_EQ(st().PlotLevel2, 30);
     EXPECT_TRUE(p().Validerwrite.enabled);
     EXPECT_TRUE(boxTexts().empty());
@@ -208,8 +210,8 @@ TEST_F(Parameters, ClosingMidWriteHandsTheWatchdogBackAndALatePermissionSendsNot
 
 TEST_F(Parameters, ClosingSavesTheCoefficientsOnlyWhenChanged) {
     // A file written by hand: an unchanged window leaves its text as it is.
-    std::vector<std::string> lines{"0", "1", "4", "2", "1", "1", "1", "65.0",
-                                   "0", "0", "0", "0", "0", "0", "7"};
+    std::vector<std::string> lines{"0", "0.123456789", "4", "2", "1", "1", "1", "65.0",
+                                   "0", "0",           "0", "0", "0", "0", "7"};
     ASSERT_TRUE(files::writeLines(s().appFile("DataCoeff.ini"), lines));
     port.close();
     rebuild();
@@ -230,9 +232,10 @@ TEST_F(Parameters, ClosingSavesTheCoefficientsOnlyWhenChanged) {
     p().fire("Check1");
     EXPECT_EQ(p().Check1.caption, "SHT Alarm enabled (ON)");
     p().fire("Form_QueryUnload");
+    // Every other value comes back as it was read, all its digits kept.
     EXPECT_EQ(coefficientFile(),
-              (std::vector<std::string>{"0", "1", "4", "2", "1.5", "1", "1", "65", "1", "1", "0",
-                                        "0", "0", "0", "7"}));
+              (std::vector<std::string>{"0", "0.123456789", "4", "2", "1.5", "1", "1", "65", "1",
+                                        "1", "0", "0", "0", "0", "7"}));
     EXPECT_EQ(st().Coefficients[8].toNumber(), 1);
     EXPECT_TRUE(start().Timer19.enabled());
 
@@ -255,20 +258,28 @@ TEST_F(Parameters, ACoefficientFileThatCannotBeWrittenIsReportedAndKeptInUse) {
     EXPECT_EQ(eventsWith("File DataCoeff.ini could not be written"), 1u);
 }
 
-TEST_F(Parameters, OutOfRangeTemperaturesAreEmptied) {
+TEST_F(Parameters, OutOfRangeTemperaturesKeepTheValueInUseAndAnEmptyFactorCountsAsOne) {
     p().Text2[7].caption = "71";
     p().Text2[0].caption = "-1";
     p().fire("Text2[7]:Change");
     scheduler.advanceBy(300);
     EXPECT_EQ(boxTexts(), (std::vector<std::string>{" Caution !|Entry from 0 - 70 °C",
                                                     " Caution !|Entry from 0 - 70C"}));
-    EXPECT_EQ(p().Text2[7].caption, "");
-    EXPECT_EQ(p().Text2[0].caption, "");
+    EXPECT_EQ(p().Text2[7].caption, "65");
+    EXPECT_EQ(p().Text2[0].caption, "0");
     p().Text2[7].caption = "70";
     p().fire("Text2[7]:Change");
     scheduler.advanceBy(300);
     EXPECT_EQ(boxTexts().size(), 2u);
     EXPECT_EQ(p().Text2[7].caption, "70");
+
+    // A scale factor emptied in the window counts as 1 once the window closes.
+    p().Text2[1].caption = "";
+    p().unload();
+    EXPECT_EQ(coefficientFile()[7], "70");
+    port.deliverFrame(249, 25);
+    EXPECT_EQ(start().Label5[1].caption, "25.0");
+    EXPECT_EQ(st().Coefficients[1], Variant("1"));
 }
 
 TEST_F(Parameters, ReadingAndEditingFollowTheRunState) {

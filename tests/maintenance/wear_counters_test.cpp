@@ -241,13 +241,20 @@ TEST_F(WearCounters, ACounterIsErasedOnlyWithItsCodeAndTheRequestRepeatsUntilCon
 }
 
 TEST_F(WearCounters, ErasingIsLockedWhileRunningAndForCountersWithoutACode) {
-    st().LampPhase = 2;
-    s().Usures();
+    // From Start until the ready report, however and whenever the window loads.
+    u().unload();
+    start().fire("Startbouton"); // loads the window hidden
     scheduler.advanceBy(300);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_FALSE(u().Activation[i].enabled);
-        EXPECT_FALSE(u().Text1[i].enabled);
-    }
+    EXPECT_EQ(erasable(), (std::vector<bool>(3, false)));
+    EXPECT_FALSE(u().Text1[0].enabled);
+    start().fire("Stopbouton");
+    reload();
+    EXPECT_EQ(erasable(), (std::vector<bool>(3, false)));
+    port.deliverFrame(254, 0);
+    EXPECT_EQ(erasable(), (std::vector<bool>(3, true)));
+    st().LampPhase = 2; // a running machine found at start-up
+    reload();
+    EXPECT_EQ(erasable(), (std::vector<bool>(3, false)));
 
     st().LampPhase = 0;
     ASSERT_TRUE(files::writeLines(s().paths.userFile("SWord.inx"), {"\"5821\""}));

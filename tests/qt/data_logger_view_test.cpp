@@ -1,12 +1,18 @@
 #include "qt/data_logger_view.hpp"
+#include "qt/qt_host.hpp"
+#include "support/temp_folder.hpp"
 #include "support/view_fixture.hpp"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -105,6 +111,40 @@ TEST_F(DataLoggerViewTest, AnExistingFileShowsThePanelAndTheCloseBoxClosesTheDia
     EXPECT_FALSE(station->models().DataLogger->loaded());
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_FALSE(station->models().Start->Timer15.enabled());
+}
+
+template <class T> T* shownWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* window = qobject_cast<T*>(w); window && window->isVisible()) return window;
+    return nullptr;
+}
+
+TEST(LogFileDialog, AnExistingFileIsChosenWithoutAReplaceQuestion) {
+    // The data logger asks Overwrite or Append itself; the dialog must not ask first.
+    test::TempFolder folder;
+    const auto existing = folder.path() / "old.csv";
+    std::ofstream(existing) << "kept\r\n";
+    qt::QtUiHost host([] { return nullptr; });
+    bool asked = false;
+    bool chosen = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* question = shownWindow<QMessageBox>()) {
+            asked = true;
+            question->button(QMessageBox::No)->click();
+        } else if (auto* files = shownWindow<QFileDialog>()) {
+            if (chosen) return files->reject();
+            chosen = true;
+            files->selectFile(QString::fromStdString(existing.string()));
+            // As the Save button does, outside this tick so the poll goes on meanwhile.
+            QTimer::singleShot(0, files, [files] { static_cast<QDialog*>(files)->accept(); });
+        }
+    });
+    poll.start(20);
+    const auto name =
+        host.saveFileDialog({"Create file ...", "CSV (*.csv)", folder.path().string(), ""});
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(name, existing.string());
 }
 
 } // namespace

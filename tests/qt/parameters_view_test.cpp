@@ -41,6 +41,11 @@ TEST_F(ParametresViewTest, OpensFromTheMenuEditsTheModelAndSavesOnClose) {
     EXPECT_TRUE(named<QWidget>("Validerwrite")->isEnabled());
     type(named<QLineEdit>("Text1[3]"), "7");
     EXPECT_EQ(p.Text1[3].caption, "107");
+    // Enter in a box clicks no button: no counter is reset behind the user's back.
+    named<QLineEdit>("Text1[4]")->selectAll();
+    type(named<QLineEdit>("Text1[4]"), "9");
+    pressEnter(named<QLineEdit>("Text1[3]"));
+    EXPECT_EQ(p.Text1[4].caption, "9");
 
     // An alarm temperature above 70 is refused once the entry check has run.
     const std::size_t boxes = ui.boxes().size(); // the port file start-up created
@@ -51,7 +56,7 @@ TEST_F(ParametresViewTest, OpensFromTheMenuEditsTheModelAndSavesOnClose) {
     view->render();
     ASSERT_EQ(ui.boxes().size(), boxes + 1);
     EXPECT_EQ(ui.boxes().back().box.text, "Entry from 0 - 70 °C");
-    EXPECT_EQ(alarmLimit->text(), "");
+    EXPECT_EQ(alarmLimit->text(), "65"); // the value in use comes back
     alarmLimit->selectAll();
     type(alarmLimit, "55");
 

@@ -10,6 +10,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSlider>
 #include <gtest/gtest.h>
 
 namespace orbek {
@@ -49,6 +50,23 @@ TEST_F(StartViewTest, EveryControlOfEveryWindowHasItsWidgetByNameAndAnAccessible
         ASSERT_NE(dialog, nullptr) << name;
         expectEveryControlDrawn(*window, dialog);
     }
+}
+
+TEST_F(StartViewTest, ThePowerValueRidesBesideTheSliderThumb) {
+    auto* slider = named<QSlider>("VScroll1[5]");
+    auto* value = named<QLabel>("Label8");
+    ASSERT_TRUE(slider && value);
+    const auto centreOf = [&](QWidget* w) { return w->mapTo(view.get(), w->rect().center()).y(); };
+    std::vector<int> centres;
+    for (int power : {130, 74, 18}) { // top, middle and bottom of the slider
+        station->Start().VScroll1[5].value = power;
+        view->render();
+        centres.push_back(centreOf(value));
+    }
+    const int top = slider->mapTo(view.get(), QPoint(0, 0)).y();
+    EXPECT_LT(centres[0], top + slider->height() / 4);
+    EXPECT_NEAR(centres[1], top + slider->height() / 2, slider->height() / 8);
+    EXPECT_GT(centres[2], top + slider->height() * 3 / 4);
 }
 
 TEST_F(StartViewTest, TheMenuBarHasTheTreeAndShowsTheLevel) {

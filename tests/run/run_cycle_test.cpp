@@ -229,6 +229,34 @@ TEST_F(RunCycle, OverheatingStopsTheLampFromBothReports) {
     EXPECT_EQ(sent(), std::vector<std::string>{"255,2"});
 }
 
+TEST_F(RunCycle, TheRestoreSendsOnlyAPowerTheSliderCanTake) {
+    // The slider stands at 80 when the phases begin; a saved power it cannot take leaves it.
+    const struct {
+        const char* saved; // empty: no file
+        int power;
+    } cases[] = {{"300", 80}, {"80.5", 80}, {"12", 80}, {"", 80}, {"100", 100}};
+    const auto file = s().appFile("LevelPW.ini");
+    for (const auto& c : cases) {
+        if (*c.saved)
+            ASSERT_TRUE(files::writeLines(file, {c.saved}));
+        else
+            std::filesystem::remove(file);
+        const std::size_t told = eventsWith("File LevelPW.ini");
+        reachPhase4();
+        rx(251, 40);
+        scheduler.advanceBy(1000);
+        EXPECT_EQ(sent(), std::vector<std::string>{"237," + std::to_string(c.power)}) << c.saved;
+        EXPECT_EQ(start().Label56.caption,
+                  " Set Power = " + std::to_string(c.power * 10) + " Watts");
+        EXPECT_EQ(eventsWith("File LevelPW.ini"), told + (c.power == 80 ? 1 : 0)) << c.saved;
+        rx(236, 1);
+        click("Stopbouton");
+        rx(254, 2);
+        rx(254, 0);
+        sent();
+    }
+}
+
 TEST_F(RunCycle, AMachineFoundRunningIsAdoptedOnceAndItsRunRestored) {
     // The station restarts while the machine runs a started run with the lamps on.
     ASSERT_TRUE(files::writeLines(s().appFile("NS.ini"), {"1.14", "1", "1", "0"}));

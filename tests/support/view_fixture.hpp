@@ -36,6 +36,12 @@ struct ViewFixture : StationFixture {
             QApplication::sendEvent(target, &press);
         }
     }
+    // The Enter key pressed in a widget, passed on to its window as the toolkit does.
+    static void pressEnter(QWidget* target) {
+        target->setFocus();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+        QApplication::sendEvent(target, &press);
+    }
     // Every control of the model has its widget under `root`, with something to speak.
     static void expectEveryControlDrawn(const WindowModel& model, QWidget* root) {
         for (const Control& c : model.controls()) {
