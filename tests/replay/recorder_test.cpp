@@ -76,22 +76,15 @@ TEST_F(RecordingTest, AWholeRunReplaysWithItsOrdersAndEventListBoxesAnsweredWher
     ASSERT_TRUE(recorder.start(file, nullptr));
     recorder.runStart([&] { app::Form_Load(*station); });
     // The lamp's run, the cooling countdown in the wait box, and the ready state's box.
-    for (auto [time, code, value] : std::vector<std::tuple<int64_t, int, int>>{{3601, 253, 1},
-                                                                               {4101, 238, 1},
-                                                                               {5101, 238, 2},
-                                                                               {6101, 238, 3},
-                                                                               {7101, 238, 4},
-                                                                               {8003, 251, 45},
-                                                                               {8013, 250, 120},
-                                                                               {12003, 254, 2},
-                                                                               {13003, 252, 60},
-                                                                               {14003, 252, 59},
-                                                                               {17003, 252, 1},
-                                                                               {18003, 252, 0},
-                                                                               {20003, 254, 0},
-                                                                               {20303, 254, 5},
-                                                                               {20901, 253, 1}})
-        frameAt(time, code, value);
+    const struct {
+        int64_t time;
+        int code, value;
+    } frames[] = {{3601, 253, 1},   {4101, 238, 1},   {5101, 238, 2},   {6101, 238, 3},
+                  {7101, 238, 4},   {8003, 251, 45},  {8013, 250, 120}, {12003, 254, 2},
+                  {13003, 252, 60}, {14003, 252, 59}, {17003, 252, 1},  {18003, 252, 0},
+                  {20003, 254, 0},  {20303, 254, 5},  {20901, 253, 1}};
+    for (const auto& f : frames)
+        frameAt(f.time, f.code, f.value);
     std::string whileOpen;
     scheduler.at(20000, [&] { host.reply(MsgAnswer::Ok, 700); });
     host.onMessage = [&](const ScriptedUiHost::Shown& shown) {
