@@ -41,7 +41,7 @@ void SauveComX(Station& s) {
         // The station keeps running on its present port rather than claim a saved choice.
         s.reportFileProblem(file, "written", why);
         s.ui.message({" Error !",
-                      "The port choice could not be saved.\r\n" + file.string() + ": " + why,
+                      "The port choice could not be saved.\r\n" + pathText(file) + ": " + why,
                       MsgIcon::Critical, MsgButtons::Ok});
         return;
     }

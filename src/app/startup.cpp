@@ -43,7 +43,52 @@ void makeFolder(Station& s, const fs::path& folder) {
     if (files::isDirectory(folder)) return;
     std::string why;
     if (!files::makeDirectory(folder, &why))
-        s.addEvent("Folder " + folder.string() + " could not be created: " + why);
+        s.addEvent("Folder " + pathText(folder) + " could not be created: " + why);
+}
+
+// The access words and codes are their owner's only. A folder or file that an older station
+// left open is closed, and said so; a folder created just now is closed silently.
+void keepPrivate(Station& s, const fs::path& path, const std::string& what, bool say) {
+    if (!files::openToOthers(path)) return;
+    std::string why;
+    if (!files::restrictToOwner(path, &why))
+        s.addEvent(what + " is open to other users and could not be closed: " + why);
+    else if (say)
+        s.addEvent(what + " was open to other users: now its owner's only");
+}
+
+// The temporary files that a write interrupted by a kill or a power cut left beside the
+// station's own files; files of other names stay whatever they are.
+void removeLeftoverTemporaries(Station& s) {
+    const auto configFile = [](bool inUserFolder) {
+        return [inUserFolder](const std::string& name) {
+            if (!inUserFolder && name == "status.ini") return true;
+            const auto& all = defaultFiles();
+            return std::any_of(all.begin(), all.end(), [&](const DefaultFile& f) {
+                return f.inUserFolder == inUserFolder && f.name == name;
+            });
+        };
+    };
+    const auto plotImage = [](const std::string& name) {
+        const std::size_t digits = name.size() - std::min(name.size(), sizeof "Start_.bmp" - 1);
+        return digits > 0 && name.rfind("Start_", 0) == 0 &&
+               name.compare(name.size() - 4, 4, ".bmp") == 0 &&
+               std::all_of(name.begin() + 6, name.begin() + 6 + static_cast<std::ptrdiff_t>(digits),
+                           [](char c) { return c >= '0' && c <= '9'; });
+    };
+    std::vector<std::string> removed;
+    const auto sweep = [&](const fs::path& folder, const auto& isOwn) {
+        for (std::string& name : files::removeLeftoverTemporaries(folder, isOwn))
+            removed.push_back(std::move(name));
+    };
+    sweep(s.paths.appFolder, configFile(false));
+    sweep(s.paths.appFolder / "Img", plotImage);
+    if (!s.paths.userFolder.empty()) sweep(s.paths.userFolder, configFile(true));
+    if (removed.empty()) return;
+    std::string names;
+    for (const std::string& name : removed)
+        names += (names.empty() ? "" : ", ") + name;
+    s.addEvent("Leftover temporary files removed: " + names);
 }
 
 fs::path fileOf(const Station& s, const DefaultFile& file) {
@@ -57,9 +102,14 @@ void createIfMissing(Station& s, const DefaultFile& file) {
         s.reportFileProblem(path, "created", "a folder of that name is in the way");
         return;
     }
-    if (files::exists(path)) return;
+    if (files::exists(path)) {
+        if (file.inUserFolder) keepPrivate(s, path, "File " + pathText(path.filename()), true);
+        return;
+    }
     std::string why;
-    if (!files::writeLines(path, file.lines, &why)) s.reportFileProblem(path, "created", why);
+    const auto access = file.inUserFolder ? files::Access::OwnerOnly : files::Access::Shared;
+    if (!files::writeLines(path, file.lines, &why, access))
+        s.reportFileProblem(path, "created", why);
 }
 
 const DefaultFile& defaultOf(const std::string& name) {
@@ -141,7 +191,7 @@ fs::path topLevelFolder(const fs::path& home, const fs::path& currentDir) {
     auto h = here.begin();
     for (; b != base.end(); ++b, ++h) {
         if (b->empty()) continue; // the trailing separator of "/home/user/"
-        if (h == here.end() || *b != *h) return {};
+        if (h == here.end() || !samePathPart(*b, *h)) return {};
     }
     while (h != here.end() && h->empty())
         ++h;
@@ -192,8 +242,9 @@ void Form_Load(Station& s) {
 
     const fs::path folder = findApplicationFolder(s.paths);
     s.paths.appFolder = folder;
-    st.BasePath = folder.string();
+    st.BasePath = pathText(folder);
     makeFolder(s, folder);
+    removeLeftoverTemporaries(s);
 
     const auto status = s.appFile("status.ini");
     // The simulated controller is the port: no COM port to ask for, and status.ini stays for
@@ -229,7 +280,11 @@ void Timer7_Tick(Station& s) {
     w.Label29.foreColour = colour::yellow;
     st.SoftwareVersion = kSoftwareVersion;
 
-    makeFolder(s, s.paths.userFolder);
+    const fs::path& userFolder = s.paths.userFolder;
+    const bool olderUserFiles =
+        files::exists(s.paths.userFile("Name.inc")) || files::exists(s.paths.userFile("SWord.inx"));
+    makeFolder(s, userFolder);
+    keepPrivate(s, userFolder, "Folder " + pathText(userFolder), olderUserFiles);
     for (const DefaultFile& file : defaultFiles()) {
         if (file.name == "LevelPW.ini")
             loadPowerLevel(s);
@@ -239,7 +294,7 @@ void Timer7_Tick(Station& s) {
 
     // A file of that name is no folder; the plot images then cannot be saved, and the list
     // says so.
-    makeFolder(s, fs::path(st.BasePath) / "Img");
+    makeFolder(s, pathFromText(st.BasePath) / "Img");
 
     showPasswordBox(s);
     Lecture_MSCOM(s);

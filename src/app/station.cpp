@@ -30,7 +30,7 @@ Station::Station(Scheduler& scheduler_, SerialPort& port_, UiHost& ui_, WallCloc
     windows_.Codeserreurs = std::make_unique<CodeserreursWindow>(scheduler);
     windows_.FenInfoHolder = std::make_unique<FenInfoHolderWindow>(scheduler);
     windows_.AlarmHolder = std::make_unique<AlarmHolderWindow>(scheduler);
-    state.BasePath = paths.appFolder.string();
+    state.BasePath = pathText(paths.appFolder);
     port.setEventHandler([this](CommEvent event) { link::MSComm1_OnComm(*this, event); });
     app::wireShell(*this);
     link::wireCodeDialogue(*this);
@@ -118,11 +118,11 @@ void Station::sendOrder(uint8_t code, uint8_t value) {
 
 void Station::reportFileProblem(const std::filesystem::path& file, const std::string& action,
                                 const std::string& why) {
-    addEvent("File " + file.filename().string() + " could not be " + action + ": " + why);
+    addEvent("File " + pathText(file.filename()) + " could not be " + action + ": " + why);
 }
 
 void Station::reportShortFile(const std::filesystem::path& file, const std::string& what) {
-    addEvent("File " + file.filename().string() + " " + what);
+    addEvent("File " + pathText(file.filename()) + " " + what);
 }
 
 void Station::endProgram(std::string reason) {
@@ -134,7 +134,7 @@ void Station::endProgram(std::string reason) {
 }
 
 std::filesystem::path Station::appFile(const std::string& name) const {
-    return std::filesystem::path(state.BasePath) / name;
+    return pathFromText(state.BasePath) / name;
 }
 
 } // namespace orbek

@@ -19,6 +19,11 @@
 #include <sstream>
 #include <string>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace {
 
 void usage() {
@@ -43,6 +48,10 @@ void usage() {
 } // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The output is compared byte for byte: LF line ends on every platform.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     orbek::replay::Options options;
     std::string scenarioFile;
     bool live = false;

@@ -145,6 +145,7 @@ int main(int argc, char** argv) {
     }
 
 #ifdef _WIN32
+    (void)port;
     (void)duration;
     (void)verbose;
     std::cerr << "orbek-sim: pseudo-terminals are not available here; use orbek-station "

@@ -3,7 +3,8 @@
 // The application folder is the top-level folder of the home that holds the current directory
 // where that folder already holds a station (started from ~/Station/bin it is ~/Station), else
 // $XDG_DATA_HOME/orbek-station; --base DIR overrides it. The two user files live in
-// $XDG_CONFIG_HOME/orbek-station.
+// $XDG_CONFIG_HOME/orbek-station. On Windows the drive takes the home's place, with
+// %LOCALAPPDATA% and %APPDATA% for the two XDG folders.
 //
 // ORBEK_SCREENSHOT=FILE.png saves a picture of the main window once start-up has run and ends
 // the station (ORBEK_SCREENSHOT_VIEW=log shows the event list instead of the plot).
@@ -28,19 +29,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-
-namespace {
-
-std::filesystem::path xdgFolder(const char* variable, const QString& fallbackBelowHome) {
-    const QByteArray value = qgetenv(variable);
-    // Relative values do not count as XDG base folders.
-    if (!value.isEmpty() && QDir::isAbsolutePath(QString::fromLocal8Bit(value)))
-        return std::filesystem::path(value.toStdString()) / "orbek-station";
-    return std::filesystem::path((QDir::homePath() + "/" + fallbackBelowHome).toStdString()) /
-           "orbek-station";
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     // The help and the version need no screen: they work in a terminal without a display.
@@ -78,14 +66,13 @@ int main(int argc, char** argv) {
     parser.addOption(recordOption);
     parser.process(application);
 
-    orbek::Paths paths;
-    paths.home = QDir::homePath().toStdString();
+    // Paths from Qt's texts through UTF-16: the narrow form is not UTF-8 on Windows.
     std::error_code ec;
-    paths.currentDir = std::filesystem::current_path(ec);
-    paths.fallback = xdgFolder("XDG_DATA_HOME", ".local/share");
-    paths.userFolder = xdgFolder("XDG_CONFIG_HOME", ".config");
+    orbek::Paths paths =
+        orbek::platformPaths(QDir::toNativeSeparators(QDir::homePath()).toStdU16String(),
+                             std::filesystem::current_path(ec));
     if (parser.isSet(baseOption))
-        paths.appFolder = std::filesystem::absolute(parser.value(baseOption).toStdString(), ec);
+        paths.appFolder = std::filesystem::absolute(parser.value(baseOption).toStdU16String(), ec);
 
     orbek::Scheduler scheduler;
     orbek::SystemClock clock;
@@ -93,7 +80,7 @@ int main(int argc, char** argv) {
     orbek::qt::QtUiHost ui([&view]() -> QWidget* { return view.get(); });
     orbek::Station* stationPtr = nullptr;
     orbek::qt::QtSerialPort serialPort([&stationPtr] {
-        return stationPtr ? std::filesystem::path(stationPtr->state.BasePath)
+        return stationPtr ? orbek::pathFromText(stationPtr->state.BasePath)
                           : std::filesystem::path();
     });
     orbek::SerialPort* port = &serialPort;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <iterator>
 
 namespace orbek {
@@ -138,20 +137,10 @@ std::vector<uint8_t> encodeBmp(int width, int height, const std::vector<Rgb>& pi
     return out;
 }
 
-bool RasterCanvas::saveBmp(const std::filesystem::path& path) const {
+bool RasterCanvas::saveBmp(const std::filesystem::path& path, std::string* error) const {
     const auto bytes = encodeBmp(width_, height_, pixels_);
-    std::filesystem::path temporary = path;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        if (!out) return false;
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary, path, ec);
-    return !ec;
+    return files::writeFile(
+        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), error);
 }
 
 } // namespace orbek

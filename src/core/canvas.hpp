@@ -28,7 +28,9 @@ class Canvas {
     virtual void point(int x, int y, Rgb colour) = 0;
     virtual void text(int x, int y, const std::string& text, Rgb colour) = 0;
     virtual Rgb pixel(int x, int y) const = 0;
-    virtual bool saveBmp(const std::filesystem::path& path) const = 0;
+    // Writes the picture whole as a Windows bitmap; on failure nothing is left behind and
+    // `error` says why.
+    virtual bool saveBmp(const std::filesystem::path& path, std::string* error) const = 0;
 };
 
 // An in-memory canvas with a 24-bit bitmap writer. Text is printed into the pixels with a small
@@ -45,7 +47,7 @@ class RasterCanvas : public Canvas {
     void point(int x, int y, Rgb colour) override;
     void text(int x, int y, const std::string& text, Rgb colour) override;
     Rgb pixel(int x, int y) const override;
-    bool saveBmp(const std::filesystem::path& path) const override;
+    bool saveBmp(const std::filesystem::path& path, std::string* error) const override;
     const std::vector<Rgb>& pixels() const { return pixels_; }
 
   private:

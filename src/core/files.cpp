@@ -1,11 +1,24 @@
 #include "core/files.hpp"
 
+#include "core/paths.hpp"
+
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <system_error>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace orbek::files {
 
@@ -31,6 +44,100 @@ std::string joinCrLf(const std::vector<std::string>& lines) {
 
 void setError(std::string* error, std::string text) {
     if (error) *error = std::move(text);
+}
+
+std::string lastError() {
+    return std::strerror(errno);
+}
+
+// A file open for writing, each step saying why it failed. The C library's buffers are not
+// used, so a failed write is known at once and the disk can be asked to keep the data.
+class OutFile {
+  public:
+    enum class Mode { Replace, Append };
+    OutFile() = default;
+    OutFile(const OutFile&) = delete;
+    OutFile& operator=(const OutFile&) = delete;
+    ~OutFile() { close(nullptr); }
+
+    bool open(const fs::path& path, Mode mode, Access access, std::string* error) {
+#ifdef _WIN32
+        (void)access; // the user's own folders
+        const int flags =
+            _O_WRONLY | _O_CREAT | _O_BINARY | (mode == Mode::Replace ? _O_TRUNC : _O_APPEND);
+        fd_ = _wopen(path.c_str(), flags, _S_IREAD | _S_IWRITE);
+#else
+        const int flags =
+            O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Mode::Replace ? O_TRUNC : O_APPEND);
+        const mode_t permissions = access == Access::OwnerOnly ? 0600 : 0666;
+        fd_ = ::open(path.c_str(), flags, permissions);
+        // A file that was already there keeps its mode: narrow it.
+        if (fd_ >= 0 && access == Access::OwnerOnly && ::fchmod(fd_, 0600) != 0) {
+            setError(error, lastError());
+            return false;
+        }
+#endif
+        if (fd_ < 0) setError(error, lastError());
+        return fd_ >= 0;
+    }
+
+    bool write(std::string_view bytes, std::string* error) {
+        while (!bytes.empty()) {
+#ifdef _WIN32
+            const int chunk = static_cast<int>(std::min<std::size_t>(bytes.size(), 1u << 30));
+            const int done = _write(fd_, bytes.data(), static_cast<unsigned>(chunk));
+#else
+            const ssize_t done = ::write(fd_, bytes.data(), bytes.size());
+            if (done < 0 && errno == EINTR) continue;
+#endif
+            if (done <= 0) {
+                setError(error, done < 0 ? lastError() : "nothing could be written");
+                return false;
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(done));
+        }
+        return true;
+    }
+
+    bool sync(std::string* error) {
+#ifdef _WIN32
+        const bool synced = _commit(fd_) == 0;
+#else
+        const bool synced = ::fsync(fd_) == 0;
+#endif
+        if (!synced) setError(error, lastError());
+        return synced;
+    }
+
+    // Closes once; a file that was not open closes without fault.
+    bool close(std::string* error) {
+        if (fd_ < 0) return true;
+#ifdef _WIN32
+        const bool closed = _close(fd_) == 0;
+#else
+        const bool closed = ::close(fd_) == 0;
+#endif
+        fd_ = -1;
+        if (!closed) setError(error, lastError());
+        return closed;
+    }
+
+  private:
+    int fd_ = -1;
+};
+
+// After a rename, the folder's entry reaches the disk too. Not every file system can flush a
+// folder; the file itself is already safe, so a failure here is no failure of the write.
+void syncFolder(const fs::path& folder) {
+#ifndef _WIN32
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+#else
+    (void)folder; // NTFS keeps its own journal of the rename
+#endif
 }
 
 } // namespace
@@ -100,52 +207,106 @@ std::optional<std::vector<std::string>> readListItems(const fs::path& path) {
     return items;
 }
 
-bool writeLines(const fs::path& path, const std::vector<std::string>& lines, std::string* error) {
+bool writeFile(const fs::path& path, std::string_view bytes, std::string* error, Access access) {
     static std::atomic<unsigned> counter{0};
     fs::path temporary = path;
     temporary += ".tmp" + std::to_string(counter++);
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            setError(error, std::strerror(errno));
-            return false;
-        }
-        out << joinCrLf(lines);
-        out.flush();
-        if (!out) {
-            setError(error, "write failed");
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            return false;
-        }
-    }
+    std::string why;
+    OutFile out;
+    bool written = out.open(temporary, OutFile::Mode::Replace, access, &why) &&
+                   out.write(bytes, &why) && out.sync(&why) && out.close(&why);
     std::error_code ec;
-    fs::rename(temporary, path, ec);
-    if (ec) {
-        setError(error, ec.message());
+    if (written) {
+        fs::rename(temporary, path, ec);
+        if (ec) why = ec.message();
+        written = !ec;
+    }
+    if (!written) {
+        out.close(nullptr);
         fs::remove(temporary, ec);
+        setError(error, why);
         return false;
     }
+    syncFolder(path.parent_path());
     return true;
 }
 
+bool writeLines(const fs::path& path, const std::vector<std::string>& lines, std::string* error,
+                Access access) {
+    return writeFile(path, joinCrLf(lines), error, access);
+}
+
 bool appendLines(const fs::path& path, const std::vector<std::string>& lines, std::string* error) {
-    std::ofstream out(path, std::ios::binary | std::ios::app);
-    if (!out) {
-        setError(error, std::strerror(errno));
+    std::error_code ec;
+    const bool existed = fs::exists(path, ec);
+    const std::uintmax_t before = existed ? fs::file_size(path, ec) : 0;
+    std::string why;
+    OutFile out;
+    if (!out.open(path, OutFile::Mode::Append, Access::Shared, &why)) {
+        setError(error, why);
         return false;
     }
-    out << joinCrLf(lines);
-    out.flush();
-    if (!out) {
-        setError(error, "write failed");
-        return false;
+    if (out.write(joinCrLf(lines), &why) && out.close(&why)) return true;
+    // A part of the lines may be in the file: cut it back to what it was.
+    out.close(nullptr);
+    std::error_code undo;
+    if (!existed)
+        fs::remove(path, undo);
+    else if (!ec)
+        fs::resize_file(path, before, undo);
+    if (ec || undo) why += "; the part written could not be taken back";
+    setError(error, why);
+    return false;
+}
+
+std::vector<std::string>
+removeLeftoverTemporaries(const fs::path& folder,
+                          const std::function<bool(const std::string& name)>& isOwn) {
+    std::vector<std::string> removed;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = pathText(it->path().filename());
+        const std::size_t mark = name.rfind(".tmp");
+        if (mark == std::string::npos || mark == 0) continue;
+        const std::string number = name.substr(mark + 4);
+        if (!std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            continue;
+        std::error_code kind;
+        if (!it->is_regular_file(kind) || !isOwn(name.substr(0, mark))) continue;
+        std::error_code gone;
+        if (fs::remove(it->path(), gone)) removed.push_back(name);
     }
-    return true;
+    std::sort(removed.begin(), removed.end());
+    return removed;
 }
 
 std::string quoted(const std::string& text) {
     return "\"" + text + "\"";
+}
+
+bool openToOthers(const fs::path& path) {
+#ifdef _WIN32
+    (void)path;
+    return false;
+#else
+    std::error_code ec;
+    const fs::perms perms = fs::status(path, ec).permissions();
+    return !ec && (perms & (fs::perms::group_all | fs::perms::others_all)) != fs::perms::none;
+#endif
+}
+
+bool restrictToOwner(const fs::path& path, std::string* error) {
+#ifdef _WIN32
+    (void)path;
+    (void)error;
+    return true;
+#else
+    std::error_code ec;
+    fs::permissions(path, fs::perms::group_all | fs::perms::others_all, fs::perm_options::remove,
+                    ec);
+    if (ec) setError(error, ec.message());
+    return !ec;
+#endif
 }
 
 bool exists(const fs::path& path) {

@@ -73,8 +73,8 @@ void saveImage(Station& s) {
     do
         std::snprintf(name, sizeof name, "Start_%04ld.bmp", number++);
     while (files::exists(folder / name));
-    if (!plot(s).saveBmp(folder / name))
-        s.reportFileProblem(folder / name, "written", ec ? ec.message() : "cannot write");
+    std::string why;
+    if (!plot(s).saveBmp(folder / name, &why)) s.reportFileProblem(folder / name, "written", why);
     s.state.PlotImageSaved = 1;
 }
 

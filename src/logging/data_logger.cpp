@@ -58,7 +58,7 @@ uint8_t flag(const std::string& line) {
 }
 
 fs::path dataFolder(const Station& s) {
-    return fs::path(s.state.BasePath) / "Data";
+    return pathFromText(s.state.BasePath) / "Data";
 }
 
 bool sameFile(const fs::path& a, const fs::path& b) {
@@ -74,8 +74,8 @@ std::vector<std::string> filesWithExtension(const fs::path& folder, const std::s
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code kind;
         if (!it->is_regular_file(kind)) continue;
-        const std::string name = it->path().filename().string();
-        if (toUpper(it->path().extension().string()) == toUpper(extension)) names.push_back(name);
+        const std::string name = pathText(it->path().filename());
+        if (toUpper(pathText(it->path().extension())) == toUpper(extension)) names.push_back(name);
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -268,16 +268,17 @@ void Command1_Click(Station& s) {
     FileDialogRequest request;
     request.title = "Create file ...";
     request.filter = text ? "Text (*.txt)" : "CSV (*.csv)";
-    request.initialFolder = folder.string();
+    request.initialFolder = pathText(folder);
     std::string name = s.ui.saveFileDialog(request).value_or("");
     if (!s.models().DataLogger->loaded()) return;
     // A name typed without an extension gets the chosen type's, so the next listing finds it.
-    if (!name.empty() && fs::path(name).extension().empty()) name += text ? ".txt" : ".csv";
+    if (!name.empty() && pathFromText(name).extension().empty()) name += text ? ".txt" : ".csv";
 
     if (!name.empty()) {
         // Opened for appending: a missing file is created, an existing one keeps every byte.
         std::string why;
-        if (!files::appendLines(name, {}, &why)) s.reportFileProblem(name, "created", why);
+        if (!files::appendLines(pathFromText(name), {}, &why))
+            s.reportFileProblem(pathFromText(name), "created", why);
         st.LogHeaderWritten = 0;
         st.LogRowCounter = 0;
     }
@@ -285,7 +286,7 @@ void Command1_Click(Station& s) {
     d.Label7.caption = name;
     if (name.empty()) return;
     for (std::size_t i = 0; i < d.List1.items.size(); ++i)
-        if (sameFile(folder / d.List1.items[i], name)) {
+        if (sameFile(folder / pathFromText(d.List1.items[i]), pathFromText(name))) {
             d.Picture1.visible = true;
             d.List1.value = static_cast<int>(i);
         }
@@ -293,8 +294,8 @@ void Command1_Click(Station& s) {
 
 void EErase_Click(Station& s) {
     const std::string& path = s.state.LogFilePath;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) s.reportFileProblem(path, "emptied", "it stays as it was");
+    std::ofstream out(pathFromText(path), std::ios::binary | std::ios::trunc);
+    if (!out) s.reportFileProblem(pathFromText(path), "emptied", "it stays as it was");
     dialog(s).Picture1.visible = false;
 }
 

@@ -152,7 +152,7 @@ void Timer15_Tick(Station& s) {
     const Fixed number = st.LogRowCounter / kFixedOne;
     st.LogRowCounter += kFixedOne;
     std::string why;
-    const bool written = files::appendLines(st.LogFilePath, lines, &why);
+    const bool written = files::appendLines(pathFromText(st.LogFilePath), lines, &why);
     if (written) {
         if (withHeader) st.LogHeaderWritten = 1;
         w.Label2[0].backColour = colour::green;
@@ -165,7 +165,7 @@ void Timer15_Tick(Station& s) {
         if (st.LogFilePath.empty())
             s.addEvent("No log file is chosen: " + lost);
         else
-            s.reportFileProblem(st.LogFilePath, "written", why + "; " + lost);
+            s.reportFileProblem(pathFromText(st.LogFilePath), "written", why + "; " + lost);
         w.Timer16.stop();
         w.Label2[0].backColour = colour::red;
         w.Label2[0].caption = "Error";

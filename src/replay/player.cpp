@@ -72,8 +72,9 @@ void Player::attach() {
 }
 
 std::string Player::stable(const std::string& text) const {
-    // The application folder is a fresh temporary one in most runs.
-    return withBase(text, attached_ ? attached_->state.BasePath : std::string());
+    // The folders are fresh temporary ones in most runs.
+    return withBase(text, attached_ ? attached_->state.BasePath : std::string(),
+                    pathText(options_.userFolder));
 }
 
 void Player::print(const std::string& text) {
@@ -98,8 +99,7 @@ void Player::printFileDialog(const std::string& title, const std::optional<std::
 
 std::string Player::filePath(const std::string& name) const {
     const std::filesystem::path path(name);
-    return (path.is_absolute() ? path : std::filesystem::path(attached_->state.BasePath) / path)
-        .string();
+    return pathText(path.is_absolute() ? path : pathFromText(attached_->state.BasePath) / path);
 }
 
 void Player::fail(const Step& step, const std::string& why) {

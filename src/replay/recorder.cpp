@@ -3,11 +3,14 @@
 #include "app/startup.hpp"
 #include "app/station.hpp"
 #include "app/user_levels.hpp"
+#include "core/paths.hpp"
 #include "core/window.hpp"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 
 namespace orbek::replay {
 
@@ -166,7 +169,9 @@ void SessionRecorder::attach(Station& station) {
     auto previous = station.onEvent;
     station.onEvent = [this, previous](const std::string& line) {
         if (previous) previous(line);
-        if (recording()) note(withBase("LIST " + printable(line), station_->state.BasePath));
+        if (recording())
+            note(withBase("LIST " + printable(line), station_->state.BasePath,
+                          pathText(station_->paths.userFolder)));
     };
     StartWindow& w = *station.models().Start;
     w.on(w.mnuEnregistrer.name, [this] { onEntry(); });
@@ -176,27 +181,30 @@ bool SessionRecorder::start(const fs::path& file, std::string* why) {
     std::string ignored;
     std::string& reason = why ? *why : ignored;
     if (recording()) {
-        reason = "the session is already being recorded to " + path_.string();
+        reason = "the session is already being recorded to " + pathText(path_);
         return false;
     }
     Station& s = *station_;
-    const fs::path app =
-        s.state.BasePath.empty() ? app::findApplicationFolder(s.paths) : fs::path(s.state.BasePath);
-    std::FILE* f = std::fopen(file.string().c_str(), "wb+");
-    if (!f) {
+    const fs::path app = s.state.BasePath.empty() ? app::findApplicationFolder(s.paths)
+                                                  : pathFromText(s.state.BasePath);
+    auto f = std::make_unique<std::fstream>(file, std::ios::in | std::ios::out | std::ios::binary |
+                                                      std::ios::trunc);
+    if (!*f) {
         reason = std::strerror(errno);
         return false;
     }
-    if (!saveConfiguration(app, s.paths.userFolder, file.string() + ".base", &reason)) {
-        std::fclose(f);
+    fs::path base = file;
+    base += ".base";
+    if (!saveConfiguration(app, s.paths.userFolder, base, &reason)) {
+        f.reset();
         std::error_code ec;
         fs::remove(file, ec);
         return false;
     }
     // Said before the recording begins: the replay's station does not say it.
-    if (launched_) s.addEvent("Session recording to " + file.string());
+    if (launched_) s.addEvent("Session recording to " + pathText(file));
     const DateTime wall = clock_.now();
-    file_ = f;
+    file_ = std::move(f);
     path_ = file;
     ++recordingNumber_;
     origin_ = scheduler_.now() - (launched_ ? kPreambleMs : 0);
@@ -212,10 +220,10 @@ bool SessionRecorder::start(const fs::path& file, std::string* why) {
 
 void SessionRecorder::preamble(bool launched, const DateTime& wall, const fs::path& folder) {
     put("# ORBEK station session, recorded " + formatDateTime(wall, wall.millisecond) + " in " +
-        folder.string());
-    put("# Replay: orbek-replay --base-from " + path_.string() + ".base " + path_.string() +
+        pathText(folder));
+    put("# Replay: orbek-replay --base-from " + pathText(path_) + ".base " + pathText(path_) +
         " (--live for the real program);");
-    put("# orbek-replay --check-recording " + path_.string() +
+    put("# orbek-replay --check-recording " + pathText(path_) +
         " compares a replay with the TX and LIST lines below.");
     const int64_t at = launched ? origin_ + kPreambleMs : origin_;
     if (!launched) put(line(origin_, "clock " + formatDateTime(wall, wall.millisecond)));
@@ -243,8 +251,7 @@ void SessionRecorder::stop() {
     if (!recording()) return;
     flushPending();
     put(line(stepTime(), "end"));
-    if (file_) std::fclose(file_);
-    file_ = nullptr;
+    file_.reset();
     showEntry();
 }
 
@@ -303,7 +310,7 @@ std::string SessionRecorder::line(int64_t at, const std::string& text) const {
 void SessionRecorder::put(const std::string& text) {
     if (!file_) return;
     const std::string out = text + "\r\n";
-    if (std::fwrite(out.data(), 1, out.size(), file_) != out.size() || std::fflush(file_) != 0)
+    if (!file_->write(out.data(), static_cast<std::streamsize>(out.size())).flush())
         failed(std::strerror(errno));
 }
 
@@ -357,7 +364,7 @@ SessionRecorder::Slot SessionRecorder::reserve(int64_t opened, const std::string
     slot.width = width;
     slot.recording = recordingNumber_;
     lastStep_ = slot.opened;
-    std::fgetpos(file_, &slot.position);
+    slot.position = file_->tellp();
     std::string text = line(slot.opened, placeholder);
     text.resize(std::max(width, text.size()), ' ');
     put(text);
@@ -371,9 +378,9 @@ bool SessionRecorder::complete(const Slot& slot, const std::string& text) {
     std::string out = line(slot.opened, text);
     if (out.size() > slot.width) return false;
     out.resize(slot.width, ' ');
-    if (std::fsetpos(file_, &slot.position) != 0 ||
-        std::fwrite(out.data(), 1, out.size(), file_) != out.size() ||
-        std::fseek(file_, 0, SEEK_END) != 0 || std::fflush(file_) != 0) {
+    if (!file_->seekp(slot.position) ||
+        !file_->write(out.data(), static_cast<std::streamsize>(out.size())) ||
+        !file_->seekp(0, std::ios::end).flush()) {
         failed(std::strerror(errno));
         return false;
     }
@@ -381,12 +388,11 @@ bool SessionRecorder::complete(const Slot& slot, const std::string& text) {
 }
 
 void SessionRecorder::failed(const std::string& why) {
-    std::fclose(file_);
-    file_ = nullptr;
+    file_.reset();
     showEntry();
     // Said from a call of its own: the failure may come from inside an event-list line.
     const std::string text =
-        "Session recording stopped: " + path_.string() + " could not be written: " + why;
+        "Session recording stopped: " + pathText(path_) + " could not be written: " + why;
     scheduler_.after(0, [alive = std::weak_ptr<bool>(alive_), station = station_, text] {
         if (!alive.expired() && *alive.lock()) station->addEvent(text);
     });
@@ -477,7 +483,7 @@ void SessionRecorder::keepTexts() {
 void SessionRecorder::onEntry() {
     Station& s = *station_;
     if (recording()) {
-        const std::string file = path_.string();
+        const std::string file = pathText(path_);
         stop();
         s.addEvent("Session recording stopped: " + file);
         return;
@@ -486,12 +492,12 @@ void SessionRecorder::onEntry() {
     char name[64];
     std::snprintf(name, sizeof name, "session-%04d%02d%02d-%02d%02d%02d.scenario", t.year, t.month,
                   t.day, t.hour, t.minute, t.second);
-    const fs::path folder = s.paths.home.empty() ? fs::path(s.state.BasePath) : s.paths.home;
+    const fs::path folder = s.paths.home.empty() ? pathFromText(s.state.BasePath) : s.paths.home;
     const auto chosen =
-        s.ui.saveFileDialog({"Record session", "Scenario (*.scenario)", folder.string(), name});
+        s.ui.saveFileDialog({"Record session", "Scenario (*.scenario)", pathText(folder), name});
     if (!chosen) return;
     std::string why;
-    if (!start(*chosen, &why))
+    if (!start(pathFromText(*chosen), &why))
         s.ui.message({" Error !", "The session could not be recorded.\r\n" + *chosen + ": " + why,
                       MsgIcon::Critical, MsgButtons::Ok});
 }
@@ -505,10 +511,14 @@ void SessionRecorder::showEntry() {
 }
 
 std::string SessionRecorder::relative(const std::string& path) const {
-    // A file in the application folder is the replay's own file of that name.
-    const std::string base = station_->state.BasePath;
-    if (!base.empty() && path.rfind(base + "/", 0) == 0) return path.substr(base.size() + 1);
-    return path;
+    // A file in the application folder is the replay's own file of that name, wherever the
+    // replay runs.
+    const fs::path inside =
+        pathFromText(path).lexically_relative(pathFromText(station_->state.BasePath));
+    if (inside.empty() || *inside.begin() == "..") return path;
+    std::string text = pathText(inside);
+    std::replace(text.begin(), text.end(), '\\', '/');
+    return text;
 }
 
 // --- The configuration files ---------------------------------------------------------------
@@ -519,7 +529,7 @@ bool saveConfiguration(const fs::path& appFolder, const fs::path& userFolder, co
     fs::create_directory(to, ec);
     if (!ec) fs::create_directory(to / "user", ec);
     if (ec) {
-        if (why) *why = (to / "user").string() + ": " + ec.message();
+        if (why) *why = pathText(to / "user") + ": " + ec.message();
         return false;
     }
     std::vector<std::pair<fs::path, fs::path>> copies{
@@ -535,7 +545,7 @@ bool saveConfiguration(const fs::path& appFolder, const fs::path& userFolder, co
         }
         fs::copy_file(from, into, fs::copy_options::overwrite_existing, ec);
         if (ec) {
-            if (why) *why = into.string() + ": " + ec.message();
+            if (why) *why = pathText(into) + ": " + ec.message();
             return false;
         }
     }
@@ -546,7 +556,7 @@ bool loadConfiguration(const fs::path& from, const fs::path& appFolder, const fs
                        std::string* why) {
     std::error_code ec;
     if (!fs::is_directory(from, ec)) {
-        if (why) *why = from.string() + ": no such folder";
+        if (why) *why = pathText(from) + ": no such folder";
         return false;
     }
     for (const auto& [source, into] :
@@ -557,7 +567,7 @@ bool loadConfiguration(const fs::path& from, const fs::path& appFolder, const fs
             fs::copy_file(entry.path(), into / entry.path().filename(),
                           fs::copy_options::overwrite_existing, ec);
             if (ec) {
-                if (why) *why = (into / entry.path().filename()).string() + ": " + ec.message();
+                if (why) *why = pathText(into / entry.path().filename()) + ": " + ec.message();
                 return false;
             }
         }

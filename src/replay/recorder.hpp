@@ -29,8 +29,8 @@
 #include "core/ui_host.hpp"
 #include "replay/scenario.hpp"
 
-#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -127,7 +127,7 @@ class SessionRecorder {
     };
     // A line reserved for an answer, completed in place once the box closes.
     struct Slot {
-        std::fpos_t position{};
+        std::streampos position{};
         std::size_t width = 0;
         int64_t opened = 0;
         uint64_t recording = 0;
@@ -172,7 +172,7 @@ class SessionRecorder {
     Clock clock_;
     Station* station_ = nullptr;
 
-    std::FILE* file_ = nullptr;
+    std::unique_ptr<std::fstream> file_;
     std::filesystem::path path_;
     uint64_t recordingNumber_ = 0;
     int64_t origin_ = 0;

@@ -105,11 +105,15 @@ std::string stepText(const std::string& text) {
     return out;
 }
 
-std::string withBase(const std::string& text, const std::string& base) {
+std::string withBase(const std::string& text, const std::string& base, const std::string& user) {
+    // The user folder first: it often lies in the application folder. In a printed text a
+    // folder's backslashes (Windows) are escaped.
     std::string out = text;
-    if (base.size() > 1)
-        for (auto at = out.find(base); at != std::string::npos; at = out.find(base, at + 4))
-            out.replace(at, base.size(), "BASE");
+    for (const auto& [folder, name] : {std::pair{user, "USER"}, std::pair{base, "BASE"}})
+        if (folder.size() > 1)
+            for (const std::string& form : {folder, printable(folder)})
+                for (auto at = out.find(form); at != std::string::npos; at = out.find(form, at + 4))
+                    out.replace(at, form.size(), name);
     return out;
 }
 

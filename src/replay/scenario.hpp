@@ -33,8 +33,10 @@ std::string printable(const std::string& text);
 // A text as a step's argument (`bytes`, `type`): printable, with blanks at its end escaped too,
 // since the end of a scenario line is trimmed.
 std::string stepText(const std::string& text);
-// The application folder in a printed text as "BASE".
-std::string withBase(const std::string& text, const std::string& base);
+// The application folder in a printed text as "BASE" and the user folder as "USER" (also where
+// their backslashes are escaped).
+std::string withBase(const std::string& text, const std::string& base,
+                     const std::string& user = {});
 // The orders in bytes written to the controller, one "TX 000 243 001" line per three bytes.
 std::vector<std::string> orderLines(const std::vector<uint8_t>& bytes);
 std::string trim(const std::string& text);

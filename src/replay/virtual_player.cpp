@@ -33,9 +33,8 @@ class ScenarioLine : public MemoryPort {
     bool simulated() const override { return simulatedLine; }
     std::string deviceName(int number) const override {
         if (simulatedLine) return "simulated controller";
-        return failing.count(number)
-                   ? (folder / "absent" / ("com" + std::to_string(number))).string()
-                   : "LINE";
+        return failing.count(number) ? pathText(folder) + "/absent/com" + std::to_string(number)
+                                     : "LINE";
     }
     std::filesystem::path folder;
     void unplug() {

@@ -257,6 +257,54 @@ TEST_F(Startup, FilesAndFoldersThatCannotBeCreatedAreReportedAndTheStationRuns) 
     EXPECT_EQ(st().ServiceLevel, 1);
 }
 
+TEST_F(Startup, LeftoverTemporariesAreSweptAndTheUserFilesAreTheirOwnersOnly) {
+    // What a kill or a power cut during a write leaves, beside names that are not the station's.
+    const std::vector<fs::path> leftovers{app() / "Counter.ini.tmp0", app() / "NS.ini.tmp5",
+                                          app() / "Img" / "Start_0003.bmp.tmp",
+                                          user() / "Name.inc.tmp12"};
+    const std::vector<fs::path> others{app() / "notes.tmp1", app() / "NS.ini.tmpx",
+                                       app() / "Data" / "run.csv.tmp3",
+                                       app() / "Img" / "Plot.bmp.tmp1", user() / "Other.inc.tmp1"};
+    fs::create_directories(app() / "Img");
+    fs::create_directories(app() / "Data");
+    fs::create_directories(app() / "status.ini.tmp2"); // a folder: not a file of the station
+    for (const auto& path : leftovers)
+        writeBytes(path, "half");
+    for (const auto& path : others)
+        writeBytes(path, "keep");
+    startStation();
+    for (const auto& path : leftovers)
+        EXPECT_FALSE(fs::exists(path)) << path;
+    for (const auto& path : others)
+        EXPECT_EQ(bytesOf(path), "keep") << path;
+    EXPECT_TRUE(fs::is_directory(app() / "status.ini.tmp2"));
+    EXPECT_EQ(events(), (std::vector<std::string>{"Leftover temporary files removed: "
+                                                  "Counter.ini.tmp0, NS.ini.tmp5, "
+                                                  "Start_0003.bmp.tmp, Name.inc.tmp12"}));
+
+#ifndef _WIN32
+    const auto mode = [](const fs::path& path) {
+        return static_cast<int>(fs::status(path).permissions() & fs::perms::mask);
+    };
+    EXPECT_EQ(mode(user()), 0700);
+    EXPECT_EQ(mode(user() / "Name.inc"), 0600);
+    EXPECT_EQ(mode(user() / "SWord.inx"), 0600);
+    EXPECT_EQ(mode(app() / "Counter.ini") & 0600, 0600); // the others as the system makes them
+
+    // An older station left them open: closed at the next start, each with a line.
+    fs::permissions(user(), fs::perms::group_read | fs::perms::others_exec, fs::perm_options::add);
+    fs::permissions(user() / "Name.inc", fs::perms::others_read, fs::perm_options::add);
+    rebuild();
+    startStation();
+    EXPECT_EQ(mode(user()), 0700);
+    EXPECT_EQ(mode(user() / "Name.inc"), 0600);
+    EXPECT_EQ(events(),
+              (std::vector<std::string>{
+                  "Folder " + user().string() + " was open to other users: now its owner's only",
+                  "File Name.inc was open to other users: now its owner's only"}));
+#endif
+}
+
 TEST_F(Startup, NsIniKeepsWhatItStoresUntilNewValuesAreKnown) {
     // A Start before anything read NS.ini keeps the stored version and separator.
     writeBytes(app() / "status.ini", "2\r\n");

@@ -3,6 +3,7 @@
 #include "display/plot.hpp"
 #include "logging/log_writer.hpp"
 #include "logging_fixture.hpp"
+#include "support/file_limit.hpp"
 
 #include <gtest/gtest.h>
 
@@ -16,10 +17,18 @@ using logging::logTime;
 std::string header(const std::string& names, const std::string& units) {
     return "\r\n" + names + "\r\n" + units + "\r\n\"\"\r\n";
 }
+// Log files are in the system's code page: the degree sign is one byte on Windows.
+#ifdef _WIN32
+const std::string kDegree = "\xB0";
+#else
+const std::string kDegree = "°";
+#endif
 const std::string kAllColumns =
     header("[CNT ];[LPC ];[LFC ];[VIS ];[IR  ];[RH  ];[LOS ];[SHT ];[MAT ];[Date];[Time]",
-           "[CNT ];[AU  ];[%   ];[W/m2];[%   ];[%   ];[W   ];[°C/F];[°C/F];[Date];[Time]");
-const std::string kMatOnly = header("[CNT ];[MAT ];[Date];[Time]", "[CNT ];[°C/F];[Date];[Time]");
+           "[CNT ];[AU  ];[%   ];[W/m2];[%   ];[%   ];[W   ];[" + kDegree + "C/F];[" + kDegree +
+               "C/F];[Date];[Time]");
+const std::string kMatOnly =
+    header("[CNT ];[MAT ];[Date];[Time]", "[CNT ];[" + kDegree + "C/F];[Date];[Time]");
 
 DateTime at(int hour, int minute, int second = 0) {
     return {2026, 12, 4, hour, minute, second, 6};
@@ -216,6 +225,35 @@ TEST_F(LogWriter, AFileThatCannotBeWrittenIsReportedAndLoggingGoesOn) {
                                         "[CNT ];[AU  ];[Date];[Time]\r\n\"\"\r\n"
                                         "1;45;12/4/2026;09:15 AM\r\n");
     EXPECT_EQ(start().Label2[0].caption, "Write");
+}
+
+TEST_F(LogWriter, AnAppendThatFailsPartWayLeavesTheFileAsItWas) {
+#ifdef _WIN32
+    GTEST_SKIP() << "no file size limit to fill the disk with";
+#else
+    startLogging({1, 1, {0}, 0, "full.csv"});
+    rawReadings();
+    const std::string header = "\r\n[CNT ];[LPC ];[Date];[Time]\r\n"
+                               "[CNT ];[AU  ];[Date];[Time]\r\n\"\"\r\n";
+    const int failed = test::inChildWithFileLimit(40, [&] {
+        // The disk fills up inside the header, then inside the row: each time the whole
+        // append is taken back and the list names the row lost.
+        for (rlim_t room : {rlim_t{40}, header.size() + 10}) {
+            test::limitFileSize(room);
+            scheduler.advanceBy(60000);
+            if (bytes(data("full.csv")) != "") return 1;
+            const std::string lost =
+                "log row " + std::to_string(st().LogRowCounter / kFixedOne - 1);
+            if (!listed(lost + " is lost") || start().Label2[0].caption != "Error") return 2;
+        }
+        test::limitFileSize(0);
+        scheduler.advanceBy(60000);
+        return 0;
+    });
+    EXPECT_EQ(failed, 0);
+    // With room again the header it still owes comes first, and nothing of the lost rows.
+    EXPECT_EQ(bytes(data("full.csv")), header + "2;45;12/4/2026;09:15 AM\r\n");
+#endif
 }
 
 } // namespace
