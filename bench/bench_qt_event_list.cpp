@@ -1,5 +1,8 @@
-// The event list with a million lines: how long the main view takes to take in the lines and
-// to render once they are there, and the memory the lines take. Offscreen; prints figures.
+// The event list at 1,000, 32,000 (where the station asks to clear it) and 1,000,000 lines: the
+// time of one more line, from the line added to the main view rendered and painted, as p99 and
+// maximum over a few hundred lines, and the resident memory. Offscreen; prints figures.
+//
+//   bench_qt_event_list [--samples N]
 #include "app/station.hpp"
 #include "core/clock.hpp"
 #include "core/memory_port.hpp"
@@ -9,27 +12,41 @@
 #include <QApplication>
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
-long residentKb() {
+double residentMb() {
     std::ifstream status("/proc/self/status");
     std::string key;
     while (status >> key) {
         long value = 0;
-        if (key == "VmRSS:" && status >> value) return value;
+        if (key == "VmRSS:" && status >> value) return static_cast<double>(value) / 1024.0;
         status.ignore(1 << 16, '\n');
     }
     return -1;
 }
 
+// A received frame's line, as a run writes thousands of them.
+std::string frameLine(long i) {
+    char text[64];
+    std::snprintf(text, sizeof text, " Stamp --> PC      000    %03ld    %03ld    S", 226 + i % 26,
+                  i % 256);
+    return text;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    int samples = 300;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--samples") == 0) samples = std::max(1, std::atoi(argv[++i]));
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     const auto folder = std::filesystem::temp_directory_path() / "orbek-bench-list";
@@ -43,55 +60,32 @@ int main(int argc, char** argv) {
     view.show();
     station.Start().fire("Log");
     view.render();
-
-    const long before = residentKb();
-    auto& items = station.Start().List2.items;
-    // One more line per render, as during a run, with the list at the size where the station
-    // asks to clear it.
-    const auto perLineUs = [&](int renders) {
-        QElapsedTimer t;
-        t.start();
-        for (int i = 0; i < renders; ++i) {
-            items.push_back(" PC --> Stamp      START");
-            view.render();
-            QApplication::processEvents();
-        }
-        return static_cast<double>(t.nsecsElapsed()) / 1e3 / renders;
-    };
-    items.assign(32000, " Stamp --> PC      000    253    001    S");
-    view.render();
-    const double atSaturationUs = perLineUs(200);
-    items.clear();
-    view.render();
-    QElapsedTimer timer;
-    timer.start();
-    for (int i = 0; i < 1000000; ++i)
-        items.push_back(" Stamp --> PC      000    253    0" + std::to_string(10 + i % 90) +
-                        "    S");
-    const double fillMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-    timer.restart();
-    view.render();
     QApplication::processEvents();
-    const double firstRenderMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    const double baseMb = residentMb();
 
-    // A render with nothing new, for comparison.
-    timer.restart();
-    for (int i = 0; i < 100; ++i) {
+    long added = 0;
+    std::printf("event list: one more line, added to rendered and painted (offscreen)\n");
+    std::printf("%10s %10s %10s %12s\n", "lines", "p99", "max", "resident");
+    for (const long size : {1000L, 32000L, 1000000L}) {
+        while (added < size - samples)
+            station.addEvent(frameLine(added++));
         view.render();
         QApplication::processEvents();
+        std::vector<double> us;
+        QElapsedTimer t;
+        for (int i = 0; i < samples; ++i) {
+            t.start();
+            station.addEvent(frameLine(added++));
+            view.render();
+            QApplication::processEvents();
+            us.push_back(static_cast<double>(t.nsecsElapsed()) / 1e3);
+        }
+        std::sort(us.begin(), us.end());
+        const double p99 = us[std::min(us.size() - 1, us.size() * 99 / 100)];
+        std::printf("%10ld %7.0f us %7.0f us %9.1f MB\n", added, p99, us.back(), residentMb());
+        std::fflush(stdout);
     }
-    const double idleRenderUs = static_cast<double>(timer.nsecsElapsed()) / 1e3 / 100;
-
-    const double perRenderUs = perLineUs(50);
-    std::printf("event list of %zu lines\n", items.size());
-    std::printf("  adding a million lines to the model: %.1f ms\n", fillMs);
-    std::printf("  first render with a million lines:   %.1f ms\n", firstRenderMs);
-    std::printf("  render with nothing new:             %.1f us\n", idleRenderUs);
-    std::printf("  render after each further line:      %.1f us\n", perRenderUs);
-    std::printf("  (at 32000 lines, where the station asks to clear: %.1f us a line)\n",
-                atSaturationUs);
-    std::printf("  memory of the lines:                 %.1f MB\n",
-                static_cast<double>(residentKb() - before) / 1024.0);
+    std::printf("resident before the lines: %.1f MB\n", baseMb);
     std::filesystem::remove_all(folder);
     return 0;
 }

@@ -10,30 +10,30 @@
 
 namespace orbek {
 
-// A picture area that counts its changes, so a view redraws only what changed.
+// A picture area that stamps its changes (see Changes), so a view redraws only what changed.
 class PictureCanvas : public RasterCanvas {
   public:
     using RasterCanvas::RasterCanvas;
     uint64_t revision() const { return revision_; }
 
     void clear() override {
-        ++revision_;
+        revision_ = Changes::next();
         RasterCanvas::clear();
     }
     void line(int x1, int y1, int x2, int y2, Rgb colour) override {
-        ++revision_;
+        revision_ = Changes::next();
         RasterCanvas::line(x1, y1, x2, y2, colour);
     }
     void box(int x1, int y1, int x2, int y2, Rgb colour, bool filled) override {
-        ++revision_;
+        revision_ = Changes::next();
         RasterCanvas::box(x1, y1, x2, y2, colour, filled);
     }
     void point(int x, int y, Rgb colour) override {
-        ++revision_;
+        revision_ = Changes::next();
         RasterCanvas::point(x, y, colour);
     }
     void text(int x, int y, const std::string& text, Rgb colour) override {
-        ++revision_;
+        revision_ = Changes::next();
         RasterCanvas::text(x, y, text, colour);
     }
 

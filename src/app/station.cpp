@@ -106,8 +106,8 @@ CodeserreursWindow& Station::Codeserreurs() {
 void Station::addEvent(std::string line) {
     // After the end the windows are unloaded; nothing may load them again.
     if (ended_) return;
-    Start().List2.items.push_back(std::move(line));
-    if (onEvent) onEvent(Start().List2.items.back());
+    Start().List2.items.push_back(line);
+    if (onEvent) onEvent(line);
 }
 
 void Station::sendOrder(uint8_t code, uint8_t value) {

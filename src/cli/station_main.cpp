@@ -122,8 +122,9 @@ int main(int argc, char** argv) {
     }
 
     view = std::make_unique<orbek::qt::StartView>(station);
+    // Every request makes at most one pass per screen frame.
     ui.render = [&view] {
-        if (view) view->render();
+        if (view) view->requestRender();
     };
     // A window opened from any handler is on screen at once, not at the next click.
     ui.showWindow = [&view](orbek::WindowModel& window, bool) {
@@ -143,6 +144,7 @@ int main(int argc, char** argv) {
     const QString screenshot = qEnvironmentVariable("ORBEK_SCREENSHOT");
     const bool screenshotOfRun = qEnvironmentVariable("ORBEK_SCREENSHOT_VIEW") == "run";
     const auto saveScreenshot = [&] {
+        view->render();
         QApplication::processEvents();
         const bool saved = view->grab().save(screenshot);
         std::fprintf(stderr, "orbek-station: %s %s\n",

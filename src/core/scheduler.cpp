@@ -113,6 +113,12 @@ bool Scheduler::runOne(int64_t limit) {
 
 void Scheduler::advanceTo(int64_t time) {
     while (runOne(time)) {
+        if (yield_) {
+            // What is still due runs at the host's next turn.
+            yield_ = false;
+            changed();
+            return;
+        }
     }
     now_ = std::max(now_, time);
 }

@@ -70,6 +70,11 @@ class Scheduler {
     // Runs what is due now without moving the time.
     void runDue() { advanceTo(now_); }
 
+    // Ends the advance in progress after the item running now, so the host's event loop turns
+    // before anything else runs: a box or window closed by that item then returns first, as it
+    // would after a person's click, which is an event of its own.
+    void yieldToHost() { yield_ = true; }
+
     // A one-shot call at an absolute virtual time (frames from a controller, scripted actions).
     void at(int64_t time, std::function<void()> call);
     void after(int64_t ms, std::function<void()> call) { at(now() + ms, std::move(call)); }
@@ -122,6 +127,7 @@ class Scheduler {
     int64_t lastDue_ = -1;
     uint64_t order_ = 0;
     int depth_ = 0; // items running, not counting those waiting on a modal loop
+    bool yield_ = false;
     std::vector<Timer*> timers_;
     std::vector<Call> calls_;
     std::function<int64_t()> clock_;

@@ -65,6 +65,7 @@ std::vector<Timer*> WindowModel::timers() const {
 
 void WindowModel::setState(State state) {
     state_ = state;
+    Changes::next();
     if (onStateChanged) onStateChanged(*this);
 }
 

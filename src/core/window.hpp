@@ -2,8 +2,11 @@
 // and its life cycle. Views render these; behaviour code changes them; tests read them.
 #pragma once
 
+#include "core/line_list.hpp"
 #include "core/scheduler.hpp"
+#include "core/tracked.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -49,22 +52,32 @@ enum class ControlKind {
     Frame,
 };
 
+// A control's state. Each property stamps its changes (see Changes), so a view draws a control
+// again only when it changed since the view last drew it.
 struct Control {
     std::string name; // "Startbouton", "Label5[10]", "mncom3"
     ControlKind kind = ControlKind::Label;
-    std::string caption; // caption of a label, button or menu; text of a text box
-    bool visible = true;
-    bool enabled = true;
-    bool checked = false; // check box, option button, ticked menu entry
-    uint32_t backColour = colour::buttonFace;
-    uint32_t foreColour = colour::windowText;
-    int value = 0; // slider, progress bar
-    int min = 0;
-    int max = 0;
-    int left = 0; // twips, for the few controls that behaviour moves
-    int top = 0;
-    std::string parent;             // menu entries: the menu they belong to
-    std::vector<std::string> items; // list boxes
+    Tracked<std::string> caption; // caption of a label, button or menu; text of a text box
+    Tracked<bool> visible{true};
+    Tracked<bool> enabled{true};
+    Tracked<bool> checked{false}; // check box, option button, ticked menu entry
+    Tracked<uint32_t> backColour{colour::buttonFace};
+    Tracked<uint32_t> foreColour{colour::windowText};
+    Tracked<int> value{0}; // slider, progress bar; chosen row of a list box
+    Tracked<int> min{0};
+    Tracked<int> max{0};
+    Tracked<int> left{0}; // twips, for the few controls that behaviour moves
+    Tracked<int> top{0};
+    std::string parent; // menu entries: the menu they belong to
+    LineList items;     // list boxes
+
+    // The stamp of the control's latest change.
+    uint64_t changedAt() const {
+        return std::max({caption.changedAt(), visible.changedAt(), enabled.changedAt(),
+                         checked.changedAt(), backColour.changedAt(), foreColour.changedAt(),
+                         value.changedAt(), min.changedAt(), max.changedAt(), left.changedAt(),
+                         top.changedAt(), items.changedAt()});
+    }
 };
 
 // Elements of a control array, reached by index as the design numbers them.
@@ -110,11 +123,11 @@ class WindowModel {
     // True while unload() runs the window's closing steps.
     bool unloading() const { return unloading_; }
 
-    std::string caption;
-    int width = 0;  // twips
-    int height = 0; // twips
-    int left = 0;
-    int top = 0;
+    Tracked<std::string> caption;
+    Tracked<int> width{0};  // twips
+    Tracked<int> height{0}; // twips
+    Tracked<int> left{0};
+    Tracked<int> top{0};
 
     Control& ctl(const std::string& name);
     Control* find(const std::string& name);
@@ -130,6 +143,7 @@ class WindowModel {
     void setFocus(const std::string& control) {
         focusControl = control;
         ++focusRequest;
+        Changes::next();
     }
 
     // Called after every change of the life cycle, for views.

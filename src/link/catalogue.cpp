@@ -233,7 +233,7 @@ void wireCodeDialogue(Station& s) {
     w.on("Form_Load", [&w] {
         w.List1.items.clear();
         for (std::string_view line : kCodeList)
-            w.List1.items.emplace_back(line);
+            w.List1.items.push_back(line);
     });
     w.Timer1.setTick([&s, &w] {
         const StartWindow& main = s.Start();

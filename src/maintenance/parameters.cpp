@@ -221,7 +221,7 @@ void parameterSendTick(Station& s) {
         p.Label2.visible = true;
         s.sendOrder(239, *value);
         s.addEvent("Send PC --> Stamp  " + signedNumber(st.SendValue));
-        p.ProgressBar1.value = std::min(p.ProgressBar1.max, p.ProgressBar1.value + 10);
+        p.ProgressBar1.value = std::min<int>(p.ProgressBar1.max, p.ProgressBar1.value + 10);
         ++st.ParamSendIndex;
         return;
     }
@@ -260,7 +260,7 @@ void clockSendTick(Station& s) {
         s.sendOrder(222, value);
         s.addEvent("Send PC --> Stamp   adr=" + signedNumber(st.ClockSendIndex) +
                    "   DATA= " + signedNumber(value));
-        p.ProgressBar2.value = std::min(p.ProgressBar2.max, p.ProgressBar2.value + 10);
+        p.ProgressBar2.value = std::min<int>(p.ProgressBar2.max, p.ProgressBar2.value + 10);
         ++st.ClockSendIndex;
         return;
     }

@@ -36,6 +36,7 @@ QWidget* ModelDialog::addControlWidget(QWidget* widget, const std::string& name)
 void ModelDialog::fire(const std::string& event) {
     if (station_.ended()) return;
     model_.fire(event);
+    controls_.invalidate();
     if (renderAll)
         renderAll();
     else
@@ -47,15 +48,22 @@ void ModelDialog::reject() {
 }
 
 void ModelDialog::render() {
+    if (!bound_) {
+        for (auto& [name, widget] : widgets_)
+            controls_.add(model_.ctl(name), widget);
+        bound_ = true;
+    }
     if (!model_.shown()) {
         placed_ = false;
         if (isVisible()) hide();
         return;
     }
-    setWindowTitle(QString::fromStdString(model_.caption));
-    setAccessibleName(QString::fromStdString(model_.caption).trimmed());
-    for (auto& [name, widget] : widgets_)
-        renderControl(model_.ctl(name), widget);
+    const QString title = QString::fromStdString(model_.caption);
+    if (windowTitle() != title) {
+        setWindowTitle(title);
+        setAccessibleName(title.trimmed());
+    }
+    controls_.render();
     if (!isVisible()) {
         show();
         raise();
@@ -75,7 +83,9 @@ CodeDialogueView::CodeDialogueView(Station& station, QWidget* parent)
     auto* headings = new QHBoxLayout;
     for (Control* c : {&w.Label1, &w.Label2, &w.Label3}) {
         auto* label = new QLabel(QString::fromStdString(c->caption), this);
-        label->setStyleSheet("font-weight: bold;");
+        QFont bold = label->font();
+        bold.setBold(true);
+        label->setFont(bold);
         headings->addWidget(addControlWidget(label, c->name));
     }
     layout->addLayout(headings);

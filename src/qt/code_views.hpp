@@ -2,6 +2,8 @@
 // shown while their models are shown; the close box does what their "Quit" button does.
 #pragma once
 
+#include "qt/control_view.hpp"
+
 #include <QDialog>
 
 #include <functional>
@@ -16,8 +18,6 @@ class WindowModel;
 } // namespace orbek
 
 namespace orbek::qt {
-
-class ListItemsModel;
 
 // What both windows share: one dialog per model, its controls rendered by name.
 class ModelDialog : public QDialog {
@@ -37,7 +37,11 @@ class ModelDialog : public QDialog {
     Station& station_;
     WindowModel& model_;
     std::string quitButton_;
+    // The widgets by control name while the view is built; bound to their controls at the first
+    // render, which from then on draws only what changed.
     std::map<std::string, QWidget*> widgets_;
+    ControlWidgets controls_;
+    bool bound_ = false;
     bool placed_ = false;
 };
 

@@ -7,17 +7,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QWidget>
 
 namespace orbek::qt {
-
-QColor toQColor(uint32_t colour, const QColor& systemFallback) {
-    if (colour & 0x80000000u) return systemFallback;
-    return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                  static_cast<int>((colour >> 16) & 0xFF));
-}
 
 void nameWidget(QWidget* widget, const Control& control, const QString& accessible) {
     widget->setObjectName(QString::fromStdString(control.name));
@@ -27,29 +20,70 @@ void nameWidget(QWidget* widget, const Control& control, const QString& accessib
     widget->setAccessibleName(spoken);
 }
 
+void ControlWidgets::add(const Control& control, QWidget* widget) {
+    // Captions are plain text: no rich-text guess on every new text.
+    if (auto* label = qobject_cast<QLabel*>(widget)) label->setTextFormat(Qt::PlainText);
+    byName_[control.name] = entries_.size();
+    entries_.push_back(
+        {&control, widget, nullptr, widget->palette(), widget->autoFillBackground()});
+    all_ = true;
+}
+
+void ControlWidgets::add(const Control& control, QAction* action) {
+    byName_[control.name] = entries_.size();
+    entries_.push_back({&control, nullptr, action, {}});
+    all_ = true;
+}
+
+QWidget* ControlWidgets::widget(const std::string& name) const {
+    const auto it = byName_.find(name);
+    return it == byName_.end() ? nullptr : entries_[it->second].widget;
+}
+
+QAction* ControlWidgets::action(const std::string& name) const {
+    const auto it = byName_.find(name);
+    return it == byName_.end() ? nullptr : entries_[it->second].action;
+}
+
+void ControlWidgets::render() {
+    const uint64_t now = Changes::count();
+    if (!all_ && now == renderedAt_) return;
+    for (Entry& e : entries_) {
+        if (!all_ && e.control->changedAt() <= e.shown) continue;
+        draw(e);
+        e.shown = now;
+    }
+    renderedAt_ = now;
+    all_ = false;
+}
+
 namespace {
 
-void setColours(const Control& control, QWidget* widget, bool transparentFace) {
-    const bool systemBack = control.backColour & 0x80000000u;
-    // The view's own look of the widget (borders, fonts) stays under the model's colours.
-    QString style = widget->property(kBaseStyle).toString();
-    if (!systemBack)
-        style += QString("background-color: %1;").arg(toQColor(control.backColour, {}).name());
-    else if (!transparentFace)
-        style += "";
-    if (!(control.foreColour & 0x80000000u))
-        style += QString("color: %1;").arg(toQColor(control.foreColour, {}).name());
-    if (widget->styleSheet() != style) widget->setStyleSheet(style);
+void setText(QLabel* label, const QString& text) {
+    if (label->text() != text) label->setText(text);
 }
 
 } // namespace
 
-void renderControl(const Control& control, QWidget* widget) {
-    if (!widget) return;
+void ControlWidgets::draw(Entry& e) {
+    const Control& control = *e.control;
     const QString caption = QString::fromStdString(control.caption);
+    if (QAction* action = e.action) {
+        if (action->text() != caption) action->setText(caption);
+        if (action->isVisible() != control.visible) action->setVisible(control.visible);
+        if (action->isEnabled() != control.enabled) action->setEnabled(control.enabled);
+        if (action->isChecked() != control.checked) {
+            action->setCheckable(true);
+            action->setChecked(control.checked);
+        }
+        return;
+    }
+    QWidget* widget = e.widget;
+    bool colours = false;
+    ColourRole role = ColourRole::Window;
     if (auto* label = qobject_cast<QLabel*>(widget)) {
-        if (label->text() != caption) label->setText(caption);
-        setColours(control, widget, true);
+        setText(label, caption);
+        colours = true;
     } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         if (edit->text() != caption) edit->setText(caption);
     } else if (auto* check = qobject_cast<QCheckBox*>(widget)) {
@@ -60,59 +94,55 @@ void renderControl(const Control& control, QWidget* widget) {
         if (option->isChecked() != control.checked) option->setChecked(control.checked);
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         if (button->text() != caption) button->setText(caption);
-        setColours(control, widget, false);
+        colours = true;
+        role = ColourRole::Button;
     } else if (auto* slider = qobject_cast<QAbstractSlider*>(widget)) {
         if (slider->minimum() != control.min || slider->maximum() != control.max)
-            slider->setRange(std::min(control.min, control.max),
-                             std::max(control.min, control.max));
+            slider->setRange(std::min<int>(control.min, control.max),
+                             std::max<int>(control.min, control.max));
         if (slider->value() != control.value) slider->setValue(control.value);
     } else if (auto* bar = qobject_cast<QProgressBar*>(widget)) {
         if (bar->maximum() != control.max) bar->setRange(control.min, control.max);
         if (bar->value() != control.value) bar->setValue(control.value);
+    }
+    if (colours && (!e.coloured || e.back != control.backColour || e.fore != control.foreColour)) {
+        applyColours(widget, e.base, e.baseFill, role, control.backColour, control.foreColour);
+        e.back = control.backColour;
+        e.fore = control.foreColour;
+        e.coloured = true;
     }
     if (widget->isEnabled() != control.enabled) widget->setEnabled(control.enabled);
     if (widget->isVisibleTo(widget->parentWidget()) != control.visible)
         widget->setVisible(control.visible);
 }
 
-void renderMenu(const Control& control, QAction* action) {
-    if (!action) return;
-    const QString caption = QString::fromStdString(control.caption);
-    if (action->text() != caption) action->setText(caption);
-    if (action->isVisible() != control.visible) action->setVisible(control.visible);
-    if (action->isEnabled() != control.enabled) action->setEnabled(control.enabled);
-    if (action->isChecked() != control.checked) {
-        action->setCheckable(true);
-        action->setChecked(control.checked);
-    }
-}
-
 ListItemsModel::ListItemsModel(const Control& list, QObject* parent)
-    : QAbstractListModel(parent), list_(list) {}
+    : QAbstractListModel(parent), list_(list), resets_(list.items.resets()) {}
 
 int ListItemsModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : rows_;
 }
 
 QVariant ListItemsModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rows_ ||
-        static_cast<std::size_t>(index.row()) >= list_.items.size())
+    if ((role != Qt::DisplayRole && role != Qt::AccessibleTextRole) || !index.isValid() ||
+        index.row() >= rows_ || static_cast<std::size_t>(index.row()) >= list_.items.size())
         return {};
-    return QString::fromStdString(list_.items[static_cast<std::size_t>(index.row())]);
+    const std::string_view line = list_.items[static_cast<std::size_t>(index.row())];
+    return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
 }
 
 bool ListItemsModel::sync() {
-    const int size = static_cast<int>(list_.items.size());
-    if (size == rows_) return false;
-    if (size < rows_) {
+    const LineList& items = list_.items;
+    const int size = static_cast<int>(items.size());
+    if (items.resets() != resets_) {
+        // Emptied or replaced since the last sync: the rows shown are no longer the lines.
         beginResetModel();
         rows_ = size;
+        resets_ = items.resets();
         endResetModel();
-        return false;
+        return size > 0;
     }
-    // Rows already shown may hold other lines when the list was emptied and refilled between
-    // two syncs.
-    if (rows_ > 0) emit dataChanged(index(0), index(rows_ - 1));
+    if (size <= rows_) return false;
     beginInsertRows({}, rows_, size - 1);
     rows_ = size;
     endInsertRows();

@@ -1,48 +1,77 @@
 // Rendering of window-model controls onto widgets: each widget carries its control's name as
-// objectName and an accessible name, and shows the control's caption, state and colours.
+// objectName and an accessible name, and shows the control's caption, state and colours. A view
+// draws again only the controls that changed since it last drew.
 #pragma once
 
 #include "core/window.hpp"
+#include "qt/colours.hpp"
 
 #include <QAbstractListModel>
-#include <QColor>
+#include <QPalette>
 #include <QString>
+
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 class QAction;
 class QWidget;
 
 namespace orbek::qt {
 
-// A 00BBGGRR colour of the design; system colours (high bit set) map to the palette.
-QColor toQColor(uint32_t colour, const QColor& systemFallback);
-
-// A widget property holding the view's own style sheet, kept when the model's colours change.
-inline constexpr const char* kBaseStyle = "orbekBaseStyle";
-
 // Names a widget after its control and gives it something a screen reader can speak.
 void nameWidget(QWidget* widget, const Control& control, const QString& accessible = {});
 
-// Shows the control's state on its widget (labels, buttons, text boxes, check and option
-// buttons, sliders, progress bars); touches only what differs, so it is cheap to call often.
-void renderControl(const Control& control, QWidget* widget);
+// The widgets and menu entries of one window's controls.
+class ControlWidgets {
+  public:
+    // The widget's look without the model's colours is its palette now.
+    void add(const Control& control, QWidget* widget);
+    void add(const Control& control, QAction* action);
+    QWidget* widget(const std::string& name) const;
+    QAction* action(const std::string& name) const;
 
-// Shows a menu entry's caption, visibility, enabled state and tick.
-void renderMenu(const Control& control, QAction* action);
+    // Draws the controls that changed since the last pass.
+    void render();
+    // The next pass draws every control: after the user's input a widget may show what the
+    // model did not take.
+    void invalidate() { all_ = true; }
 
-// A list box's items as a list model that grows by the rows added since the last sync, so a
-// list of a million lines stays smooth.
+  private:
+    struct Entry {
+        const Control* control;
+        QWidget* widget;
+        QAction* action;
+        QPalette base;
+        bool baseFill = false;
+        uint64_t shown = 0;
+        uint32_t back = 0;
+        uint32_t fore = 0;
+        bool coloured = false;
+    };
+    void draw(Entry& e);
+
+    std::vector<Entry> entries_;
+    std::unordered_map<std::string, std::size_t> byName_;
+    uint64_t renderedAt_ = 0;
+    bool all_ = true;
+};
+
+// A list box's lines as a list model that grows by the rows added since the last sync, so a list
+// of a million lines takes one more line without looking at the others.
 class ListItemsModel : public QAbstractListModel {
     Q_OBJECT
   public:
     explicit ListItemsModel(const Control& list, QObject* parent = nullptr);
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    // Brings the view's rows in line with the control's items; true when rows were added.
+    // Brings the rows in line with the control's lines; true when rows were added.
     bool sync();
 
   private:
     const Control& list_;
     int rows_ = 0;
+    uint64_t resets_ = 0;
 };
 
 } // namespace orbek::qt

@@ -18,13 +18,23 @@ namespace orbek::qt {
 
 namespace {
 
-constexpr const char* kStepStyle = "font-weight: bold; font-size: 11pt; color: #1d4e89;";
-constexpr const char* kPathStyle = "border: 1px solid #8c8c8c; padding: 2px 4px;";
+void bold(QWidget* widget, double scale = 1.0) {
+    QFont font = widget->font();
+    font.setBold(true);
+    if (scale != 1.0) font.setPointSizeF(font.pointSizeF() * scale);
+    widget->setFont(font);
+}
+
+// Text in a colour of its own on the window's face.
+void textColour(QWidget* widget, const QColor& colour) {
+    const QPalette base = widget->palette();
+    widget->setPalette(paletteWith(base, ColourRole::Window, base.color(QPalette::Window), colour));
+}
 
 QLabel* stepLabel(QWidget* parent) {
     auto* label = new QLabel(parent);
-    label->setProperty(kBaseStyle, kStepStyle);
-    label->setStyleSheet(kStepStyle);
+    bold(label, 1.2);
+    textColour(label, QColor(0x1d, 0x4e, 0x89));
     return label;
 }
 
@@ -78,8 +88,8 @@ QWidget* DataLoggerView::buildFileStep() {
     connect(create, &QPushButton::clicked, this, [this] { fire("Command1"); });
     file->addWidget(addControlWidget(create, "Command1"));
     auto* path = new QLabel(step);
-    path->setProperty(kBaseStyle, kPathStyle);
-    path->setStyleSheet(kPathStyle);
+    path->setFrameStyle(QFrame::Box | QFrame::Plain);
+    path->setMargin(3);
     path->setMinimumWidth(320);
     path->setWordWrap(true);
     path->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
@@ -96,7 +106,8 @@ QWidget* DataLoggerView::buildFileStep() {
     addControlWidget(exists, "Picture1")->setAccessibleName("File exists already");
     auto* existsRow = new QHBoxLayout(exists);
     auto* warning = new QLabel(exists);
-    warning->setProperty(kBaseStyle, "font-weight: bold; color: #b00000;");
+    bold(warning);
+    textColour(warning, QColor(0xb0, 0, 0));
     existsRow->addWidget(addControlWidget(warning, "Label42"), 1);
     for (const char* name : {"EErase", "EAppend"}) {
         auto* button = new QPushButton(exists);
@@ -170,7 +181,7 @@ QWidget* DataLoggerView::buildIntervalStep() {
         layout->addWidget(button, 2, 1 + i);
     }
     auto* chosen = new QLabel(step);
-    chosen->setProperty(kBaseStyle, "font-weight: bold;");
+    bold(chosen);
     addControlWidget(chosen, "Label9")->setAccessibleName("Chosen interval");
     layout->addWidget(chosen, 2, 12);
     layout->setColumnStretch(13, 1);
@@ -183,8 +194,8 @@ QWidget* DataLoggerView::buildStartStep() {
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(addControlWidget(stepLabel(step), "Label4"));
     auto* start = new QPushButton(step);
-    start->setProperty(kBaseStyle, "font-weight: bold; padding: 6px 18px;");
-    start->setMinimumWidth(260);
+    bold(start);
+    start->setMinimumSize(260, 34);
     connect(start, &QPushButton::clicked, this, [this] { fire("Activation"); });
     row->addWidget(addControlWidget(start, "Activation"));
     row->addStretch(1);
@@ -193,11 +204,11 @@ QWidget* DataLoggerView::buildStartStep() {
 
 void DataLoggerView::render() {
     const DataLoggerWindow& w = *station_.models().DataLogger;
-    if (w.List1.items != shownFiles_) {
-        shownFiles_ = w.List1.items;
+    if (w.List1.items.changedAt() != filesShown_) {
+        filesShown_ = w.List1.items.changedAt();
         files_->clear();
-        for (const std::string& name : shownFiles_)
-            files_->addItem(QString::fromStdString(name));
+        for (std::string_view name : w.List1.items)
+            files_->addItem(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
     }
     if (files_->currentRow() != w.List1.value) {
         if (w.List1.value < 0)

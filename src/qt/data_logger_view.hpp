@@ -25,7 +25,7 @@ class DataLoggerView : public ModelDialog {
     QWidget* buildStartStep();
 
     QListWidget* files_ = nullptr;
-    std::vector<std::string> shownFiles_;
+    uint64_t filesShown_ = ~uint64_t{0};
     uint64_t focusRequest_ = 0;
 };
 

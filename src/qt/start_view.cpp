@@ -4,8 +4,10 @@
 #include "app/station.hpp"
 #include "qt/alarm_views.hpp"
 #include "qt/code_views.hpp"
+#include "qt/colours.hpp"
 #include "qt/control_view.hpp"
 #include "qt/data_logger_view.hpp"
+#include "qt/line_list_view.hpp"
 #include "qt/maintenance_views.hpp"
 #include "qt/parameters_view.hpp"
 #include "qt/picture_view.hpp"
@@ -17,12 +19,14 @@
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSlider>
 #include <QStyle>
@@ -38,21 +42,36 @@ namespace orbek::qt {
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
+constexpr int kShortestPassMs = 33;
 
-// The window's look: a grey instrument panel with sunken value cells and a dark plot.
-constexpr const char* kCellStyle =
-    "border: 1px solid #5a5a5a; border-radius: 2px; padding: 1px 6px; font-weight: bold;";
-constexpr const char* kRunButtonStyle = "font-size: 13pt; font-weight: bold; padding: 6px 18px;";
-constexpr const char* kPhaseStyle =
-    "border: 1px solid #5a5a5a; background: #1e1e1e; color: #ffd24a; font-size: 14pt;"
-    "font-weight: bold; padding: 4px;";
-constexpr const char* kStatusStyle = "border: 1px solid #5a5a5a; padding: 3px; font-weight: bold;";
-constexpr const char* kMakerStyle = "font-size: 12pt; font-weight: bold; font-style: italic;"
-                                    "padding: 2px 8px;";
+// The window's look: a grey instrument panel with sunken value cells and a dark plot. Fonts and
+// frames are set once; colours go through the palette (see colours.hpp), never a style sheet.
+void setFontLook(QWidget* widget, double scale, bool bold, bool italic = false) {
+    QFont font = widget->font();
+    if (scale != 1.0) font.setPointSizeF(font.pointSizeF() * scale);
+    font.setBold(bold);
+    font.setItalic(italic);
+    widget->setFont(font);
+}
 
-void setBaseStyle(QWidget* widget, const QString& style) {
-    widget->setProperty(kBaseStyle, style);
-    widget->setStyleSheet(style);
+// A sunken value cell: a frame, a little room either side, bold figures.
+void cellLook(QLabel* label) {
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setContentsMargins(5, 0, 5, 0);
+    setFontLook(label, 1.0, true);
+}
+
+// A boxed status text.
+void statusLook(QLabel* label) {
+    label->setFrameStyle(QFrame::Box | QFrame::Plain);
+    label->setMargin(3);
+    setFontLook(label, 1.0, true);
+}
+
+// A surface in a fixed colour of the view's own, text colour chosen for it.
+void fixedColours(QWidget* widget, const QColor& back, const QColor& text) {
+    widget->setPalette(paletteWith(widget->palette(), ColourRole::Window, back, text));
+    widget->setAutoFillBackground(true);
 }
 
 QLabel* newLabel(QWidget* parent, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
@@ -125,10 +144,6 @@ StartView::StartView(Station& station, QWidget* parent) : QMainWindow(parent), s
 
     auto* central = new QWidget(this);
     central->setObjectName("StartClient");
-    central->setStyleSheet(
-        "QGroupBox { font-weight: bold; border: 1px solid #8c8c8c; border-radius: 4px;"
-        " margin-top: 1.1em; padding-top: 4px; }"
-        "QGroupBox::title { subcontrol-origin: margin; left: 10px; padding: 0 4px; }");
     central->setMouseTracking(true);
     central->installEventFilter(this);
     auto* layout = new QVBoxLayout(central);
@@ -162,7 +177,7 @@ StartView::StartView(Station& station, QWidget* parent) : QMainWindow(parent), s
     auto* scratch = new QListView(spare);
     add(scratch, w.List1, "Plot file names");
     for (const char* name : {"Label5[5]", "Label5[9]", "Label17"})
-        spareLayout->addWidget(widgets_[name]);
+        spareLayout->addWidget(widgetOf(name));
     spareLayout->addWidget(scratch);
     spare->hide();
 
@@ -188,21 +203,32 @@ StartView::StartView(Station& station, QWidget* parent) : QMainWindow(parent), s
     fenInfoHolder_ = new FenInfoHolderView(station_, this);
     fenInfoHolder_->renderAll = [this] { render(); };
 
+    // One pass per screen frame at most, and no more than 30 a second: readings that change
+    // faster cannot be read, and a user's input is drawn at once anyway.
+    frameMs_ = kShortestPassMs;
+    if (const QScreen* screen = QGuiApplication::primaryScreen();
+        screen && screen->refreshRate() > 0)
+        frameMs_ = std::max(kShortestPassMs, qRound(1000.0 / screen->refreshRate()));
+    frame_.setSingleShot(true);
+    connect(&frame_, &QTimer::timeout, this, &StartView::render);
+    Changes::listen([this] { requestRender(); });
+
     resize(1120, 780);
     render();
 }
 
-StartView::~StartView() = default;
+StartView::~StartView() {
+    Changes::listen({});
+}
 
 QWidget* StartView::add(QWidget* widget, const Control& control, const QString& accessible) {
     nameWidget(widget, control, accessible);
-    widgets_[control.name] = widget;
+    controls_.add(control, widget);
     return widget;
 }
 
 QWidget* StartView::widgetOf(const std::string& control) const {
-    const auto it = widgets_.find(control);
-    return it == widgets_.end() ? nullptr : it->second;
+    return controls_.widget(control);
 }
 
 QWidget* StartView::bringForward(const std::string& window) {
@@ -216,13 +242,13 @@ QWidget* StartView::bringForward(const std::string& window) {
 }
 
 QAction* StartView::actionOf(const std::string& control) const {
-    const auto it = menus_.find(control);
-    return it == menus_.end() ? nullptr : it->second;
+    return controls_.action(control);
 }
 
 void StartView::fire(const std::string& event) {
     if (station_.ended()) return;
     station_.models().Start->fire(event);
+    controls_.invalidate();
     render();
 }
 
@@ -239,7 +265,7 @@ void StartView::buildMenus() {
             menu->setAccessibleName(caption);
             menu->menuAction()->setObjectName(name);
             menus[c.name] = menu;
-            menus_[c.name] = menu->menuAction();
+            controls_.add(c, menu->menuAction());
             continue;
         }
         QMenu* menu = menus.at(c.parent);
@@ -250,13 +276,13 @@ void StartView::buildMenus() {
             const std::string event = c.name;
             connect(action, &QAction::triggered, this, [this, event] { fire(event); });
         }
-        menus_[c.name] = action;
+        controls_.add(c, action);
     }
     // The port entries show which port is saved.
     for (int n = 1; n <= StartWindow::kPortCount; ++n)
-        menus_[w.mncom[n].name]->setCheckable(true);
-    menus_[w.mnufichierdatalogger.name]->setCheckable(true);
-    menus_[w.mnuDataloggerOFF.name]->setCheckable(true);
+        actionOf(w.mncom[n].name)->setCheckable(true);
+    actionOf(w.mnufichierdatalogger.name)->setCheckable(true);
+    actionOf(w.mnuDataloggerOFF.name)->setCheckable(true);
 }
 
 QWidget* StartView::buildPanel() {
@@ -274,12 +300,17 @@ QWidget* StartView::buildPanel() {
         Control& cell =
             std::string(r.arrayOfCell) == "Label5" ? w.Label5[r.cell] : w.Label2[r.cell];
         auto* value = newLabel(panel, Qt::AlignRight | Qt::AlignVCenter);
-        value->setMinimumWidth(74);
         value->setFont(fixed);
-        setBaseStyle(value, kCellStyle);
+        cellLook(value);
+        // A fixed size: a new reading repaints the cell and lays out nothing else.
+        const QFontMetrics metrics(value->font());
+        const int frame = 2 * value->frameWidth();
+        value->setFixedSize(std::max(74, metrics.horizontalAdvance("000000.0") + 10 + frame),
+                            metrics.height() + 4 + frame);
         value->installEventFilter(this);
         value->setMouseTracking(true);
         grid->addWidget(add(value, cell, spoken + " value"), row, 0);
+        if (&cell == &w.Label5[10]) holderCell_ = value;
 
         auto* tag = newLabel(panel);
         tag->setFont(fixed);
@@ -311,7 +342,7 @@ QWidget* StartView::buildThermometer() {
     const auto limitLine = [&](Control& c, int degrees, const QString& spoken) {
         auto* line = new QFrame(box);
         line->setFrameShape(QFrame::NoFrame);
-        line->setStyleSheet("background: #e00000;");
+        fixedColours(line, QColor(0xe0, 0, 0), Qt::black);
         line->setGeometry(10, kBarTop + 256 - 2 * degrees, 24, 2);
         add(line, c, spoken);
     };
@@ -323,7 +354,7 @@ QWidget* StartView::buildThermometer() {
     for (int i = 0; i <= 9; ++i) {
         auto* mark = newLabel(box);
         mark->setFont(small);
-        setBaseStyle(mark, "padding: 0px 2px;");
+        mark->setContentsMargins(2, 0, 2, 0);
         mark->setGeometry(36, kBarTop + kScaleTops[static_cast<std::size_t>(i)], 56, 16);
         add(mark, w.Label6[i], QString("Temperature scale mark %1").arg(i));
     }
@@ -340,14 +371,16 @@ QWidget* StartView::buildRunColumn() {
     auto* runLayout = new QVBoxLayout(run);
     for (Control* c : {&w.Startbouton, &w.Stopbouton}) {
         auto* button = new QPushButton(run);
-        setBaseStyle(button, kRunButtonStyle);
+        setFontLook(button, 1.3, true);
         button->setMinimumHeight(44);
         const std::string name = c->name;
         connect(button, &QPushButton::clicked, this, [this, name] { fire(name); });
         runLayout->addWidget(add(button, *c));
     }
     auto* phase = newLabel(run, Qt::AlignCenter);
-    setBaseStyle(phase, kPhaseStyle);
+    statusLook(phase);
+    setFontLook(phase, 1.4, true);
+    fixedColours(phase, QColor(0x1e, 0x1e, 0x1e), QColor(0xff, 0xd2, 0x4a));
     phase->setMinimumWidth(180);
     runLayout->addWidget(add(phase, w.Label22, "Lamp phase"));
     layout->addWidget(run);
@@ -365,18 +398,19 @@ QWidget* StartView::buildRunColumn() {
     auto* link = new QGroupBox("RS232 link", column);
     auto* linkLayout = new QVBoxLayout(link);
     auto* status = newLabel(link, Qt::AlignCenter);
-    setBaseStyle(status, kStatusStyle);
+    statusLook(status);
     linkLayout->addWidget(add(status, w.Label7[0], "Link state"));
     for (Control* c : {&w.Label11, &w.Label12}) {
         auto* warning = newLabel(link, Qt::AlignCenter);
-        setBaseStyle(warning, "font-weight: bold;");
+        setFontLook(warning, 1.0, true);
         linkLayout->addWidget(add(warning, *c));
     }
     layout->addWidget(link);
     layout->addStretch(1);
 
     auto* maker = newLabel(column, Qt::AlignCenter);
-    setBaseStyle(maker, kMakerStyle);
+    setFontLook(maker, 1.2, true, true);
+    maker->setMargin(2);
     layout->addWidget(add(maker, w.Label29, "Maker"));
     return column;
 }
@@ -407,10 +441,8 @@ QWidget* StartView::buildPlotArea() {
     pictures_.push_back(plot_);
     stack->addWidget(traces, 0, 0);
 
-    eventList_ = new QListView(plotArea_);
-    eventList_->setUniformItemSizes(true);
+    eventList_ = new LineListView(plotArea_);
     eventList_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    eventList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     events_ = new ListItemsModel(w.List2, eventList_);
     eventList_->setModel(events_);
     add(eventList_, w.List2, "Event list");
@@ -444,10 +476,11 @@ QWidget* StartView::buildPowerColumn() {
     auto* layout = new QVBoxLayout(group);
 
     auto* setPower = newLabel(group, Qt::AlignCenter);
-    setBaseStyle(setPower, kStatusStyle);
+    statusLook(setPower);
     setPower->setCursor(Qt::PointingHandCursor);
     setPower->installEventFilter(this);
     layout->addWidget(add(setPower, w.Label56, "Set power"));
+    setPower_ = setPower;
 
     auto* row = new QHBoxLayout;
     // The value label rides beside the thumb, in a column of its own.
@@ -537,17 +570,32 @@ void StartView::fitPlot() {
     scale_->setMagnification(factor);
 }
 
+void StartView::requestRender() {
+    if (frame_.isActive() || station_.ended()) return;
+    // Nothing changed since the last pass: nothing to draw, no wake-up.
+    if (Changes::count() == renderedAt_) {
+        Changes::arm();
+        return;
+    }
+    frame_.start(static_cast<int>(std::max<qint64>(0, frameMs_ - sinceRender_.elapsed())));
+}
+
 void StartView::render() {
+    frame_.stop();
+    sinceRender_.start();
+    draw();
+    renderedAt_ = Changes::count();
+    Changes::arm();
+}
+
+void StartView::draw() {
     if (station_.ended()) return;
     StartWindow& w = *station_.models().Start;
     if (!w.loaded()) return;
     rendering_ = true;
     const QString title = QString::fromStdString(w.caption);
     if (windowTitle() != title) setWindowTitle(title);
-    for (auto& [name, widget] : widgets_)
-        renderControl(w.ctl(name), widget);
-    for (auto& [name, action] : menus_)
-        renderMenu(w.ctl(name), action);
+    controls_.render();
     for (PictureView* picture : pictures_)
         picture->refresh();
 
@@ -555,7 +603,11 @@ void StartView::render() {
     const bool atEnd = scroll->value() >= scroll->maximum();
     if (events_->sync() && atEnd) eventList_->scrollToBottom();
 
-    if (passwordBox_->isVisible()) placePasswordBox();
+    if ((passwordBoxPlacedAt_ == 0 || w.Picture8.changedAt() > passwordBoxPlacedAt_) &&
+        passwordBox_->isVisible()) {
+        placePasswordBox();
+        passwordBoxPlacedAt_ = Changes::count();
+    }
     if (w.focusRequest != focusRequest_) {
         focusRequest_ = w.focusRequest;
         if (QWidget* target = widgetOf(w.focusControl)) {
@@ -593,14 +645,16 @@ void StartView::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     if (!station_.ended()) storeGeometry();
     fitPlot();
+    // The password box keeps its place inside the new size at the next pass.
+    passwordBoxPlacedAt_ = 0;
+    requestRender();
 }
 
 bool StartView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize && watched == plotArea_) fitPlot();
-    if (event->type() == QEvent::MouseButtonRelease && watched == widgetOf("Label56"))
-        fire("Label56");
+    if (event->type() == QEvent::MouseButtonRelease && watched == setPower_) fire("Label56");
     if (event->type() == QEvent::MouseMove) {
-        if (watched == widgetOf("Label5[10]"))
+        if (watched == holderCell_)
             fire("Label5[10]:MouseMove");
         else if (watched == centralWidget())
             fire("Form_MouseMove");

@@ -1,19 +1,21 @@
 // The view of the main window `Start`: built once from the model, every widget named after its
-// control; it renders the model after every handled event and turns clicks, typing, slider
-// moves and menu choices into the window's handlers.
+// control; it draws what changed in the models, at most once per screen frame however many
+// events the core handled, and turns clicks, typing, slider moves and menu choices into the
+// window's handlers.
 #pragma once
 
-#include <QMainWindow>
+#include "qt/control_view.hpp"
 
-#include <map>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QTimer>
+
 #include <memory>
 #include <string>
 #include <vector>
 
 class QAction;
 class QFrame;
-class QGridLayout;
-class QListView;
 class QMenu;
 
 namespace orbek {
@@ -32,7 +34,7 @@ class UsuresView;
 class TestsMVView;
 class AlarmHolderView;
 class FenInfoHolderView;
-class ListItemsModel;
+class LineListView;
 class PictureView;
 
 class StartView : public QMainWindow {
@@ -40,7 +42,11 @@ class StartView : public QMainWindow {
   public:
     explicit StartView(Station& station, QWidget* parent = nullptr);
     ~StartView() override;
+    // Draws what changed in the models now.
     void render();
+    // Draws what changed at the next screen frame; any number of requests make one pass. A
+    // change in the models requests it by itself.
+    void requestRender();
 
     // The view of another window (a dialog named after its model), brought to the front once
     // it is shown; null for a window without a view.
@@ -65,20 +71,22 @@ class StartView : public QMainWindow {
     QWidget* buildPowerColumn();
     void buildPasswordBox(QWidget* central);
     QWidget* add(QWidget* widget, const Control& control, const QString& accessible = {});
+    void draw();
     void fire(const std::string& event);
     void placePasswordBox();
     void fitPlot();
     void storeGeometry();
 
     Station& station_;
-    std::map<std::string, QWidget*> widgets_;
-    std::map<std::string, QAction*> menus_;
+    ControlWidgets controls_;
     std::vector<PictureView*> pictures_;
     PictureView* plot_ = nullptr;
     PictureView* scale_ = nullptr;
     QWidget* plotArea_ = nullptr;
     ListItemsModel* events_ = nullptr;
-    QListView* eventList_ = nullptr;
+    LineListView* eventList_ = nullptr;
+    QWidget* setPower_ = nullptr;
+    QWidget* holderCell_ = nullptr;
     QFrame* passwordBox_ = nullptr;
     CodeDialogueView* codeDialogue_ = nullptr;
     CodeserreursView* codeserreurs_ = nullptr;
@@ -90,7 +98,12 @@ class StartView : public QMainWindow {
     AlarmHolderView* alarmHolder_ = nullptr;
     FenInfoHolderView* fenInfoHolder_ = nullptr;
     uint64_t focusRequest_ = 0;
+    uint64_t renderedAt_ = 0;
+    uint64_t passwordBoxPlacedAt_ = 0;
     bool rendering_ = false;
+    QTimer frame_;
+    QElapsedTimer sinceRender_;
+    int frameMs_ = 33;
 };
 
 } // namespace orbek::qt

@@ -31,7 +31,8 @@ std::string stateName(const WindowModel& w) {
 
 std::string describe(const Control& c) {
     char colours[64];
-    std::snprintf(colours, sizeof colours, " back=%08X fore=%08X", c.backColour, c.foreColour);
+    std::snprintf(colours, sizeof colours, " back=%08X fore=%08X", c.backColour.get(),
+                  c.foreColour.get());
     std::string text =
         " caption=\"" + printable(c.caption) + "\" visible=" + (c.visible ? "1" : "0") +
         " enabled=" + (c.enabled ? "1" : "0") + " checked=" + (c.checked ? "1" : "0") +
@@ -265,8 +266,8 @@ void Player::show(const Step& step) {
         return;
     }
     print("SHOW " + name + describe(*c));
-    for (const std::string& item : c->items)
-        print("SHOW | " + printable(item));
+    for (std::string_view item : c->items)
+        print("SHOW | " + printable(std::string(item)));
 }
 
 void Player::file(const std::string& name) {

@@ -156,7 +156,7 @@ TEST_F(HolderAlarm, ARecordThatCannotBeWrittenIsSaidAndTheWarningStillShows) {
     EXPECT_EQ(ui.modalsRun, std::vector<std::string>{"AlarmHolder"});
     EXPECT_NE(std::find_if(
                   events().begin(), events().end(),
-                  [](const std::string& l) { return l.find("SHTAlarm.txt") != std::string::npos; }),
+                  [](std::string_view l) { return l.find("SHTAlarm.txt") != std::string::npos; }),
               events().end());
     EXPECT_FALSE(s().ended());
 }

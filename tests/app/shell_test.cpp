@@ -99,7 +99,8 @@ TEST_F(Shell, NameIncDecidesTheWords) {
 
 TEST_F(Shell, TheSaturationQuestionComesAboveThirtyTwoThousandLines) {
     StartWindow& w = start();
-    w.List2.items.assign(app::kListSaturation, "x");
+    for (std::size_t i = 0; i < app::kListSaturation; ++i)
+        w.List2.items.push_back("x");
     scheduler.advanceBy(60000);
     EXPECT_EQ(ui.boxes().size(), 1u); // only the port message of the first start
 
@@ -214,7 +215,7 @@ TEST_F(Shell, TheCodeListHoldsItsLinesOnceAndIsCentredOnTheMainWindow) {
     ASSERT_EQ(lines.size(), 125u);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), ""), 31);
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                            [](const std::string& l) { return l.rfind("253,20", 0) == 0; }),
+                            [](std::string_view l) { return l.rfind("253,20", 0) == 0; }),
               2);
     EXPECT_EQ(lines[1], "255,0     PC --> Stamp  (Transmission test) = Ready");
     EXPECT_EQ(lines[123], "197,1     Stamp --> PC, Trigger Detector Level (AD1)");

@@ -248,7 +248,7 @@ TEST_F(Startup, FilesAndFoldersThatCannotBeCreatedAreReportedAndTheStationRuns) 
     EXPECT_EQ(eventsWith("SWord.inx"), 1u);
     EXPECT_FALSE(s().ended());
     EXPECT_TRUE(fs::exists(app() / "Counter.ini")); // the files after them are still created
-    EXPECT_EQ(start().caption.substr(0, 9), "ORBEK V: ");
+    EXPECT_EQ(start().caption->substr(0, 9), "ORBEK V: ");
 
     // The access words fall back to those the file would have held.
     start().Text1.caption = "Juniper";

@@ -129,6 +129,15 @@ TEST(Scheduler, OneShotCallsAndTimersDueTogetherRunInTheOrderTheyWereArmed) {
     s.at(50, [&] { log.push_back("late@" + std::to_string(s.now())); });
     s.runDue();
     EXPECT_EQ(log.back(), "late@100");
+
+    // An item that yields to the host ends the advance; what is still due runs at the next.
+    s.at(150, [&] { log.push_back("click"), s.yieldToHost(); });
+    s.at(150, [&] { log.push_back("after"); });
+    s.advanceTo(300);
+    EXPECT_EQ(log.back(), "click");
+    s.advanceTo(300);
+    EXPECT_EQ(log, (std::vector<std::string>{"call", "timer", "late@100", "click", "after", "timer",
+                                             "timer"}));
 }
 
 } // namespace

@@ -190,7 +190,7 @@ TEST_F(Measurements, ACoefficientThatIsNotANumberKeepsTheRowAndIsReportedOnce) {
     rx(249, 30);
     EXPECT_EQ(cell(1).caption, "10.0");
     EXPECT_EQ(std::count_if(events().begin(), events().end(),
-                            [](const std::string& l) {
+                            [](std::string_view l) {
                                 return l.find("DataCoeff.ini") != std::string::npos &&
                                        l.find("coefficient 1") != std::string::npos;
                             }),

@@ -84,7 +84,7 @@ struct SerialPty : ::testing::Test {
         ASSERT_TRUE(port.open(5)) << port.error();
     }
     StationState& st() { return station->state; }
-    const std::vector<std::string>& events() { return station->Start().List2.items; }
+    const LineList& events() { return station->Start().List2.items; }
 };
 
 TEST_F(SerialPty, FramesFromTheLineArriveDecodedAndOrdersLeaveByteExact) {

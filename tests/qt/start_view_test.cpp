@@ -1,6 +1,7 @@
 // The main window's view offscreen: every control drawn by name, the menu tree and its levels,
 // typing and clicks reaching the core, the wait box and the close box.
 #include "qt/code_views.hpp"
+#include "support/qt_wait.hpp"
 #include "support/view_fixture.hpp"
 
 #include <QAbstractButton>
@@ -117,7 +118,7 @@ TEST_F(StartViewTest, TypingTheServiceWordShowsTheServiceMenus) {
 }
 
 TEST_F(StartViewTest, LogAndPlotterShareThePlaceAndTheCodeListOpensAndCloses) {
-    QWidget* list = named<QListView>("List2");
+    auto* list = named<QAbstractItemView>("List2");
     QWidget* plot = named<QWidget>("Picture5");
     EXPECT_FALSE(list->isVisible());
     EXPECT_TRUE(plot->isVisible());
@@ -125,7 +126,7 @@ TEST_F(StartViewTest, LogAndPlotterShareThePlaceAndTheCodeListOpensAndCloses) {
     named<QAbstractButton>("Log")->click();
     EXPECT_TRUE(list->isVisible());
     EXPECT_FALSE(plot->isVisible());
-    EXPECT_EQ(static_cast<QListView*>(list)->model()->rowCount(),
+    EXPECT_EQ(list->model()->rowCount(),
               static_cast<int>(station->models().Start->List2.items.size()));
     named<QAbstractButton>("Oscillo")->click();
     EXPECT_TRUE(plot->isVisible());
@@ -137,6 +138,58 @@ TEST_F(StartViewTest, LogAndPlotterShareThePlaceAndTheCodeListOpensAndCloses) {
     dialog->reject(); // the close box does what "Quit" does
     EXPECT_FALSE(station->models().CodeDialogue->loaded());
     EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(StartViewTest, APassDrawsWhatChangedInTheModelsColoursIncluded) {
+    StartWindow& w = *station->models().Start;
+    auto* cell = named<QLabel>("Label5[1]");
+    auto* phase = named<QLabel>("Label22");
+    auto* halogen = named<QAbstractButton>("StartHalogen");
+    phase->setText("stale"); // a widget whose control did not change is not touched
+    w.Label5[1].caption = "12.5";
+    w.Label5[1].backColour = colour::rgb(10, 20, 30);
+    w.StartHalogen.backColour = colour::green;
+    view->render();
+    EXPECT_EQ(cell->text(), "12.5");
+    EXPECT_EQ(cell->palette().color(QPalette::Window), QColor(10, 20, 30));
+    EXPECT_TRUE(cell->autoFillBackground());
+    EXPECT_EQ(halogen->palette().color(QPalette::Button), QColor(0, 255, 0));
+    EXPECT_EQ(phase->text(), "stale");
+
+    // The system face leaves a cell transparent; the user's input redraws everything.
+    w.Label5[1].backColour = colour::buttonFace;
+    named<QAbstractButton>("Oscillo")->click();
+    EXPECT_FALSE(cell->autoFillBackground());
+    EXPECT_EQ(phase->text(), QString::fromStdString(w.Label22.caption));
+
+    // A change nobody announces is drawn at the next screen frame, not within the change.
+    w.Label5[1].caption = "1";
+    w.Label5[1].caption = "2";
+    EXPECT_EQ(cell->text(), "12.5");
+    EXPECT_TRUE(test::waitFor([&] { return cell->text() == "2"; }, 1000));
+}
+
+TEST_F(StartViewTest, TheEventListFollowsItsEndAndTakesAListEmptiedBetweenTwoPasses) {
+    named<QAbstractButton>("Log")->click();
+    auto* list = named<QAbstractItemView>("List2");
+    const QAbstractItemModel* rows = list->model();
+    for (int i = 0; i < 300; ++i)
+        station->addEvent("line " + std::to_string(i));
+    view->render();
+    ASSERT_EQ(rows->rowCount(), static_cast<int>(station->models().Start->List2.items.size()));
+    const QModelIndex last = rows->index(rows->rowCount() - 1, 0);
+    EXPECT_EQ(last.data().toString(), "line 299");
+    const QRect shown = list->visualRect(last);
+    EXPECT_TRUE(shown.top() >= 0 && shown.bottom() < list->viewport()->height()) << shown.top();
+    EXPECT_EQ(list->indexAt(list->visualRect(last).center()), last);
+
+    station->models().Start->List2.items.clear();
+    station->addEvent("after");
+    view->render();
+    ASSERT_EQ(rows->rowCount(), 1);
+    EXPECT_EQ(rows->index(0, 0).data().toString(), "after");
+    named<QAbstractButton>("EffScreenGraph")->click(); // Clear with the list shown
+    EXPECT_EQ(rows->rowCount(), 0);
 }
 
 TEST_F(StartViewTest, TheCloseBoxEndsTheStationLikeQuit) {

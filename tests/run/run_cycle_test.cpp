@@ -141,7 +141,8 @@ TEST_F(RunCycle, StopDuringTheStartRequestSendsOnlyTheStopOrderUntilConfirmed) {
     EXPECT_EQ(st().RunInProgress, 0);
     EXPECT_EQ(portEntriesEnabled(), 14);
     // The list check ended with the Stop: no question however long the list grows.
-    start().List2.items.resize(40000);
+    for (int i = 0; i < 40000; ++i)
+        start().List2.items.push_back("");
     scheduler.advanceBy(120000);
     EXPECT_EQ(ui.boxes().back().box.title, " Info");
 }
@@ -281,7 +282,7 @@ TEST_F(RunCycle, AMachineFoundRunningIsAdoptedOnceAndItsRunRestored) {
     EXPECT_TRUE(start().StopHalogen.visible);
     EXPECT_EQ(start().StartHalogen.backColour, 0x00FF00u);
     EXPECT_EQ(st().StampVersion, "1.14");
-    EXPECT_NE(start().caption.find("h / BS2p24 - V: 1.14     Port RS232"), std::string::npos);
+    EXPECT_NE(start().caption->find("h / BS2p24 - V: 1.14     Port RS232"), std::string::npos);
     EXPECT_EQ(start().Label56.caption, " Set Power = 950 Watts");
     EXPECT_EQ(start().Label8.caption, "950 ");
     EXPECT_EQ(start().Label8.top, 10170 - 33 * 95);

@@ -51,8 +51,8 @@ TEST(MaintenanceAgainstSimulator, WearBurstEraseAndFanSpeedTest) {
     ui.onModal = [&](WindowModel& window) {
         ASSERT_TRUE(window.fire("TestSpeedV"));
         scheduler.advanceBy(30000);
-        fans = station.models().TestsMV->List4.items;
-        motor = station.models().TestsMV->List3.items;
+        fans = station.models().TestsMV->List4.items.lines();
+        motor = station.models().TestsMV->List3.items.lines();
         window.fire("Form_Unload");
     };
     ASSERT_TRUE(station.Start().fire("mnutestscompos"));

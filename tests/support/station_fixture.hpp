@@ -64,11 +64,11 @@ struct StationFixture : ::testing::Test {
     Station& s() { return *station; }
     StationState& st() { return station->state; }
     StartWindow& start() { return station->Start(); }
-    const std::vector<std::string>& events() { return station->Start().List2.items; }
+    const LineList& events() { return station->Start().List2.items; }
     // How many event lines contain `text`.
     std::size_t eventsWith(const std::string& text) {
         return static_cast<std::size_t>(
-            std::count_if(events().begin(), events().end(), [&](const std::string& line) {
+            std::count_if(events().begin(), events().end(), [&](std::string_view line) {
                 return line.find(text) != std::string::npos;
             }));
     }

@@ -163,10 +163,11 @@ class LivePlayer : public Player {
                            : reply.answer == MsgAnswer::No ? "No"
                                                            : "Ok";
         QPointer<QMessageBox> target(&box);
-        const auto answer = [target, name] {
+        const auto answer = [this, target, name] {
             // The button as a person finds it on the box, by its name.
             if (!target) return;
             if (auto* button = target->findChild<QAbstractButton*>(name)) button->click();
+            scheduler_.yieldToHost();
         };
         if (reply.afterMs > 0)
             atEndOf(scheduler_, opened + reply.afterMs, answer);
@@ -184,8 +185,9 @@ class LivePlayer : public Player {
         }
         printFileDialog(dialog.windowTitle().toStdString(), reply.path);
         QPointer<QFileDialog> target(&dialog);
-        const auto answer = [target, path = reply.path] {
+        const auto answer = [this, target, path = reply.path] {
             if (!target) return;
+            scheduler_.yieldToHost();
             if (!path) return target->reject();
             target->selectFile(QString::fromStdString(*path));
             QMetaObject::invokeMethod(target.data(), "accept");
@@ -241,6 +243,11 @@ class LivePlayer : public Player {
     }
 
     void click(WindowModel& window, Control& control) override {
+        // A click that closes a modal window lets its loop return before anything else runs.
+        struct YieldAfter {
+            Scheduler& scheduler;
+            ~YieldAfter() { scheduler.yieldToHost(); }
+        } yieldAfter{scheduler_};
         view_->render();
         const QString name = QString::fromStdString(control.name);
         if (window.name() == "Start") {

@@ -1,0 +1,164 @@
+// From a frame written on the line to the station's models updated: the station as the program
+// wires it (real Qt loop, serial adapter, driver of virtual time, main view offscreen) reads a
+// pseudo-terminal that a writer thread feeds with a full line of phase-4 measurement frames
+// (106.7 frames/s). Prints the median, p99 and maximum delay.
+//
+//   bench_qt_frame_latency [--seconds N]
+#include "app/startup.hpp"
+#include "app/station.hpp"
+#include "core/clock.hpp"
+#include "qt/qt_host.hpp"
+#include "qt/qt_serial_port.hpp"
+#include "qt/start_view.hpp"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr std::size_t kFrame = 18;
+
+int64_t nowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
+        .count();
+}
+
+// The real adapter, timed: after each communication event the station handled, every frame
+// whose last character had been read by then counts as taken into the models.
+class TimedPort : public orbek::SerialPort {
+  public:
+    TimedPort(orbek::SerialPort& inner, const std::vector<std::atomic<int64_t>>& written)
+        : inner_(inner), written_(written) {
+        inner_.setEventHandler([this](orbek::CommEvent e) {
+            inner_.setReceiveThreshold(receiveThreshold());
+            raise(e);
+            inner_.setReceiveThreshold(receiveThreshold());
+            const int64_t now = nowNs();
+            for (; taken_ < bytesRead_ / kFrame && taken_ < written_.size(); ++taken_)
+                delays.push_back(static_cast<double>(now - written_[taken_].load()) / 1e3);
+        });
+    }
+    bool open(int number) override { return inner_.open(number); }
+    void close() override { inner_.close(); }
+    bool isOpen() const override { return inner_.isOpen(); }
+    void write(const std::vector<uint8_t>& bytes) override { inner_.write(bytes); }
+    std::string read(std::size_t maxChars) override {
+        std::string text = inner_.read(maxChars);
+        bytesRead_ += text.size();
+        return text;
+    }
+    std::size_t waiting() const override { return inner_.waiting(); }
+    std::string deviceName(int number) const override { return inner_.deviceName(number); }
+
+    std::vector<double> delays; // microseconds
+  private:
+    orbek::SerialPort& inner_;
+    const std::vector<std::atomic<int64_t>>& written_;
+    std::size_t bytesRead_ = 0;
+    std::size_t taken_ = 0;
+};
+
+std::string frame(int code, int value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%03d, %03d, %03d, S\r\n", 0, code, value);
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    double seconds = 20;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--seconds") == 0) seconds = std::atof(argv[++i]);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+
+    namespace fs = std::filesystem;
+    const fs::path folder =
+        fs::temp_directory_path() / ("orbek-latency-" + std::to_string(getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder / "config");
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) return 1;
+    fs::create_symlink(::ptsname(master), folder / "com2");
+    std::ofstream(folder / "status.ini", std::ios::binary) << "2\r\n";
+
+    const auto frames = static_cast<std::size_t>(seconds * 1920 / kFrame);
+    std::vector<std::atomic<int64_t>> written(frames + 1);
+
+    orbek::Scheduler scheduler;
+    orbek::SystemClock clock;
+    std::unique_ptr<orbek::qt::StartView> view;
+    orbek::qt::QtUiHost ui([&view]() -> QWidget* { return view.get(); });
+    orbek::qt::QtSerialPort serial([&] { return folder; });
+    TimedPort port(serial, written);
+    orbek::Paths paths;
+    paths.appFolder = folder;
+    paths.userFolder = folder / "config";
+    orbek::Station station(scheduler, port, ui, clock, paths);
+    view = std::make_unique<orbek::qt::StartView>(station);
+    ui.render = [&view] { view->requestRender(); };
+    orbek::qt::SchedulerDriver driver(scheduler);
+    driver.afterAdvance = ui.render;
+    view->show();
+    orbek::app::Form_Load(station);
+    ui.render();
+    driver.start();
+
+    // The writer starts once the start-up has settled and ends the loop when it is done.
+    std::thread writer([&] {
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        const std::string phase = frame(238, 4);
+        [[maybe_unused]] auto n = ::write(master, phase.data(), phase.size());
+        const int codes[] = {251, 250, 249, 248, 247, 235, 234, 233, 232, 226};
+        const auto period = std::chrono::nanoseconds(1'000'000'000LL * kFrame / 1920);
+        auto t = Clock::now() + period;
+        char sink[256];
+        for (std::size_t i = 1; i <= frames; ++i) {
+            std::this_thread::sleep_until(t);
+            t += period;
+            const std::string f = frame(codes[i % 10], static_cast<int>(40 + i % 60));
+            written[i].store(nowNs());
+            n = ::write(master, f.data(), f.size());
+            while (::read(master, sink, sizeof sink) > 0) {
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        QMetaObject::invokeMethod(&application, &QApplication::quit, Qt::QueuedConnection);
+    });
+    written[0].store(nowNs());
+    application.exec();
+    writer.join();
+    view.reset();
+    ::close(master);
+    fs::remove_all(folder);
+
+    // The phase frame's delay includes the writer's start; it is left out.
+    std::vector<double> d(port.delays.begin() + std::min<std::size_t>(1, port.delays.size()),
+                          port.delays.end());
+    if (d.empty()) {
+        std::fprintf(stderr, "no frame reached the station\n");
+        return 1;
+    }
+    std::sort(d.begin(), d.end());
+    std::printf("frame written to models updated, %zu of %zu frames: median %.0f us, p99 %.0f us, "
+                "max %.0f us\n",
+                d.size(), frames, d[d.size() / 2], d[std::min(d.size() - 1, d.size() * 99 / 100)],
+                d.back());
+    return 0;
+}

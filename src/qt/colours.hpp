@@ -1,0 +1,38 @@
+// The one place where the window models' colours become widget colours: a control's back and
+// text colour (00BBGGRR, or a system colour) become a palette, and the text colour shown on a back
+// colour is chosen here.
+#pragma once
+
+#include <QColor>
+#include <QPalette>
+
+#include <cstdint>
+
+class QWidget;
+
+namespace orbek::qt {
+
+// A 00BBGGRR colour of the design; a system colour (high bit set) gives `system`.
+QColor modelColour(uint32_t colour, const QColor& system);
+
+// The text colour shown on `back` for a control whose own text colour is `wanted`.
+QColor textColourOn(const QColor& back, const QColor& wanted);
+
+// Which colour roles of a widget show the control's back and text colours.
+enum class ColourRole {
+    Window, // labels and frames: a system back colour leaves them transparent
+    Button, // push buttons
+};
+
+// `base` with `back` behind text of `wanted` colour (through textColourOn) in the roles of `role`:
+// also the view's own fixed looks take their colours here.
+QPalette paletteWith(const QPalette& base, ColourRole role, const QColor& back,
+                     const QColor& wanted);
+
+// Shows `back` behind `fore` on `widget`, whose palette without the model's colours is `base`;
+// a label on a system back colour fills its background only when `baseFill` says so.
+// The palettes are made once per base palette and colour pair and kept.
+void applyColours(QWidget* widget, const QPalette& base, bool baseFill, ColourRole role,
+                  uint32_t back, uint32_t fore);
+
+} // namespace orbek::qt
