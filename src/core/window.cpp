@@ -89,14 +89,14 @@ void WindowModel::on(const std::string& event, std::function<void()> handler) {
 
 bool WindowModel::fire(const std::string& event) {
     const auto it = handlers_.find(event);
-    if (it == handlers_.end() || !it->second) return false;
-    // A copy: the handler may replace itself or unload the window.
-    const auto handler = it->second;
+    const bool handled = it != handlers_.end() && it->second;
+    // Copies: the handler may replace itself or unload the window.
+    const auto handler = handled ? it->second : nullptr;
     const auto observer = onFire;
     if (observer) observer(*this, event, false);
-    handler();
+    if (handled) handler();
     if (observer) observer(*this, event, true);
-    return true;
+    return handled;
 }
 
 void WindowModel::show() {

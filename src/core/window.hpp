@@ -155,8 +155,9 @@ class WindowModel {
     void on(const std::string& event, std::function<void()> handler);
     // Runs the handler; false when none is connected.
     bool fire(const std::string& event);
-    // Told before and after every handler `fire` runs (`done` false, then true): where the
-    // user's input reaches the model, for a session recorder.
+    // Told before and after every event fired, handled or not (`done` false, then true): where
+    // the user's input reaches the model (a check box the station only reads too), for a
+    // session recorder.
     std::function<void(WindowModel&, const std::string& event, bool done)> onFire;
     bool handles(const std::string& event) const { return handlers_.count(event) > 0; }
 

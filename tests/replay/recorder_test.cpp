@@ -106,6 +106,8 @@ TEST_F(RecordingTest, AWholeRunReplaysWithItsOrdersAndEventListBoxesAnsweredWher
     start().fire("VScroll1[5]:Scroll");
     start().fire("VScroll1[5]:Change");
     start().fire("Command7");
+    start().Check1.checked = false;
+    start().fire("Check1");
     scheduler.advanceTo(10003);
     start().fire("Stopbouton");
     scheduler.advanceTo(21007);
@@ -117,6 +119,7 @@ TEST_F(RecordingTest, AWholeRunReplaysWithItsOrdersAndEventListBoxesAnsweredWher
     EXPECT_LT(at(text, "       0 clock 2026-12-04 09:15:00.250"), at(text, "       0 start"));
     EXPECT_LT(at(text, "type Start.Text1 marigold"), at(text, "click Start.OkStart"));
     at(text, "value Start.VScroll1[5] 60 Scroll\r\n");
+    at(text, "check Start.Check1 0\r\n");
     at(text, "comm 1004");
     // The box opened by the ready frame: its answer first, the frame, then what came inside.
     const std::size_t answer = at(text, "   20003 answer Ok 700");
