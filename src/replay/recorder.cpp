@@ -523,11 +523,29 @@ std::string SessionRecorder::relative(const std::string& path) const {
 
 // --- The configuration files ---------------------------------------------------------------
 
+namespace {
+
+// A copy open to others as its source is (a folder: made only): whether the user folder and
+// its files are is what the station checks at start, and the access words stay their owner's.
+// The owner may always write, as the station does.
+bool copyAsIs(const fs::path& from, const fs::path& into, std::error_code& ec) {
+    const fs::perms perms = fs::status(from, ec).permissions();
+    const bool file = fs::is_regular_file(from);
+    if (!ec && file) fs::copy_file(from, into, fs::copy_options::overwrite_existing, ec);
+    const fs::perms owner =
+        file ? fs::perms::owner_read | fs::perms::owner_write : fs::perms::owner_all;
+    if (!ec) fs::permissions(into, (perms & ~fs::perms::owner_all) | owner, ec);
+    return !ec;
+}
+
+} // namespace
+
 bool saveConfiguration(const fs::path& appFolder, const fs::path& userFolder, const fs::path& to,
                        std::string* why) {
     std::error_code ec;
     fs::create_directory(to, ec);
     if (!ec) fs::create_directory(to / "user", ec);
+    if (!ec && fs::is_directory(userFolder)) copyAsIs(userFolder, to / "user", ec);
     if (ec) {
         if (why) *why = pathText(to / "user") + ": " + ec.message();
         return false;
@@ -543,8 +561,7 @@ bool saveConfiguration(const fs::path& appFolder, const fs::path& userFolder, co
             fs::remove(into, ec);
             continue;
         }
-        fs::copy_file(from, into, fs::copy_options::overwrite_existing, ec);
-        if (ec) {
+        if (!copyAsIs(from, into, ec)) {
             if (why) *why = pathText(into) + ": " + ec.message();
             return false;
         }
@@ -562,11 +579,14 @@ bool loadConfiguration(const fs::path& from, const fs::path& appFolder, const fs
     for (const auto& [source, into] :
          {std::pair{from, appFolder}, std::pair{from / "user", userFolder}}) {
         fs::create_directories(into, ec);
+        if (!ec && source == from / "user" && fs::is_directory(source)) copyAsIs(source, into, ec);
+        if (ec) {
+            if (why) *why = pathText(into) + ": " + ec.message();
+            return false;
+        }
         for (const auto& entry : fs::directory_iterator(source, ec)) {
             if (!entry.is_regular_file()) continue;
-            fs::copy_file(entry.path(), into / entry.path().filename(),
-                          fs::copy_options::overwrite_existing, ec);
-            if (ec) {
+            if (!copyAsIs(entry.path(), into / entry.path().filename(), ec)) {
                 if (why) *why = pathText(into / entry.path().filename()) + ": " + ec.message();
                 return false;
             }
