@@ -193,6 +193,9 @@ bool SessionRecorder::start(const fs::path& file, std::string* why) {
         reason = std::strerror(errno);
         return false;
     }
+    // The access words are typed into it: its owner's only, as the station keeps them.
+    std::error_code closed;
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write, closed);
     fs::path base = file;
     base += ".base";
     if (!saveConfiguration(app, s.paths.userFolder, base, &reason)) {

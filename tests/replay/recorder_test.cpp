@@ -74,13 +74,15 @@ std::size_t at(const std::string& text, const std::string& what) {
 
 TEST_F(RecordingTest, AWholeRunReplaysWithItsOrdersAndEventListBoxesAnsweredWhereTheyOpened) {
     // A user folder closed to others, as the station leaves it: so is its saved copy, and the
-    // replay's station finds it closed too.
+    // replay's station finds it closed too. The recording, with the access words typed, is
+    // closed as well.
     std::ofstream(folder.path() / "user" / "Name.inc") << "\"marigold\"\r\n\"juniper\"\r\n";
     fs::permissions(folder.path() / "user" / "Name.inc",
                     fs::perms::owner_read | fs::perms::owner_write);
     fs::permissions(folder.path() / "user", fs::perms::owner_all);
     ASSERT_TRUE(recorder.start(file, nullptr));
     EXPECT_EQ(fs::status(file.string() + ".base/user").permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     recorder.runStart([&] { app::Form_Load(*station); });
     // The lamp's run, the cooling countdown in the wait box, and the ready state's box.
     const struct {
