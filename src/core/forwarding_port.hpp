@@ -17,13 +17,15 @@ class ForwardingPort : public SerialPort {
     ForwardingPort& operator=(const ForwardingPort&) = delete;
 
     bool open(int number) override { return line_.open(number); }
+    bool reopen(int number) override { return line_.reopen(number); }
     void close() override { line_.close(); }
     bool isOpen() const override { return line_.isOpen(); }
     void write(const std::vector<uint8_t>& bytes) override { line_.write(bytes); }
     std::string read(std::size_t maxChars) override { return line_.read(maxChars); }
     std::size_t waiting() const override { return line_.waiting(); }
-    std::string error() const override { return line_.error(); }
+    OpenError lastError() const override { return line_.lastError(); }
     std::string deviceName(int number) const override { return line_.deviceName(number); }
+    bool devicePresent(int number) const override { return line_.devicePresent(number); }
     bool simulated() const override { return line_.simulated(); }
     void setReceiveThreshold(std::size_t count) override {
         SerialPort::setReceiveThreshold(count);

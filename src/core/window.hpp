@@ -160,6 +160,8 @@ class WindowModel {
     // session recorder.
     std::function<void(WindowModel&, const std::string& event, bool done)> onFire;
     bool handles(const std::string& event) const { return handlers_.count(event) > 0; }
+    // Every connected handler's name, sorted (for tools that try them all).
+    std::vector<std::string> handlerNames() const;
 
   protected:
     Control& add(Control control);

@@ -35,9 +35,17 @@ const char* answerName(MsgAnswer answer) {
 // --- The seams -----------------------------------------------------------------------------
 
 bool SessionRecorder::Port::open(int number) {
-    SessionRecorder& r = recorder_;
     const bool wasOpen = isOpen();
-    const bool opened = ForwardingPort::open(number);
+    return afterOpen(wasOpen, ForwardingPort::open(number));
+}
+
+bool SessionRecorder::Port::reopen(int number) {
+    const bool wasOpen = isOpen();
+    return afterOpen(wasOpen, ForwardingPort::reopen(number));
+}
+
+bool SessionRecorder::Port::afterOpen(bool wasOpen, bool opened) {
+    SessionRecorder& r = recorder_;
     if (wasOpen) return opened;
     // The replay's line fails to open as this one did, and opens again when this one does.
     if (r.recording() && opened == r.unplugged_) r.stepBefore(opened ? "port plug" : "port unplug");

@@ -85,6 +85,7 @@ class SessionRecorder {
         Port(SessionRecorder& recorder, SerialPort& line)
             : ForwardingPort(line), recorder_(recorder) {}
         bool open(int number) override;
+        bool reopen(int number) override;
         void write(const std::vector<uint8_t>& bytes) override;
         std::string read(std::size_t maxChars) override;
 
@@ -92,6 +93,8 @@ class SessionRecorder {
         void forward(CommEvent event) override;
 
       private:
+        // `port plug` or `port unplug` where the line came back or went since the last open.
+        bool afterOpen(bool wasOpen, bool opened);
         SessionRecorder& recorder_;
     };
     class Ui : public UiHost {

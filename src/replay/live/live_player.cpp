@@ -14,6 +14,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -79,9 +80,10 @@ class StationLine : public ForwardingPort {
     bool simulatedLine = false;
     bool simulated() const override { return simulatedLine; }
     // The simulated controller opens whatever port is saved, none (0) too.
-    bool open(int number) override {
-        return ForwardingPort::open(simulatedLine && (number < 1 || number > kPortCount) ? 1
-                                                                                         : number);
+    bool open(int number) override { return ForwardingPort::open(portOf(number)); }
+    bool reopen(int number) override { return ForwardingPort::reopen(portOf(number)); }
+    int portOf(int number) const {
+        return simulatedLine && (number < 1 || number > kPortCount) ? 1 : number;
     }
     std::string deviceName(int number) const override {
         return simulatedLine ? "simulated controller" : ForwardingPort::deviceName(number);
@@ -252,7 +254,12 @@ class LivePlayer : public Player {
         const QString name = QString::fromStdString(control.name);
         if (window.name() == "Start") {
             if (QAction* action = view_->actionOf(control.name); action && !action->isCheckable()) {
-                action->trigger();
+                // A menu title drops its menu down (and a person closes it again).
+                if (QMenu* menu = action->menu()) {
+                    emit menu->aboutToShow();
+                } else {
+                    action->trigger();
+                }
                 return;
             }
             if (auto* button = qobject_cast<QPushButton*>(view_->widgetOf(control.name))) {
@@ -314,10 +321,13 @@ class LivePlayer : public Player {
         } else if (what == "open") {
             app::Lecture_MSCOM(*station_);
         } else if (what == "unplug") {
+            readOrders();
             pty_.close();
             notifier_.reset();
-            // The adapter finds the device gone on its next look at the line.
+            // The adapter finds the device gone on its next look at the line; what was written
+            // and not read by then went nowhere.
             port_.pull(port_.arrived(), 1, 200);
+            writeTimes_.clear();
         } else if (what == "plug") {
             plug();
         } else if (what == "fail" && number >= 1 && number <= kPortCount) {
