@@ -177,9 +177,7 @@ void SessionRecorder::attach(Station& station) {
     auto previous = station.onEvent;
     station.onEvent = [this, previous](const std::string& line) {
         if (previous) previous(line);
-        if (recording())
-            note(withBase("LIST " + printable(line), station_->state.BasePath,
-                          pathText(station_->paths.userFolder)));
+        if (recording()) note(listLine(line));
     };
     StartWindow& w = *station.models().Start;
     w.on(w.mnuEnregistrer.name, [this] { onEntry(); });
@@ -480,6 +478,18 @@ std::string SessionRecorder::inputLine(WindowModel& window, const std::string& e
                                                     : "click " + target;
     }
     return "fire " + window.name() + " " + event;
+}
+
+std::string SessionRecorder::listLine(const std::string& line) const {
+    // The line's device is the desk's in a replay, which names it LINE as the replay does.
+    std::string text = line;
+    const int number = station_->portWatch.opened;
+    const std::string device = number > 0 && !port_.simulated() ? port_.deviceName(number) : "";
+    if (!device.empty())
+        for (auto at = text.find(device); at != std::string::npos; at = text.find(device, at + 4))
+            text.replace(at, device.size(), "LINE");
+    return withBase("LIST " + printable(text), station_->state.BasePath,
+                    pathText(station_->paths.userFolder));
 }
 
 void SessionRecorder::keepTexts() {

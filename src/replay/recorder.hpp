@@ -163,6 +163,8 @@ class SessionRecorder {
     void onFire(WindowModel& window, const std::string& event, bool done);
     std::string inputLine(WindowModel& window, const std::string& event) const;
     void keepTexts();
+    // An event-list line as the recording keeps it: folders and the line's device by name.
+    std::string listLine(const std::string& line) const;
 
     void onEntry();
     void showEntry();

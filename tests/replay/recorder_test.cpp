@@ -188,7 +188,15 @@ TEST_F(RecordingTest, TheFileMenuEntryRecordsFromTheMiddleOfASessionAtServiceLev
     host.nextFileWaitMs = 400;
     scheduler.advanceTo(2003);
     station->DataLogger().fire("Command1");
-    scheduler.advanceTo(4007);
+    // The device lost, and back a while later: the station opens it again by itself.
+    scheduler.advanceTo(2703);
+    line.openAny = false;
+    line.close();
+    line.event(CommEvent::DeviceRemoved);
+    scheduler.advanceTo(3003);
+    line.openAny = true;
+    scheduler.advanceTo(6007);
+    ASSERT_TRUE(line.isOpen());
     start().fire("mnuEnregistrer");
     EXPECT_FALSE(recorder.recording());
     EXPECT_EQ(entry.caption, "Record session...");
@@ -201,7 +209,9 @@ TEST_F(RecordingTest, TheFileMenuEntryRecordsFromTheMiddleOfASessionAtServiceLev
     at(text, "     300 bytes 000, 254, 005, S\\r\\n");
     at(text, "     600 click Start.Startbouton");
     EXPECT_LT(at(text, " answer file Data/run.txt 39"), at(text, " click DataLogger.Command1"));
-    at(text, "    3104 end");
+    EXPECT_LT(at(text, "    1800 port unplug\r\n"), at(text, "    3800 port plug\r\n"));
+    at(text, "    3800 LIST COM 2 (LINE) opened again\r\n");
+    at(text, "    5104 end");
     EXPECT_EQ(text.find("mnuEnregistrer"), std::string::npos);
     const auto same = replay::compareRecording(text, replayed(text));
     EXPECT_TRUE(same.same) << same.differences.front();
