@@ -53,17 +53,6 @@ TEST_F(Receive, ACleanFrameDecodesLogsAndRefreshesTheLink) {
     EXPECT_EQ(lastEvent(), " Stamp --> PC        0    255      2    S");
 }
 
-TEST_F(Receive, OnlyCycleStepsLowPresenceCodesAndCode255AreLogged) {
-    port.deliver(f(254, 5) + f(254, 4) + f(251, 40) + f(255, 9) + f(254, 0) + f(253, 22));
-    EXPECT_EQ(events(), (std::vector<std::string>{
-                            " Stamp --> PC      000    254    004    S",
-                            " Stamp --> PC      000    255    009    S",
-                            " Stamp --> PC      000    254    000    S",
-                            " Stamp --> PC      000    253    022    S",
-                        }));
-    EXPECT_EQ(st().RxFrame[1], 253);
-}
-
 TEST_F(Receive, AReadWithoutMarkerChangesNothingVisible) {
     port.deliver(f(251, 40));
     start().Timer33.setInterval(20000);
