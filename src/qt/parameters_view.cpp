@@ -65,12 +65,18 @@ ParametresView::ParametresView(Station& station, QWidget* parent)
     widgets_["Label51"]->setAccessibleName("Clock registers sent");
     machineLayout->addLayout(progress);
     auto* now = new QHBoxLayout;
-    now->addWidget(addControlWidget(new QLabel(this), "Label52"));
+    for (const char* name : {"Label52", "Label53"}) {
+        // The clock labels keep a label's height however the window grows.
+        auto* label = new QLabel(this);
+        label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        label->setMargin(2);
+        now->addWidget(addControlWidget(label, name));
+    }
     widgets_["Label52"]->setAccessibleName("PC time");
-    now->addWidget(addControlWidget(new QLabel(this), "Label53"));
     widgets_["Label53"]->setAccessibleName("PC date");
     now->addStretch(1);
     machineLayout->addLayout(now);
+    machineLayout->addStretch(1);
     for (int k = 0; k <= 8; ++k)
         textBox(element("Text15", k), QString("Clock register %1").arg(k), nullptr)->hide();
     layout->addWidget(machine);
