@@ -11,7 +11,8 @@ namespace orbek::qt {
 
 namespace {
 constexpr uint32_t kSystem = 0x80000000u;
-}
+constexpr double kClearContrast = 7.0;
+} // namespace
 
 QColor modelColour(uint32_t colour, const QColor& system) {
     if (colour & kSystem) return system;
@@ -45,13 +46,14 @@ QColor textColourOn(const QColor& back, const QColor& wanted) {
     const QColor end = contrastRatio(back, Qt::black) >= contrastRatio(back, Qt::white)
                            ? QColor(Qt::black)
                            : QColor(Qt::white);
+    // Once moved, the text goes on to a clear contrast rather than the bare limit.
     const QColor from = wanted.toRgb();
     for (int step = 1; step < 20; ++step) {
         const double t = step / 20.0;
         const auto mix = [t](int a, int b) { return qRound(a + (b - a) * t); };
         const QColor c(mix(from.red(), end.red()), mix(from.green(), end.green()),
                        mix(from.blue(), end.blue()));
-        if (contrastRatio(back, c) >= kReadableContrast) return c;
+        if (contrastRatio(back, c) >= kClearContrast) return c;
     }
     return end;
 }

@@ -46,6 +46,8 @@ ParametresView::ParametresView(Station& station, QWidget* parent)
         QWidget* reset = button("ResetAdr" + std::to_string(row));
         reset->setAccessibleName(QString("Reset parameter %1").arg(row));
         rows->addWidget(reset, row, 2);
+        // Tab reaches a row's Reset right after its box.
+        setTabOrder(widgets_[element("Text1", row)], reset);
     }
     // The box the design keeps hidden and never sends.
     textBox(element("Text1", 15), "Spare parameter", nullptr)->hide();

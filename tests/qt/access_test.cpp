@@ -124,6 +124,10 @@ TEST_F(AccessTest, TabFollowsTheReadingOrderAndOpensTheHolderInformation) {
         QTest::keyClick(focus, Qt::Key_Tab);
     }
     EXPECT_FALSE(station->models().FenInfoHolder->loaded()); // gone with the focus
+    // In the parameter window a row's Reset follows its box.
+    auto* parametres = named<QDialog>("Parametres");
+    EXPECT_EQ(in<QWidget>(parametres, "Text1[4]")->nextInFocusChain(),
+              in<QWidget>(parametres, "ResetAdr4"));
     // Hidden and disabled controls are passed over.
     EXPECT_EQ(order, (std::vector<std::string>{"Text1", "OkStart", "Label5[10]", "Startbouton",
                                                "Log", "Oscillo", "EffScreenGraph", "Check1",
