@@ -4,8 +4,98 @@
 #include "core/files.hpp"
 #include "core/text.hpp"
 #include "link/comm.hpp"
+#include "link/supervision.hpp"
 
 namespace orbek::app {
+
+namespace {
+
+std::string portName(Station& s, int number) {
+    return "COM " + std::to_string(number) + " (" + s.port.deviceName(number) + ")";
+}
+
+// The event-list line, and for a device that is there but cannot be opened a box, once for
+// each new reason.
+void tellOpenFailure(Station& s, int number) {
+    const OpenError error = s.port.lastError();
+    s.addEvent(portName(s, number) + " could not be opened" +
+               (error.reason.empty() ? std::string() : ": " + error.reason));
+    if (error.kind == OpenFailure::NoDevice || error.kind == OpenFailure::None) return;
+    const std::string told = std::to_string(number) + "|" + error.reason;
+    if (s.portWatch.boxed == told) return;
+    s.portWatch.boxed = told;
+    s.ui.message({" Error !", openFailureText(number, s.port.deviceName(number), error),
+                  MsgIcon::Critical, MsgButtons::Ok});
+}
+
+} // namespace
+
+std::string openFailureText(int number, const std::string& device, const OpenError& error) {
+    std::string text = "COM " + std::to_string(number) +
+                       " could not be opened.\r\nDevice: " + device + "\r\nReason: " + error.reason;
+    switch (error.kind) {
+    case OpenFailure::NoPermission:
+        text += "\r\n\r\nAdd your user to the " +
+                (error.group.empty() ? std::string("dialout") : error.group) +
+                " group, then log in again.";
+        break;
+    case OpenFailure::InUse:
+        text += "\r\n\r\n" +
+                (error.holder.empty() ? std::string("Another program is using this device.")
+                                      : "The device is in use by " + error.holder + ".") +
+                " Close that program, then start the station again.";
+        break;
+    default:
+        break;
+    }
+    return text;
+}
+
+void showPortDevices(Station& s) {
+    if (s.port.simulated()) return;
+    StartWindow& w = s.Start();
+    for (int n = 1; n <= StartWindow::kPortCount; ++n) {
+        Control& entry = w.mncom[n];
+        const std::string design = entry.caption.substr(0, entry.caption.find('\t'));
+        entry.caption =
+            design + "\t" + s.port.deviceName(n) + (s.port.devicePresent(n) ? "" : "  (missing)");
+    }
+}
+
+void portLost(Station& s) {
+    if (s.port.isOpen()) s.port.close();
+    link::linkInterrupted(s);
+    // A frame cut short by the loss is not carried over into the next line.
+    s.state.RxText.clear();
+    s.receiver = link::Receiver();
+    s.port.setReceiveThreshold(link::kReplyLength);
+    s.portWatch.reopening.clear();
+    if (s.portWatch.opened != 0) s.Start().Timer34.start();
+    setMainCaption(s);
+    showPortDevices(s);
+}
+
+void Timer34_Tick(Station& s) {
+    StartWindow& w = s.Start();
+    const int number = s.portWatch.opened;
+    if (s.port.isOpen()) {
+        w.Timer34.stop();
+        return;
+    }
+    if (!s.port.reopen(number)) {
+        // While the device is away every try fails alike; any other reason is told once.
+        const OpenError error = s.port.lastError();
+        const std::string reason = error.kind == OpenFailure::NoDevice ? "" : error.reason;
+        if (reason != s.portWatch.reopening && !reason.empty())
+            s.addEvent(portName(s, number) + " could not be opened again: " + reason);
+        s.portWatch.reopening = reason;
+        return;
+    }
+    w.Timer34.stop();
+    s.addEvent(portName(s, number) + " opened again");
+    setMainCaption(s);
+    showPortDevices(s);
+}
 
 void port(Station& s) {
     StartWindow& w = s.Start();
@@ -81,17 +171,15 @@ void Lecture_MSCOM(Station& s) {
             break;
         }
     }
+    showPortDevices(s);
     if (st.ComPortNumber == 0 && !simulated) return;
 
     // A second call while the port is open repeats the display only.
-    if (!s.port.isOpen() && !s.port.open(st.ComPortNumber)) {
-        const std::string why = s.port.error();
-        s.addEvent("COM " + std::to_string(st.ComPortNumber) + " (" +
-                   s.port.deviceName(st.ComPortNumber) + ") could not be opened" +
-                   (why.empty() ? std::string() : ": " + why));
-    }
+    if (!s.port.isOpen() && !s.port.open(st.ComPortNumber)) tellOpenFailure(s, st.ComPortNumber);
 
     if (s.port.isOpen()) {
+        s.portWatch.opened = st.ComPortNumber;
+        w.Timer34.stop();
         w.Startbouton.backColour = colour::lightGrey;
         w.Startbouton.visible = true;
         w.Label7[0].backColour = colour::lightGreen;

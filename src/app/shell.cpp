@@ -97,8 +97,10 @@ void wireShell(Station& s) {
     w.on("mnuPEMUser", [&s] { mnuPEMUser_Click(s); });
     w.on("mnuPESERVICE", [&s] { mnuPESERVICE_Click(s); });
     w.on("mnquitter", [&s] { mnquitter_Click(s); });
+    w.on("mnPCom", [&s] { showPortDevices(s); });
     for (int n = 1; n <= StartWindow::kPortCount; ++n)
         w.on("mncom" + std::to_string(n), [&s, n] { mncom_Click(s, n); });
+    w.Timer34.setTick([&s] { Timer34_Tick(s); });
     w.on("mnuAdressesoft", [&s] { mnuAdressesoft_Click(s); });
     w.on("mnucodeserreurs", [&s] { s.Codeserreurs().show(); });
     w.on("mnuCodeDialogue", [&s] { s.CodeDialogue().show(); });

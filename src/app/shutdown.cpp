@@ -19,7 +19,7 @@ void QuittFinal(Station& s) {
     StartWindow& w = *m.Start;
     for (Timer* t : {&w.Timer1, &w.Timer2, &w.Timer3, &w.Timer4, &w.Timer5, &w.Timer6, &w.Timer7,
                      &w.Timer8, &w.Timer9, &w.Timer10, &w.Timer11, &w.Timer12, &w.Timer15,
-                     &w.Timer16, &w.Timer20, &w.Timer21, &w.Timer33})
+                     &w.Timer16, &w.Timer20, &w.Timer21, &w.Timer33, &w.Timer34})
         t->stop();
     for (Timer* t : {&m.TestsMV->Timer1, &m.TestsMV->Timer5, &m.TestsMV->Timer6, &m.Usures->Timer1,
                      &m.Usures->Timer2, &m.Usures->Timer3, &m.Usures->Timer4, &m.DataLogger->Timer1,

@@ -105,7 +105,8 @@ StartWindow::StartWindow(Scheduler& scheduler)
       Timer17(addTimer("Timer17", 3000, false)), Timer18(addTimer("Timer18", 3000, false)),
       Timer19(addTimer("Timer19", 6000, false)), Timer20(addTimer("Timer20", 60000, false)),
       Timer21(addTimer("Timer21", 1000, false)), Timer22(addTimer("Timer22", 200, true)),
-      Timer23(addTimer("Timer23", 1000, false)), Timer33(addTimer("Timer33", 0, true)) {
+      Timer23(addTimer("Timer23", 1000, false)), Timer33(addTimer("Timer33", 0, true)),
+      Timer34(addTimer("Timer34", 2000, false)) {
     caption = "ORBEK";
     width = 15360;
     height = 11520;

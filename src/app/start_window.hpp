@@ -167,6 +167,7 @@ class StartWindow : public WindowModel {
     Timer& Timer22;
     Timer& Timer23;
     Timer& Timer33;
+    Timer& Timer34; // reopens the port every 2 s after its device went away
 
     // Drawing surfaces of the picture areas, in pixels.
     PictureCanvas Picture5Canvas{kPlotWidth, kPlotHeight, Rgb{0, 0, 0}};

@@ -72,6 +72,13 @@ class Station {
 
     // Scale factors of DataCoeff.ini already reported as not a number.
     std::array<bool, 16> coefficientReported{};
+    // The port number last opened, which comes back after its device went away; the last
+    // failure to open told in a box and the last told while reopening, each said once.
+    struct PortWatch {
+        int opened = 0;
+        std::string boxed;
+        std::string reopening;
+    } portWatch;
 
     // Appends one line to the event list.
     void addEvent(std::string line);

@@ -1,5 +1,6 @@
 // orbek-replay: plays a scenario against the station and prints what it did, on virtual time
 // or, with --live, through the real program over a pseudo-terminal.
+#include "cli/arguments.hpp"
 #include "replay/compare.hpp"
 #include "replay/replay.hpp"
 
@@ -25,19 +26,26 @@
 
 namespace {
 
-void usage() {
-    std::cerr << "usage: orbek-replay [--base DIR] [--user DIR] [--echo] [--live [--speed K]] "
-                 "SCENARIO\n"
-                 "  Plays SCENARIO against the station and prints what it did, each line with\n"
-                 "  its time in milliseconds. Without --base the station runs in a fresh\n"
-                 "  temporary folder that is removed afterwards.\n"
-                 "  --live plays it through the real program (Qt, offscreen unless\n"
-                 "  QT_QPA_PLATFORM says otherwise) over a pseudo-terminal, K times faster\n"
-                 "  than life with --speed K; its times are measured.\n"
-                 "  --compare FILE [--tolerance MS] compares the output with a recorded one\n"
-                 "  instead of printing it: the same lines, times within MS, the order kept\n"
-                 "  but for lines recorded less than MS apart. Exit status 1 when they differ.\n";
-}
+constexpr const char* kUsage =
+    R"(usage: orbek-replay [options] SCENARIO
+
+Plays SCENARIO against the station and prints what it did, each line with its time in
+milliseconds.
+
+  --base DIR          the station's application folder (default: a fresh temporary folder,
+                      removed afterwards)
+  --user DIR          the folder of the user files (default: DIR/user)
+  --echo              also print the text the controller sends
+  --live              play it through the real program (Qt, offscreen unless QT_QPA_PLATFORM
+                      says otherwise) over a pseudo-terminal; its times are measured
+  --speed K           with --live: K times faster than life (above 0, at most 1000)
+  --compare FILE      compare the output with a recorded one instead of printing it: the
+                      same lines, times within the tolerance, the order kept but for lines
+                      recorded less than the tolerance apart; exit status 1 when they differ
+  --tolerance MS      the tolerance of --compare in milliseconds (default 0)
+  -h, --help          this text
+  -v, --version       the version
+)";
 
 } // namespace
 
@@ -49,41 +57,42 @@ int main(int argc, char** argv) {
     orbek::replay::Options options;
     std::string scenarioFile;
     bool live = false;
+    bool speedGiven = false;
     std::string compareWith;
     int64_t tolerance = 0;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if ((arg == "--base" || arg == "--user") && i + 1 < argc)
-            (arg == "--base" ? options.appFolder : options.userFolder) = argv[++i];
-        else if (arg == "--echo")
-            options.echoFrames = true;
-        else if (arg == "--live")
-            live = true;
-        else if (arg == "--compare" && i + 1 < argc)
-            compareWith = argv[++i];
-        else if (arg == "--tolerance" && i + 1 < argc)
-            tolerance = std::atoll(argv[++i]);
-        else if (arg == "--speed" && i + 1 < argc) {
-            char* end = nullptr;
-            options.speed = std::strtod(argv[++i], &end);
-            if (!end || *end || !(options.speed > 0 && options.speed <= 1000)) {
-                std::cerr << "orbek-replay: --speed needs a number above 0, at most 1000\n";
-                return 2;
-            }
-        } else if (arg == "-h" || arg == "--help") {
-            usage();
+    orbek::cli::Arguments args("orbek-replay", argc, argv);
+    while (args.next()) {
+        if (args.is("-h") || args.is("--help")) {
+            std::cout << kUsage;
             return 0;
-        } else if (!arg.empty() && arg.front() != '-' && scenarioFile.empty())
-            scenarioFile = arg;
-        else {
-            usage();
-            return 2;
+        } else if (args.is("-v") || args.is("--version")) {
+            std::cout << "orbek-replay " << orbek::cli::kVersion << '\n';
+            return 0;
+        } else if (args.is("--base")) {
+            options.appFolder = args.folder();
+        } else if (args.is("--user")) {
+            options.userFolder = args.folder();
+        } else if (args.is("--echo")) {
+            args.noValue();
+            options.echoFrames = true;
+        } else if (args.is("--live")) {
+            args.noValue();
+            live = true;
+        } else if (args.is("--speed")) {
+            options.speed = args.speed();
+            speedGiven = true;
+        } else if (args.is("--compare")) {
+            compareWith = args.existingFile().string();
+        } else if (args.is("--tolerance")) {
+            tolerance = static_cast<int64_t>(args.whole(0, 3600000, "milliseconds, 0 to 3600000"));
+        } else if (!args.isOption() && scenarioFile.empty()) {
+            scenarioFile = args.existingFile("the scenario", args.name()).string();
+        } else {
+            args.unknown();
         }
     }
-    if (scenarioFile.empty()) {
-        usage();
-        return 2;
-    }
+    if (scenarioFile.empty()) args.reject("no scenario given (orbek-replay --help shows how)");
+    if (speedGiven && !live) args.reject("--speed needs --live");
 #ifndef ORBEK_REPLAY_LIVE
     if (live) {
         std::cerr << "orbek-replay: this build has no live player\n";
@@ -108,6 +117,11 @@ int main(int argc, char** argv) {
     if (options.userFolder.empty()) options.userFolder = options.appFolder / "user";
     options.appFolder = std::filesystem::absolute(options.appFolder);
     options.userFolder = std::filesystem::absolute(options.userFolder);
+    for (const auto& folder : {options.appFolder, options.userFolder}) {
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+        if (ec) args.reject("cannot make the folder " + folder.string() + ": " + ec.message());
+    }
     const auto scenario = orbek::replay::parse(text.str());
 
     std::string recorded;

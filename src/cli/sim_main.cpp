@@ -1,16 +1,14 @@
 // orbek-sim: the simulated controller on a pseudo-terminal, for the unmodified station.
+#include "cli/arguments.hpp"
 #include "sim/options.hpp"
 #include "sim/pty_controller.hpp"
 #include "sim/scenario.hpp"
 
 #include <atomic>
-#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
-#include <optional>
 #include <string>
-#include <string_view>
 
 namespace {
 
@@ -23,7 +21,7 @@ Runs the simulated ORBEK controller on a pseudo-terminal and prints its device p
                       --base DIR opens it as COM N
   --port N            the COM number of that link, 1 to 14 (default 2)
   --speed X           the start cycle, the lamp phases, the cooling countdown and the
-                      machine's temperatures run X times faster (default 1)
+                      machine's temperatures run X times faster (default 1, at most 1000)
   --scenario FILE     timed faults, one per line: <seconds> <fault> [arguments]
   --fault "T F [A]"   one timed fault written as a scenario line (may be repeated)
   --no-board          the external interface board is absent (232 reads 255)
@@ -31,9 +29,10 @@ Runs the simulated ORBEK controller on a pseudo-terminal and prints its device p
   --slow MS           every order is answered MS milliseconds late
   --noack CODE        orders with this code are never acknowledged (may be repeated)
   --seed N            seed of the readings' jitter and of the faults' random bytes
-  --duration S        end after S seconds
+  --duration S        end after S seconds (at most a year)
   --verbose           print every order read and every frame sent on standard error
-  --help              this text
+  -h, --help          this text
+  -v, --version       the version
 )";
 
 std::atomic<bool> stopRequested{false};
@@ -42,22 +41,12 @@ extern "C" void onSignal(int) {
     stopRequested.store(true);
 }
 
-std::optional<double> number(std::string_view text) {
-    double value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
-
-int usageError(const std::string& message) {
-    std::cerr << "orbek-sim: " << message << "\n(orbek-sim --help lists the options)\n";
-    return 2;
-}
+// Longer runs are not what the simulator is for, and the clock's milliseconds stay exact.
+constexpr double kMaxDuration = 365.0 * 24 * 3600;
 
 } // namespace
 
 int main(int argc, char** argv) {
-    using orbek::sim::Fault;
     using orbek::sim::FaultKind;
 
     orbek::sim::SimOptions options;
@@ -66,81 +55,54 @@ int main(int argc, char** argv) {
     double duration = 0;
     bool verbose = false;
 
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        const auto value = [&](std::string_view name) -> std::optional<std::string> {
-            if (i + 1 >= argc) return std::nullopt;
-            (void)name;
-            return std::string(argv[++i]);
-        };
-        const auto needs = [&](std::string_view name) {
-            return usageError(std::string(name) + " needs a value");
-        };
-        if (arg == "--help" || arg == "-h") {
+    orbek::cli::Arguments args("orbek-sim", argc, argv);
+    while (args.next()) {
+        if (args.is("--help") || args.is("-h")) {
             std::cout << kUsage;
             return 0;
-        } else if (arg == "--verbose") {
+        } else if (args.is("--version") || args.is("-v")) {
+            std::cout << "orbek-sim " << orbek::cli::kVersion << '\n';
+            return 0;
+        } else if (args.is("--verbose")) {
+            args.noValue();
             verbose = true;
-        } else if (arg == "--no-board") {
+        } else if (args.is("--no-board")) {
+            args.noValue();
             options.faults.push_back({0, FaultKind::BoardAbsent});
-        } else if (arg == "--low-supply") {
+        } else if (args.is("--low-supply")) {
+            args.noValue();
             options.faults.push_back({0, FaultKind::LowSupply});
-        } else if (arg == "--base") {
-            const auto v = value(arg);
-            if (!v || v->empty()) return needs(arg);
-            base = *v;
-        } else if (arg == "--port") {
-            const auto v = value(arg);
-            if (!v) return needs(arg);
-            const auto n = number(*v);
-            if (!n || *n != static_cast<int>(*n) || *n < 1 || *n > 14)
-                return usageError("--port takes a number from 1 to 14, not '" + *v + "'");
-            port = static_cast<int>(*n);
-        } else if (arg == "--speed") {
-            const auto v = value(arg);
-            if (!v) return needs(arg);
-            const auto x = number(*v);
-            if (!x || *x <= 0 || *x > 10000)
-                return usageError("--speed takes a factor above 0 (up to 10000), not '" + *v + "'");
-            options.speed = *x;
-        } else if (arg == "--duration") {
-            const auto v = value(arg);
-            if (!v) return needs(arg);
-            const auto x = number(*v);
-            if (!x || *x <= 0) return usageError("--duration takes seconds above 0");
-            duration = *x;
-        } else if (arg == "--seed") {
-            const auto v = value(arg);
-            if (!v) return needs(arg);
-            const auto x = number(*v);
-            if (!x || *x < 0 || *x != static_cast<unsigned>(*x))
-                return usageError("--seed takes a whole number");
-            options.seed = static_cast<unsigned>(*x);
-        } else if (arg == "--scenario") {
-            const auto v = value(arg);
-            if (!v) return needs(arg);
+        } else if (args.is("--base")) {
+            base = args.folder().string();
+        } else if (args.is("--port")) {
+            port = static_cast<int>(args.whole(1, 14, "a number from 1 to 14"));
+        } else if (args.is("--speed")) {
+            options.speed = args.speed();
+        } else if (args.is("--duration")) {
+            duration = args.number(0.001, kMaxDuration, "seconds above 0, at most a year");
+        } else if (args.is("--seed")) {
+            options.seed = static_cast<unsigned>(args.whole(0, 4294967295.0, "a whole number"));
+        } else if (args.is("--scenario")) {
             std::string error;
-            if (!orbek::sim::loadScenario(*v, options.faults, &error))
-                return usageError("scenario " + error);
-        } else if (arg == "--fault") {
-            const auto v = value(arg);
-            if (!v) return needs(arg);
+            if (!orbek::sim::loadScenario(args.existingFile(), options.faults, &error))
+                args.reject("scenario " + error);
+        } else if (args.is("--fault")) {
+            const std::string line = args.value();
             std::string error;
-            const auto fault = orbek::sim::parseScenarioLine(*v, &error);
+            const auto fault = orbek::sim::parseScenarioLine(line, &error);
             if (!fault)
-                return usageError("--fault '" + *v +
-                                  "': " + (error.empty() ? std::string("no fault given") : error));
+                args.reject("--fault '" + line +
+                            "': " + (error.empty() ? std::string("no fault given") : error));
             options.faults.push_back(*fault);
-        } else if (arg == "--slow" || arg == "--noack") {
-            const auto v = value(arg);
-            if (!v) return needs(arg);
+        } else if (args.is("--slow") || args.is("--noack")) {
+            const std::string option = args.name();
             std::string error;
             const auto fault =
-                orbek::sim::parseFault((arg == "--slow" ? "slow " : "noack ") + *v, &error);
-            if (!fault) return usageError(std::string(arg) + ": " + error);
+                orbek::sim::parseFault(option.substr(2) + " " + args.value(), &error);
+            if (!fault) args.reject(option + ": " + error);
             options.faults.push_back(*fault);
         } else {
-            return usageError("unknown option '" + std::string(arg) + "'");
+            args.unknown();
         }
     }
 

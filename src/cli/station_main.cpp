@@ -12,7 +12,9 @@
 #include "app/shutdown.hpp"
 #include "app/startup.hpp"
 #include "app/station.hpp"
+#include "cli/arguments.hpp"
 #include "core/clock.hpp"
+#include "core/serial_devices.hpp"
 #include "qt/colours.hpp"
 #include "qt/qt_host.hpp"
 #include "qt/qt_serial_port.hpp"
@@ -22,55 +24,118 @@
 #include "sim/simulated_port.hpp"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QDir>
 #include <QPixmap>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <memory>
+#include <optional>
+
+namespace {
+
+// The command line, read before anything needs a screen.
+struct StationOptions {
+    std::optional<std::filesystem::path> base;
+    bool simulate = false;
+    orbek::sim::SimOptions simulation;
+    bool listPorts = false;
+};
+
+constexpr const char* kUsage = R"(usage: orbek-station [options]
+
+The ORBEK operator station: drives the machine's controller over the RS232 line.
+
+  --base DIR       the application folder (configuration files, Data, Img)
+  --simulate       run against the built-in simulated controller, not the serial line
+  --speed X        with --simulate: phases and countdowns X times faster (above 0, at most 1000)
+  --faults FILE    with --simulate: timed faults from FILE, in the scenario format of orbek-sim
+  --list-ports     print the device each COM number opens, and the serial devices under
+                   /dev/serial/by-id that no number opens yet, then end
+  -h, --help       this text
+  -v, --version    the version
+)";
+
+// The toolkit's own options, passed on to it as they are.
+constexpr const char* kQtOptionsWithValue[] = {
+    "-platform", "-platformpluginpath", "-platformtheme", "-plugin",      "-style",   "-stylesheet",
+    "-session",  "-qwindowgeometry",    "-qwindowtitle",  "-qwindowicon", "-display", "-geometry"};
+constexpr const char* kQtFlags[] = {"-reverse", "-widgetcount", "-nograb", "-dograb", "-sync"};
+
+StationOptions readOptions(int argc, char** argv) {
+    StationOptions o;
+    orbek::cli::Arguments args("orbek-station", argc, argv);
+    std::optional<double> speed;
+    std::optional<std::filesystem::path> faults;
+    while (args.next()) {
+        if (args.is("-h") || args.is("--help") || args.is("--help-all")) {
+            std::fputs(kUsage, stdout);
+            if (args.is("--help-all"))
+                std::fputs("\nThe Qt toolkit's options (-platform NAME, -style NAME, -reverse...) "
+                           "are passed on to it.\n",
+                           stdout);
+            std::exit(0);
+        } else if (args.is("-v") || args.is("--version")) {
+            std::printf("orbek-station %s\n", orbek::cli::kVersion);
+            std::exit(0);
+        } else if (args.is("--base")) {
+            o.base = args.folder();
+        } else if (args.is("--simulate")) {
+            args.noValue();
+            o.simulate = true;
+        } else if (args.is("--list-ports")) {
+            args.noValue();
+            o.listPorts = true;
+        } else if (args.is("--speed")) {
+            speed = args.speed();
+        } else if (args.is("--faults")) {
+            faults = args.existingFile();
+        } else if (std::find_if(std::begin(kQtOptionsWithValue), std::end(kQtOptionsWithValue),
+                                [&](const char* q) { return args.is(q); }) !=
+                   std::end(kQtOptionsWithValue)) {
+            args.value();
+        } else if (std::find_if(std::begin(kQtFlags), std::end(kQtFlags),
+                                [&](const char* q) { return args.is(q); }) == std::end(kQtFlags)) {
+            args.unknown();
+        }
+    }
+    if ((speed || faults) && !o.simulate)
+        args.reject(std::string(speed ? "--speed" : "--faults") + " needs --simulate");
+    if (speed) o.simulation.speed = *speed;
+    std::string error;
+    if (faults && !orbek::sim::loadScenario(faults->string(), o.simulation.faults, &error))
+        args.reject("--faults " + error);
+    return o;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
-    // The help and the version need no screen: they work in a terminal without a display.
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg(argv[i]);
-        if ((arg == "-h" || arg == "--help" || arg == "--help-all" || arg == "-v" ||
-             arg == "--version") &&
-            !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "minimal");
-    }
-    QApplication application(argc, argv);
-    QApplication::setApplicationName("orbek-station");
-    QApplication::setApplicationVersion("1.14");
-    QApplication::setWindowIcon(orbek::qt::stationIcon());
-    QGuiApplication::setDesktopFileName("org.orbek.station");
-    if (qEnvironmentVariable("ORBEK_SCREENSHOT_PALETTE") == "dark")
-        QApplication::setPalette(orbek::qt::darkPalette());
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription("ORBEK operator station");
-    parser.addHelpOption();
-    parser.addVersionOption();
-    QCommandLineOption baseOption("base", "Application folder (configuration files, Data, Img).",
-                                  "DIR");
-    QCommandLineOption simulateOption("simulate", "Run against the built-in simulated controller.");
-    QCommandLineOption speedOption(
-        "speed", "With --simulate: phases and countdowns X times faster.", "X", "1");
-    QCommandLineOption faultsOption("faults", "With --simulate: timed faults from FILE.", "FILE");
-    parser.addOption(baseOption);
-    parser.addOption(simulateOption);
-    parser.addOption(speedOption);
-    parser.addOption(faultsOption);
-    parser.process(application);
+    const StationOptions options = readOptions(argc, argv);
 
     // Paths from Qt's texts through UTF-16: the narrow form is not UTF-8 on Windows.
     std::error_code ec;
     orbek::Paths paths =
         orbek::platformPaths(QDir::toNativeSeparators(QDir::homePath()).toStdU16String(),
                              std::filesystem::current_path(ec));
-    if (parser.isSet(baseOption))
-        paths.appFolder = std::filesystem::absolute(parser.value(baseOption).toStdU16String(), ec);
+    if (options.base) paths.appFolder = std::filesystem::absolute(*options.base, ec);
+    if (options.listPorts) {
+        // No screen and no station: only where each COM number goes.
+        std::fputs(orbek::portListing(orbek::app::findApplicationFolder(paths)).c_str(), stdout);
+        return 0;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("orbek-station");
+    QApplication::setApplicationVersion(orbek::cli::kVersion);
+    QApplication::setWindowIcon(orbek::qt::stationIcon());
+    QGuiApplication::setDesktopFileName("org.orbek.station");
+    if (qEnvironmentVariable("ORBEK_SCREENSHOT_PALETTE") == "dark")
+        QApplication::setPalette(orbek::qt::darkPalette());
 
     orbek::Scheduler scheduler;
     orbek::SystemClock clock;
@@ -84,23 +149,8 @@ int main(int argc, char** argv) {
     orbek::SerialPort* port = &serialPort;
     // The in-process simulated controller takes the serial port's place.
     std::unique_ptr<orbek::sim::SimulatedPort> simulated;
-    if (parser.isSet(simulateOption)) {
-        orbek::sim::SimOptions options;
-        bool ok = false;
-        options.speed = parser.value(speedOption).toDouble(&ok);
-        if (!ok || options.speed <= 0) {
-            std::fprintf(stderr, "orbek-station: --speed needs a number above 0\n");
-            return 2;
-        }
-        if (parser.isSet(faultsOption)) {
-            std::string error;
-            if (!orbek::sim::loadScenario(parser.value(faultsOption).toStdString(), options.faults,
-                                          &error)) {
-                std::fprintf(stderr, "orbek-station: %s\n", error.c_str());
-                return 2;
-            }
-        }
-        simulated = std::make_unique<orbek::sim::SimulatedPort>(scheduler, options);
+    if (options.simulate) {
+        simulated = std::make_unique<orbek::sim::SimulatedPort>(scheduler, options.simulation);
         port = simulated.get();
     }
     orbek::Station station(scheduler, *port, ui, clock, paths);

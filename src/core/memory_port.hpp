@@ -23,6 +23,8 @@ class MemoryPort : public SerialPort {
     bool openAny = true;
     std::set<int> openable;
     std::vector<int> openAttempts;
+    // Why a port outside `openable` does not open.
+    OpenError refusal{OpenFailure::NoDevice, "No such file or directory"};
 
     struct Write {
         int64_t time;
@@ -33,13 +35,22 @@ class MemoryPort : public SerialPort {
 
     bool open(int number) override {
         openAttempts.push_back(number);
-        if (open_ || (!openAny && !openable.count(number))) return false;
+        lastError_ = {};
+        if (open_) return false;
+        if (!openAny && !openable.count(number)) {
+            lastError_ = refusal;
+            return false;
+        }
         open_ = true;
         number_ = number;
         return true;
     }
     void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
+    OpenError lastError() const override { return lastError_; }
+    bool devicePresent(int number) const override {
+        return openAny || openable.count(number) || refusal.kind != OpenFailure::NoDevice;
+    }
     void write(const std::vector<uint8_t>& bytes) override {
         written.push_back({scheduler_.now(), bytes});
         if (onWrite) onWrite(written.back());
@@ -73,6 +84,7 @@ class MemoryPort : public SerialPort {
     Scheduler& scheduler_;
     bool open_ = false;
     int number_ = 0;
+    OpenError lastError_;
     std::string input_;
 };
 

@@ -1,5 +1,7 @@
 #include "core/serial_devices.hpp"
 
+#include <algorithm>
+#include <cstdio>
 #include <system_error>
 
 namespace orbek {
@@ -10,17 +12,104 @@ std::string serialDeviceFor(int number, const std::filesystem::path& appFolder) 
     return "COM" + std::to_string(number);
 #else
     std::error_code ec;
-    const auto link = appFolder / ("com" + std::to_string(number));
-    if (!appFolder.empty() && std::filesystem::is_symlink(link, ec)) {
+    const auto link = portLink(number, appFolder);
+    if (link.empty()) return "/dev/ttyS" + std::to_string(number - 1);
+    if (std::filesystem::is_symlink(link, ec)) {
         auto target = std::filesystem::read_symlink(link, ec);
-        if (!ec) {
-            if (target.is_relative()) target = appFolder / target;
-            return target.string();
-        }
+        if (!ec) return (target.is_relative() ? appFolder / target : target).string();
     }
-    if (!appFolder.empty() && std::filesystem::exists(link, ec)) return link.string();
-    return "/dev/ttyS" + std::to_string(number - 1);
+    return link.string();
 #endif
+}
+
+std::filesystem::path portLink(int number, const std::filesystem::path& appFolder) {
+#ifdef _WIN32
+    (void)number;
+    (void)appFolder;
+    return {};
+#else
+    if (appFolder.empty()) return {};
+    std::error_code ec;
+    const auto link = appFolder / ("com" + std::to_string(number));
+    return std::filesystem::exists(std::filesystem::symlink_status(link, ec))
+               ? link
+               : std::filesystem::path();
+#endif
+}
+
+namespace {
+
+std::filesystem::path canonicalOf(const std::filesystem::path& path) {
+    std::error_code ec;
+    auto canonical = std::filesystem::canonical(path, ec);
+    return ec ? std::filesystem::path() : canonical;
+}
+
+} // namespace
+
+std::vector<PortDevice> portDevices(const std::filesystem::path& appFolder, int count) {
+    std::vector<PortDevice> ports;
+    for (int n = 1; n <= count; ++n) {
+        PortDevice p{n, serialDeviceFor(n, appFolder), portLink(n, appFolder), false};
+#ifdef _WIN32
+        p.present = true; // Windows names its ports itself; the adapter asks it
+#else
+        std::error_code ec;
+        p.present = std::filesystem::exists(p.device, ec);
+#endif
+        ports.push_back(std::move(p));
+    }
+    return ports;
+}
+
+std::string portListing(const std::filesystem::path& appFolder, const std::filesystem::path& byId) {
+    const auto ports = portDevices(appFolder);
+    std::string text = "Application folder: " + appFolder.string() + "\n";
+    std::size_t width = 0;
+    for (const auto& p : ports)
+        width = std::max(width, p.device.size());
+    for (const auto& p : ports) {
+        char number[16];
+        std::snprintf(number, sizeof number, "COM %2d  ", p.number);
+        std::string line = number + p.device;
+        if (!p.link.empty() || !p.present) line.resize(8 + width + 2, ' ');
+        if (!p.link.empty()) line += "(link " + p.link.filename().string() + ")";
+        if (!p.present) line += p.link.empty() ? "missing" : " missing";
+        text += line + "\n";
+    }
+
+    std::error_code ec;
+    std::vector<std::filesystem::path> unmapped;
+    for (const auto& entry : std::filesystem::directory_iterator(byId, ec)) {
+        const auto target = canonicalOf(entry.path());
+        const bool mapped = std::any_of(ports.begin(), ports.end(), [&](const PortDevice& p) {
+            return p.present && canonicalOf(p.device) == target;
+        });
+        if (!target.empty() && !mapped) unmapped.push_back(entry.path());
+    }
+    std::sort(unmapped.begin(), unmapped.end());
+    if (unmapped.empty()) {
+        text += "\nNo device under " + byId.string() + " waits for a COM number.\n";
+        return text;
+    }
+    text += "\nDevices under " + byId.string() + " that no COM number opens yet:\n";
+    // Numbers without a link whose own device is missing first, then any without a link.
+    std::vector<int> free;
+    for (bool needMissing : {true, false})
+        for (const auto& p : ports)
+            if (p.link.empty() && (!needMissing || !p.present) &&
+                std::find(free.begin(), free.end(), p.number) == free.end())
+                free.push_back(p.number);
+    std::size_t next = 0;
+    for (const auto& device : unmapped) {
+        text += "  " + device.filename().string() + " (" + canonicalOf(device).string() + ")\n";
+        if (next < free.size())
+            text += "    ln -s " + device.string() + " " +
+                    (appFolder / ("com" + std::to_string(free[next++]))).string() + "\n";
+        else
+            text += "    every COM number is linked already\n";
+    }
+    return text;
 }
 
 } // namespace orbek

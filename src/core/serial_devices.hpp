@@ -5,9 +5,30 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace orbek {
 
 std::string serialDeviceFor(int number, const std::filesystem::path& appFolder);
+
+// The link "com<n>" in the application folder when there is one (a symbolic link, even a
+// dangling one, or any other entry of that name); empty otherwise and on Windows.
+std::filesystem::path portLink(int number, const std::filesystem::path& appFolder);
+
+// What COM n opens: the device, the link that names it (empty for the fallback), and whether
+// the device is there now.
+struct PortDevice {
+    int number = 0;
+    std::string device;
+    std::filesystem::path link;
+    bool present = false;
+};
+std::vector<PortDevice> portDevices(const std::filesystem::path& appFolder, int count = 14);
+
+// The text of `orbek-station --list-ports`: every COM number with its device, then the devices
+// under `byId` (/dev/serial/by-id) that no number opens yet, each with the "ln -s" line that
+// would map it to a free number.
+std::string portListing(const std::filesystem::path& appFolder,
+                        const std::filesystem::path& byId = "/dev/serial/by-id");
 
 } // namespace orbek

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orbek {
@@ -29,7 +30,8 @@ enum class CommEvent : int {
     RxParity = 1009,
     TxFull = 1010,
     Dcb = 1011,
-    // Not a code of the original control: the device itself disappeared (USB adapter pulled).
+    // Not a code of the original control: the device itself disappeared (USB adapter pulled);
+    // the port is already closed when this is raised.
     DeviceRemoved = 1100,
 };
 
@@ -45,13 +47,38 @@ struct LineSettings {
     std::size_t inputLength = 18;      // one read returns at most this many characters
 };
 
+// Why a port could not be opened, as far as the platform tells.
+enum class OpenFailure {
+    None,
+    NoDevice,     // nothing at that name (adapter unplugged, no such port)
+    NoPermission, // the device is there but the user may not use it
+    InUse,        // another program holds it (a lock file, an exclusive open)
+    Other,
+};
+
+struct OpenError {
+    OpenError() = default;
+    OpenError(OpenFailure kind_, std::string reason_, std::string group_ = {},
+              std::string holder_ = {})
+        : kind(kind_), reason(std::move(reason_)), group(std::move(group_)),
+          holder(std::move(holder_)) {}
+
+    OpenFailure kind = OpenFailure::None;
+    std::string reason; // the system's own words
+    std::string group;  // NoPermission: the group that may use the device, when known
+    std::string holder; // InUse: the program that has it open ("minicom (process 812)"), if known
+};
+
 class SerialPort {
   public:
     virtual ~SerialPort() = default;
 
     // Opens port `number` (1..14, other numbers are tried and normally fail) with the fixed
-    // settings. False when it cannot be opened; `error` may say why.
+    // settings. False when it cannot be opened; `lastError` says why.
     virtual bool open(int number) = 0;
+    // Opens again the device that port `number` opened last, found the same way (through the
+    // same link, not a fallback the link used to hide), after that device went away.
+    virtual bool reopen(int number) { return open(number); }
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
     // Writes the bytes exactly as given, in one write.
@@ -59,9 +86,16 @@ class SerialPort {
     // Returns at most `maxChars` waiting characters, each byte one character.
     virtual std::string read(std::size_t maxChars) = 0;
     virtual std::size_t waiting() const = 0;
-    virtual std::string error() const { return {}; }
+    // Why the last open failed.
+    virtual OpenError lastError() const { return {}; }
+    std::string error() const { return lastError().reason; }
     // The device the port number stands for, for messages.
     virtual std::string deviceName(int number) const { return "COM" + std::to_string(number); }
+    // Whether that device is there now (it may still fail to open).
+    virtual bool devicePresent(int number) const {
+        (void)number;
+        return true;
+    }
     // True when a simulated controller is at the other end in place of the RS232 line: it opens
     // whatever port is saved, and the station names it instead of a COM port.
     virtual bool simulated() const { return false; }

@@ -1,5 +1,6 @@
 #include "core/window.hpp"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace orbek {
@@ -85,6 +86,14 @@ WindowModel& WindowModel::touch() {
 
 void WindowModel::on(const std::string& event, std::function<void()> handler) {
     handlers_[event] = std::move(handler);
+}
+
+std::vector<std::string> WindowModel::handlerNames() const {
+    std::vector<std::string> names;
+    for (const auto& [name, handler] : handlers_)
+        if (handler) names.push_back(name);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 bool WindowModel::fire(const std::string& event) {

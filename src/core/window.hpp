@@ -158,6 +158,8 @@ class WindowModel {
     // Runs the handler; false when none is connected.
     bool fire(const std::string& event);
     bool handles(const std::string& event) const { return handlers_.count(event) > 0; }
+    // Every connected handler's name, sorted (for tools that try them all).
+    std::vector<std::string> handlerNames() const;
 
   protected:
     Control& add(Control control);

@@ -93,8 +93,7 @@ void MSComm1_OnComm(Station& s, CommEvent event) {
             linkLost(s);
             break;
         case CommEvent::DeviceRemoved:
-            linkLost(s);
-            app::setMainCaption(s); // the port has closed
+            app::portLost(s);
             break;
         default:
             break;

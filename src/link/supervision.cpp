@@ -9,13 +9,6 @@ namespace {
 constexpr int kWatchdogMs = 20000;
 constexpr int kStartTries = 5; // the sixth unanswered request gives up
 
-void watchdogTick(Station& s) {
-    Control& status = s.Start().Label7[0];
-    status.backColour = colour::red;
-    status.caption = "RS232 Interrupted !   ";
-    linkLost(s);
-}
-
 void warningTick(Station& s) {
     s.Start().Label11.visible = true;
     s.Start().Label12.visible = true;
@@ -79,6 +72,13 @@ void linkActive(Station& s) {
     Activer_Valeurs(s);
 }
 
+void linkInterrupted(Station& s) {
+    Control& status = s.Start().Label7[0];
+    status.backColour = colour::red;
+    status.caption = "RS232 Interrupted !   ";
+    linkLost(s);
+}
+
 void linkLost(Station& s) {
     s.Start().Timer6.start();
     Effacer_Valeurs(s);
@@ -100,7 +100,7 @@ void Activer_Valeurs(Station& s) {
 
 void wireTimers(Station& s) {
     StartWindow& w = s.Start();
-    w.Timer33.setTick([&s] { watchdogTick(s); });
+    w.Timer33.setTick([&s] { linkInterrupted(s); });
     w.Timer6.setTick([&s] { warningTick(s); });
     w.Timer1.setTick([&s] { startRequestTick(s); });
 }

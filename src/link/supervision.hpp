@@ -12,6 +12,8 @@ namespace orbek::link {
 void linkActive(Station& s);
 // Values hidden now, the warning labels after 4 s (link lost, pin changes).
 void linkLost(Station& s);
+// The watchdog's reaction: the status label red "RS232 Interrupted !   ", then as linkLost.
+void linkInterrupted(Station& s);
 
 void Effacer_Valeurs(Station& s);
 void Activer_Valeurs(Station& s);

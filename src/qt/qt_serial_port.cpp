@@ -3,7 +3,17 @@
 #include "core/serial_devices.hpp"
 
 #include <QElapsedTimer>
+#include <QSerialPortInfo>
 
+#include <fstream>
+
+#ifndef _WIN32
+#include <cerrno>
+#include <cstring>
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 #ifdef __linux__
 #include <linux/serial.h>
 #include <sys/ioctl.h>
@@ -18,6 +28,62 @@ bool readCounters(int fd, serial_icounter_struct& counters) {
     return fd >= 0 && ::ioctl(fd, TIOCGICOUNT, &counters) == 0;
 }
 #endif
+
+// The first process found with the device open, as "name (process N)"; empty when none
+// can be seen (another user's processes are hidden from all but root).
+std::string holderOf(const std::string& device) {
+#ifdef __linux__
+    std::error_code ec;
+    const auto target = std::filesystem::canonical(device, ec);
+    if (ec) return {};
+    for (const auto& process : std::filesystem::directory_iterator("/proc", ec)) {
+        const std::string pid = process.path().filename().string();
+        if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::error_code fdError;
+        for (const auto& fd : std::filesystem::directory_iterator(process.path() / "fd", fdError)) {
+            std::error_code linkError;
+            if (std::filesystem::read_symlink(fd.path(), linkError) != target) continue;
+            std::ifstream comm(process.path() / "comm");
+            std::string name;
+            std::getline(comm, name);
+            return (name.empty() ? std::string("process ") : name + " (process ") + pid +
+                   (name.empty() ? "" : ")");
+        }
+    }
+#else
+    (void)device;
+#endif
+    return {};
+}
+
+// QSerialPort says "permission" both for a device the user may not use and for one another
+// program holds (its lock file, an exclusive open, EBUSY); the device's own access tells them
+// apart.
+OpenError whyNotOpen(QSerialPort::SerialPortError code, const std::string& reason,
+                     const std::string& device) {
+    switch (code) {
+    case QSerialPort::DeviceNotFoundError:
+        return {OpenFailure::NoDevice, reason};
+    case QSerialPort::PermissionError: {
+#ifdef _WIN32
+        (void)device;
+        return {OpenFailure::InUse, reason};
+#else
+        if (::access(device.c_str(), R_OK | W_OK) == 0 || errno != EACCES)
+            return {OpenFailure::InUse, reason, {}, holderOf(device)};
+        // Said as the device's own refusal: Qt may have tripped over its lock file first.
+        const std::string denied = std::strerror(EACCES);
+        std::string owners;
+        struct stat info {};
+        if (::stat(device.c_str(), &info) == 0 && info.st_gid != 0)
+            if (const struct group* g = ::getgrgid(info.st_gid)) owners = g->gr_name;
+        return {OpenFailure::NoPermission, denied, owners};
+#endif
+    }
+    default:
+        return {OpenFailure::Other, reason};
+    }
+}
 
 } // namespace
 
@@ -37,10 +103,42 @@ std::string QtSerialPort::deviceName(int number) const {
     return serialDeviceFor(number, appFolder_ ? appFolder_() : std::filesystem::path());
 }
 
+bool QtSerialPort::devicePresent(int number) const {
+#ifdef _WIN32
+    const QString name = QString::fromStdString(deviceName(number));
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        if (info.portName().compare(name, Qt::CaseInsensitive) == 0) return true;
+    return false;
+#else
+    std::error_code ec;
+    return std::filesystem::exists(deviceName(number), ec);
+#endif
+}
+
 bool QtSerialPort::open(int number) {
     if (port_.isOpen()) return false;
-    error_.clear();
-    device_ = deviceName(number);
+    const auto folder = appFolder_ ? appFolder_() : std::filesystem::path();
+    if (!openDevice(serialDeviceFor(number, folder))) return false;
+    openedNumber_ = number;
+    openedLink_ = portLink(number, folder);
+    return true;
+}
+
+bool QtSerialPort::reopen(int number) {
+    if (number != openedNumber_ || openedLink_.empty()) return open(number);
+    if (port_.isOpen()) return false;
+    // Through the same link only: while it is gone, COM n is not some other device.
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(openedLink_, ec))) {
+        error_ = {OpenFailure::NoDevice, openedLink_.string() + " is gone"};
+        return false;
+    }
+    return openDevice(serialDeviceFor(number, openedLink_.parent_path()));
+}
+
+bool QtSerialPort::openDevice(const std::string& device) {
+    error_ = {};
+    device_ = device;
     port_.setPortName(QString::fromStdString(device_));
     port_.setBaudRate(settings_.baud);
     port_.setDataBits(QSerialPort::Data8);
@@ -48,7 +146,7 @@ bool QtSerialPort::open(int number) {
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::SoftwareControl);
     if (!port_.open(QIODevice::ReadWrite)) {
-        error_ = port_.errorString().toStdString();
+        error_ = whyNotOpen(port_.error(), port_.errorString().toStdString(), device_);
         port_.clearError();
         return false;
     }
@@ -64,6 +162,7 @@ bool QtSerialPort::open(int number) {
     counters_ = {c.frame, c.overrun, c.parity, c.brk, c.buf_overrun};
 #endif
     overloaded_ = false;
+    gone_ = false;
     poller_.start();
     return true;
 }
@@ -78,7 +177,8 @@ bool QtSerialPort::isOpen() const {
 }
 
 void QtSerialPort::write(const std::vector<uint8_t>& bytes) {
-    if (!port_.isOpen()) return;
+    // Orders to a device already gone reach nobody, as on a closed port.
+    if (!port_.isOpen() || gone_) return;
     port_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
     port_.flush();
     if (onWrite) onWrite(bytes);
@@ -159,17 +259,21 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     case QSerialPort::NotOpenError:
     case QSerialPort::OpenError:
     case QSerialPort::UnknownError:
-        error_ = port_.errorString().toStdString();
+        error_ = {OpenFailure::Other, port_.errorString().toStdString()};
         port_.clearError();
         return;
     }
 }
 
 void QtSerialPort::lost() {
-    error_ = port_.errorString().toStdString();
+    // Told once, however many errors the dead device raises meanwhile.
+    if (gone_) return;
+    gone_ = true;
+    error_ = {OpenFailure::NoDevice, port_.errorString().toStdString()};
     poller_.stop();
     // Closing later: the error may come from inside a QSerialPort call.
     QTimer::singleShot(0, this, [this] {
+        if (!port_.isOpen()) return;
         port_.close();
         raiseEvent(CommEvent::DeviceRemoved);
     });

@@ -23,13 +23,15 @@ class QtSerialPort : public QObject, public SerialPort {
     ~QtSerialPort() override;
 
     bool open(int number) override;
+    bool reopen(int number) override;
     void close() override;
     bool isOpen() const override;
     void write(const std::vector<uint8_t>& bytes) override;
     std::string read(std::size_t maxChars) override;
     std::size_t waiting() const override;
-    std::string error() const override { return error_; }
+    OpenError lastError() const override { return error_; }
     std::string deviceName(int number) const override;
+    bool devicePresent(int number) const override;
 
     // Told of every write, as it is made (a player stamps the orders it reads from the line).
     std::function<void(const std::vector<uint8_t>&)> onWrite;
@@ -49,6 +51,7 @@ class QtSerialPort : public QObject, public SerialPort {
     static constexpr qint64 kReceiveBuffer = 1024;
 
   private:
+    bool openDevice(const std::string& device);
     void onReadyRead();
     void deliver();
     void raiseEvent(CommEvent event);
@@ -59,8 +62,11 @@ class QtSerialPort : public QObject, public SerialPort {
     std::function<std::filesystem::path()> appFolder_;
     QSerialPort port_;
     QTimer poller_;
-    std::string error_;
+    OpenError error_;
     std::string device_;
+    // How the last port opened was found: its number and its "com<n>" link, if any.
+    int openedNumber_ = 0;
+    std::filesystem::path openedLink_;
     LineSettings settings_;
     bool pinsReadable_ = false;
     QSerialPort::PinoutSignals pins_;
@@ -69,6 +75,7 @@ class QtSerialPort : public QObject, public SerialPort {
         int frame = 0, overrun = 0, parity = 0, brk = 0, bufOverrun = 0;
     } counters_;
     bool overloaded_ = false;
+    bool gone_ = false; // the device went away; the port closes at the next turn of the loop
     bool deliveryQueued_ = false;
     uint64_t taken_ = 0;
 };

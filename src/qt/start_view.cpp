@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -320,6 +321,9 @@ void StartView::buildMenus() {
             menu->setObjectName(name);
             menu->setAccessibleName(caption);
             menu->menuAction()->setObjectName(name);
+            // A menu title's click is its dropping down.
+            if (w.handles(c.name))
+                connect(menu, &QMenu::aboutToShow, this, [this, event = c.name] { fire(event); });
             menus[c.name] = menu;
             controls_.add(c, menu->menuAction(), menuKey(c));
             continue;

@@ -20,15 +20,18 @@ class ScenarioLine : public MemoryPort {
     bool unplugged = false;
 
     bool open(int number) override {
-        error_.clear();
+        error_ = {};
         if (unplugged || failing.count(number)) {
             openAttempts.push_back(number);
-            error_ = "No such file or directory";
+            error_ = {OpenFailure::NoDevice, "No such file or directory"};
             return false;
         }
         return MemoryPort::open(number);
     }
-    std::string error() const override { return error_; }
+    OpenError lastError() const override {
+        return error_.kind == OpenFailure::None ? MemoryPort::lastError() : error_;
+    }
+    bool devicePresent(int number) const override { return !unplugged && !failing.count(number); }
     std::string deviceName(int number) const override {
         return failing.count(number) ? pathText(folder) + "/absent/com" + std::to_string(number)
                                      : "LINE";
@@ -42,7 +45,7 @@ class ScenarioLine : public MemoryPort {
     }
 
   private:
-    std::string error_;
+    OpenError error_;
 };
 
 class VirtualPlayer : public Player {

@@ -127,7 +127,9 @@ void Controller::later(int64_t ms, std::function<void()> call) {
 }
 
 int64_t Controller::machineMs(int ms) const {
-    return std::max<int64_t>(1, std::llround(ms / options_.speed));
+    // A factor near 0 is a machine that barely moves: its waits end at a year, not overflow.
+    constexpr double kYearMs = 365.0 * 24 * 3600 * 1000;
+    return std::max<int64_t>(1, std::llround(std::min(ms / options_.speed, kYearMs)));
 }
 
 int Controller::jitter() {

@@ -1,6 +1,7 @@
 #include "app/port_selection.hpp"
 #include "app/startup.hpp"
 #include "core/files.hpp"
+#include "core/serial_devices.hpp"
 #include "support/file_bytes.hpp"
 #include "support/station_fixture.hpp"
 
@@ -24,11 +25,44 @@ struct PortSelection : test::StationFixture {
     }
 };
 
-TEST_F(PortSelection, MenuCaptionsHaveTwoBlanksBeforeOneDigit) {
+TEST_F(PortSelection, EachEntryNamesItsDeviceAndMarksTheMissingOnes) {
     EXPECT_EQ(start().mncom[1].caption, "COM  1");
-    EXPECT_EQ(start().mncom[9].caption, "COM  9");
-    EXPECT_EQ(start().mncom[10].caption, "COM 10");
     EXPECT_EQ(start().mncom[14].caption, "COM 14");
+    writeStatus("2\r\n");
+    app::Lecture_MSCOM(s());
+    EXPECT_EQ(start().mncom[2].caption, "COM  2\tCOM2");
+    EXPECT_EQ(start().mncom[9].caption, "COM  9\tCOM9  (missing)");
+    EXPECT_EQ(start().mncom[14].caption, "COM 14\tCOM14  (missing)");
+    // The menu dropping down looks again.
+    port.openable.insert(9);
+    start().fire("mnPCom");
+    EXPECT_EQ(start().mncom[9].caption, "COM  9\tCOM9");
+}
+
+TEST(PortListing, TellsWhereEachNumberGoesAndHowToMapAnAdapter) {
+    test::TempFolder folder;
+    const auto base = folder.path() / "Station";
+    const auto byId = folder.path() / "by-id";
+    std::filesystem::create_directories(base);
+    std::filesystem::create_directories(byId);
+    test::writeBytes(folder.path() / "ttyUSB0", "");
+    test::writeBytes(folder.path() / "ttyUSB1", "");
+    std::filesystem::create_symlink(folder.path() / "ttyUSB0", base / "com2");
+    std::filesystem::create_symlink(folder.path() / "gone", base / "com3");
+    std::filesystem::create_symlink("../ttyUSB0", byId / "usb-mapped-port0");
+    std::filesystem::create_symlink("../ttyUSB1", byId / "usb-new-port0");
+
+    const std::string text = portListing(base, byId);
+    const auto has = [&](const std::string& line) { return text.find(line) != std::string::npos; };
+    EXPECT_TRUE(has("COM  2  " + (folder.path() / "ttyUSB0").string())) << text;
+    EXPECT_TRUE(has("(link com2)\n")) << text;
+    EXPECT_TRUE(has("(link com3) missing\n")) << text;
+    EXPECT_TRUE(has("COM 14  /dev/ttyS13")) << text;
+    // Only the adapter no number opens yet is offered, on a number that has no link.
+    EXPECT_FALSE(has("usb-mapped-port0")) << text;
+    EXPECT_TRUE(has("ln -s " + (byId / "usb-new-port0").string() + " " + (base / "com").string()))
+        << text;
+    EXPECT_FALSE(has(base.string() + "/com2\n") || has(base.string() + "/com3\n")) << text;
 }
 
 TEST_F(PortSelection, ChoosingAPortSavesItEndsTheStationAndTheNextStartOpensIt) {
@@ -105,11 +139,6 @@ TEST_F(PortSelection, TheTitleBarSaysThePortIsActivatedOnlyWhileItIsOpen) {
     startWith("2\r\n", {2});
     ASSERT_TRUE(port.isOpen());
     EXPECT_EQ(start().caption, title("     Port RS232 port is activated   "));
-    // The adapter pulled out: the port closes and the title stops claiming it.
-    port.close();
-    port.event(CommEvent::DeviceRemoved);
-    EXPECT_EQ(start().caption, title("     Port COM 2 is not open   "));
-
     startWith("20\r\n", {});
     EXPECT_EQ(start().caption, title("     Port COM 20 is not open   "));
     startWith("0\r\n", {});
@@ -126,6 +155,100 @@ TEST_F(PortSelection, AChoiceThatCannotBeSavedIsNotConfirmedAndTheStationRuns) {
     ASSERT_EQ(ui.boxes().size(), 1u);
     EXPECT_EQ(ui.boxes()[0].box.title, " Error !");
     EXPECT_NE(events().back().find("status.ini"), std::string::npos);
+}
+
+TEST_F(PortSelection, APortThatIsThereButWillNotOpenIsToldInABoxOnce) {
+    struct Case {
+        OpenError error;
+        const char* box; // empty: no box
+    };
+    const Case cases[] = {
+        {{OpenFailure::NoDevice, "No such file or directory"}, ""},
+        {{OpenFailure::NoPermission, "Permission denied", "dialout"},
+         "COM 2 could not be opened.\r\nDevice: COM2\r\nReason: Permission denied\r\n\r\n"
+         "Add your user to the dialout group, then log in again."},
+        {{OpenFailure::NoPermission, "Permission denied", "uucp"},
+         "COM 2 could not be opened.\r\nDevice: COM2\r\nReason: Permission denied\r\n\r\n"
+         "Add your user to the uucp group, then log in again."},
+        {{OpenFailure::InUse, "The device is already locked"},
+         "COM 2 could not be opened.\r\nDevice: COM2\r\nReason: The device is already locked"
+         "\r\n\r\nAnother program is using this device. Close that program, then start the "
+         "station again."},
+        {{OpenFailure::InUse, "Device or resource busy", {}, "minicom (process 812)"},
+         "COM 2 could not be opened.\r\nDevice: COM2\r\nReason: Device or resource busy"
+         "\r\n\r\nThe device is in use by minicom (process 812). Close that program, then "
+         "start the station again."},
+        {{OpenFailure::Other, "Invalid argument"},
+         "COM 2 could not be opened.\r\nDevice: COM2\r\nReason: Invalid argument"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.error.reason + " " + c.error.group);
+        rebuild();
+        port.openable = {};
+        port.refusal = c.error;
+        const auto boxesBefore = ui.boxes().size();
+        app::Form_Load(s());
+        scheduler.advanceBy(100); // start-up looks at the port a second time
+        EXPECT_EQ(start().Label7[0].caption, "Error! Select COM Port ");
+        EXPECT_EQ(eventsWith("COM 2 (COM2) could not be opened: " + c.error.reason), 2u);
+        std::vector<std::string> texts;
+        for (std::size_t i = boxesBefore; i < ui.boxes().size(); ++i)
+            if (ui.boxes()[i].box.title == " Error !") texts.push_back(ui.boxes()[i].box.text);
+        EXPECT_EQ(texts, std::string(c.box).empty() ? std::vector<std::string>{}
+                                                    : std::vector<std::string>{c.box});
+    }
+}
+
+TEST_F(PortSelection, TheDevicePulledOutShowsAtOnceAndThePortComesBackByItself) {
+    writeStatus("2\r\n");
+    startUp("marigold");
+    port.deliverFrame(254, 5);
+    ASSERT_EQ(start().Label7[0].caption, "RS232 Activated...");
+    const auto unplug = [&] {
+        port.openable = {};
+        port.close();
+        port.event(CommEvent::DeviceRemoved);
+    };
+    const auto attempts = [&] { return port.openAttempts.size(); };
+
+    unplug();
+    EXPECT_EQ(start().Label7[0].caption, "RS232 Interrupted !   ");
+    EXPECT_EQ(start().Label7[0].backColour, colour::red);
+    EXPECT_FALSE(start().Label5[10].visible);
+    EXPECT_NE(start().caption.find("Port COM 2 is not open"), std::string::npos);
+    EXPECT_EQ(start().mncom[2].caption, "COM  2\tCOM2  (missing)");
+    // Every 2 s a quiet try; a reason other than the missing device is told once.
+    const auto before = attempts();
+    scheduler.advanceBy(1999);
+    EXPECT_EQ(attempts(), before);
+    scheduler.advanceBy(1);
+    EXPECT_EQ(attempts(), before + 1);
+    port.refusal = {OpenFailure::InUse, "Device or resource busy"};
+    scheduler.advanceBy(6000);
+    EXPECT_EQ(attempts(), before + 4);
+    EXPECT_EQ(eventsWith("could not be opened again: Device or resource busy"), 1u);
+    EXPECT_EQ(eventsWith("COM 2"), 1u);
+
+    port.openable = {2};
+    scheduler.advanceBy(2000);
+    ASSERT_TRUE(port.isOpen());
+    EXPECT_EQ(events().back(), "COM 2 (COM2) opened again");
+    EXPECT_NE(start().caption.find("Port RS232 port is activated"), std::string::npos);
+    // The link itself is back with the controller's next frame, as after any silence.
+    EXPECT_EQ(start().Label7[0].caption, "RS232 Interrupted !   ");
+    port.deliverFrame(254, 5);
+    EXPECT_EQ(start().Label7[0].caption, "RS232 Activated...");
+    EXPECT_TRUE(start().Label5[10].visible);
+    scheduler.advanceBy(10000);
+    EXPECT_EQ(attempts(), before + 5);
+
+    // Quitting while the device is away stops the tries.
+    unplug();
+    ui.reply(MsgAnswer::Yes);
+    start().fire("mnquitter");
+    const auto atQuit = attempts();
+    scheduler.advanceBy(10000);
+    EXPECT_EQ(attempts(), atQuit);
 }
 
 } // namespace

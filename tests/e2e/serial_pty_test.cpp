@@ -1,9 +1,11 @@
 // The real serial adapter on a pseudo-terminal: the station's side opens the slave through the
 // "com<n>" link of its application folder, the test plays the controller on the master.
+#include "app/port_selection.hpp"
 #include "app/station.hpp"
 #include "core/clock.hpp"
 #include "core/scripted_ui_host.hpp"
 #include "qt/qt_serial_port.hpp"
+#include "support/file_bytes.hpp"
 #include "support/qt_wait.hpp"
 #include "support/temp_folder.hpp"
 
@@ -12,8 +14,10 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -119,25 +123,77 @@ TEST_F(SerialPty, ALostByteCostsOneFrameOnTheRealLine) {
     EXPECT_TRUE(waitFor([&] { return st().RxFrame[2] == 4; }));
 }
 
-TEST_F(SerialPty, TheDeviceGoingAwayIsReportedAndThePortCloses) {
+TEST_F(SerialPty, TheOtherEndKilledAndRestartedOnTheSameLinkComesBackByItself) {
+    test::writeBytes(folder.path() / "status.ini", "5\r\n");
+    app::Lecture_MSCOM(*station);
     master.write("000, 251, 001, S\r\n");
     ASSERT_TRUE(waitFor([&] { return st().RxFrame[2] == 1; }));
+    StartWindow& w = station->Start();
+
     master.close();
-    ASSERT_TRUE(waitFor(
-        [&] { return !events().empty() && events().back() == "Serial port device removed"; }));
+    ASSERT_TRUE(waitFor([&] { return !port.isOpen(); }));
+    EXPECT_EQ(events().back(), "Serial port device removed");
+    EXPECT_EQ(w.Label7[0].caption, "RS232 Interrupted !   ");
+    EXPECT_FALSE(w.Label5[10].visible);
+    station->sendOrder(255, 2); // dropped quietly
+    scheduler.advanceBy(2000);
     EXPECT_FALSE(port.isOpen());
-    EXPECT_FALSE(station->Start().Label5[10].visible);
-    // Orders after the loss are dropped quietly.
+
+    // The other end starts again on a new device under the same link.
+    PtyMaster again;
+    ASSERT_TRUE(again.ok());
+    std::filesystem::remove(folder.path() / "com5");
+    std::filesystem::create_symlink(again.slave(), folder.path() / "com5");
+    scheduler.advanceBy(2000);
+    ASSERT_TRUE(port.isOpen()) << port.error();
+    EXPECT_EQ(events().back(), "COM 5 (" + again.slave() + ") opened again");
+    again.write("000, 251, 002, S\r\n");
+    ASSERT_TRUE(waitFor([&] { return st().RxFrame[2] == 2; }));
+    EXPECT_EQ(w.Label7[0].caption, "RS232 Activated...");
+    EXPECT_TRUE(w.Label5[10].visible);
     station->sendOrder(255, 2);
+    EXPECT_EQ(again.read(3), std::string("\x00\xff\x02", 3));
 }
 
-TEST(SerialDevice, OpeningAMissingDeviceFailsWithAReason) {
+TEST(SerialDevice, APortThatWillNotOpenSaysWhy) {
     test::TempFolder folder;
     qt::QtSerialPort port{[&] { return folder.path(); }};
     std::filesystem::create_symlink(folder.path() / "nothing-here", folder.path() / "com7");
     EXPECT_FALSE(port.open(7));
-    EXPECT_FALSE(port.error().empty());
-    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(port.lastError().kind, OpenFailure::NoDevice);
+    EXPECT_FALSE(port.devicePresent(7));
+
+    // Held by another program: its lock stands in the way.
+    PtyMaster master;
+    ASSERT_TRUE(master.ok());
+    std::filesystem::create_symlink(master.slave(), folder.path() / "com8");
+    qt::QtSerialPort holder{[&] { return folder.path(); }};
+    ASSERT_TRUE(holder.open(8)) << holder.error();
+    EXPECT_FALSE(port.open(8));
+    EXPECT_EQ(port.lastError().kind, OpenFailure::InUse) << port.error();
+    EXPECT_EQ(port.lastError().holder,
+              "orbek_qt_tests (process " + std::to_string(::getpid()) + ")");
+    holder.close();
+
+    // A user outside the device's group (only root can take that part).
+    if (::geteuid() != 0) return;
+    const struct group* dialout = ::getgrnam("dialout");
+    ASSERT_NE(dialout, nullptr);
+    ASSERT_EQ(::chown(master.slave().c_str(), 0, dialout->gr_gid), 0);
+    ASSERT_EQ(::chmod(master.slave().c_str(), 0660), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(100);
+        qt::QtSerialPort outsider{[&] { return folder.path(); }};
+        const bool refused = !outsider.open(8) &&
+                             outsider.lastError().kind == OpenFailure::NoPermission &&
+                             outsider.lastError().group == "dialout";
+        ::_exit(refused ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 } // namespace

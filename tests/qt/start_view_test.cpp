@@ -84,8 +84,14 @@ TEST_F(StartViewTest, TheMenuBarHasTheTreeAndShowsTheLevel) {
               (std::vector<std::string>{"File", "Port COM", "Functions", "Data Logger", "Codes"}));
     EXPECT_EQ(entries(menus[0]), (std::vector<std::string>{"Start in OPERATOR Mode",
                                                            "Start in SERVICE Mode", "-", "Quit"}));
+    // Each port entry names its device after a tab, marked when missing; dropping the menu
+    // down looks again.
     EXPECT_EQ(entries(menus[1]).size(), 14u);
-    EXPECT_EQ(entries(menus[1])[2], "COM  3");
+    EXPECT_EQ(entries(menus[1])[1], "COM  2\tCOM2");
+    EXPECT_EQ(entries(menus[1])[2], "COM  3\tCOM3  (missing)");
+    port.openable.insert(3);
+    emit menus[1]->aboutToShow();
+    EXPECT_EQ(entries(menus[1])[2], "COM  3\tCOM3");
     EXPECT_EQ(entries(menus[2]),
               (std::vector<std::string>{"Stamp Parameters", "Motor + Fan(s) Tests",
                                         "Hardware Uptime", "Freeze", "RAM CPU --> Stamp content",

@@ -79,6 +79,12 @@ TEST(SimController, SpeedFactorShortensTheMachineButNotTheReportingRhythm) {
     const auto countdown = only(line.ask(255, 2, 7000), 252);
     ASSERT_EQ(countdown.size(), 61u);
     EXPECT_NEAR(countdown.back().time - countdown.front().time, 6000, 100);
+
+    // A factor near 0 barely moves the machine; its waits must not overflow into no wait.
+    options.speed = 1e-320;
+    Line crawling(options);
+    crawling.order(255, 1);
+    EXPECT_FALSE(has(crawling.listen(20000), 238));
 }
 
 // The station repeats an order until it sees the answer; a repeat must not redo the work.

@@ -13,6 +13,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -220,7 +221,12 @@ class LivePlayer : public Player {
         const QString name = QString::fromStdString(control.name);
         if (window.name() == "Start") {
             if (QAction* action = view_->actionOf(control.name); action && !action->isCheckable()) {
-                action->trigger();
+                // A menu title drops its menu down (and a person closes it again).
+                if (QMenu* menu = action->menu()) {
+                    emit menu->aboutToShow();
+                } else {
+                    action->trigger();
+                }
                 return;
             }
             if (auto* button = qobject_cast<QPushButton*>(view_->widgetOf(control.name))) {
@@ -280,10 +286,13 @@ class LivePlayer : public Player {
         } else if (what == "open") {
             app::Lecture_MSCOM(*station_);
         } else if (what == "unplug") {
+            readOrders();
             pty_.close();
             notifier_.reset();
-            // The adapter finds the device gone on its next look at the line.
+            // The adapter finds the device gone on its next look at the line; what was written
+            // and not read by then went nowhere.
             port_.pull(port_.arrived(), 1, 200);
+            writeTimes_.clear();
         } else if (what == "plug") {
             plug();
         } else if (what == "fail" && number >= 1 && number <= kPortCount) {
