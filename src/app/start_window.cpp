@@ -22,6 +22,11 @@ Control disabled(Control c) {
     return c;
 }
 
+Control hidden(Control c) {
+    c.visible = false;
+    return c;
+}
+
 Control cell(int r, int g, int b) {
     return coloured(label("", "0"), colour::rgb(r, g, b), colour::black);
 }
@@ -72,6 +77,7 @@ StartWindow::StartWindow(Scheduler& scheduler)
       mnfichier(add(menu("mnfichier", "File"))),
       mnuPEMUser(add(menu("mnuPEMUser", "Start in OPERATOR Mode", "mnfichier"))),
       mnuPESERVICE(add(menu("mnuPESERVICE", "Start in SERVICE Mode", "mnfichier"))),
+      mnuEnregistrer(add(hidden(menu("mnuEnregistrer", "Record session...", "mnfichier")))),
       ligne2(add(separator("ligne2", "mnfichier"))),
       mnquitter(add(menu("mnquitter", "Quit", "mnfichier"))),
       mnPCom(add(menu("mnPCom", "Port COM"))), mnufonctions(add(menu("mnufonctions", "Functions"))),

@@ -123,6 +123,7 @@ class StartWindow : public WindowModel {
     Control& mnfichier;
     Control& mnuPEMUser;
     Control& mnuPESERVICE;
+    Control& mnuEnregistrer; // "Record session...": the session as a scenario (service level)
     Control& ligne2;
     Control& mnquitter;
     Control& mnPCom;

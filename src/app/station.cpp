@@ -86,13 +86,15 @@ AlarmHolderWindow& Station::AlarmHolder() {
     return touched(windows_.AlarmHolder);
 }
 
+std::vector<WindowModel*> Station::windows() {
+    return {windows_.Start.get(),        windows_.Parametres.get(),   windows_.Usures.get(),
+            windows_.TestsMV.get(),      windows_.DataLogger.get(),   windows_.Boitestop.get(),
+            windows_.CodeDialogue.get(), windows_.Codeserreurs.get(), windows_.FenInfoHolder.get(),
+            windows_.AlarmHolder.get()};
+}
+
 WindowModel* Station::findWindow(const std::string& name) {
-    WindowModel* all[] = {windows_.Start.get(),         windows_.Parametres.get(),
-                          windows_.Usures.get(),        windows_.TestsMV.get(),
-                          windows_.DataLogger.get(),    windows_.Boitestop.get(),
-                          windows_.CodeDialogue.get(),  windows_.Codeserreurs.get(),
-                          windows_.FenInfoHolder.get(), windows_.AlarmHolder.get()};
-    for (WindowModel* w : all)
+    for (WindowModel* w : windows())
         if (w->name() == name) return w;
     return nullptr;
 }

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace orbek {
 
@@ -53,6 +54,8 @@ class Station {
 
     // A window by its name, as it is (loaded or not); null for an unknown name.
     WindowModel* findWindow(const std::string& name);
+    // Every window, as it is.
+    std::vector<WindowModel*> windows();
 
     // The window models as they are, loaded or not: for connecting handlers, for views and for
     // the final unload, none of which may load a window.

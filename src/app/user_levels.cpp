@@ -7,10 +7,6 @@
 
 namespace orbek::app {
 
-namespace {
-
-// The two access words of Name.inc; a word the file lacks is the one start-up would have
-// written.
 std::vector<std::string> accessWords(Station& s) {
     const auto path = s.paths.userFile("Name.inc");
     std::vector<std::string> defaults;
@@ -33,8 +29,6 @@ std::vector<std::string> accessWords(Station& s) {
     return *words;
 }
 
-} // namespace
-
 void applyLevelMenus(Station& s) {
     StartWindow& w = s.Start();
     const bool service = s.state.ServiceLevel != 0;
@@ -43,6 +37,7 @@ void applyLevelMenus(Station& s) {
     w.mnuCode.visible = service;
     w.mnuPEMUser.visible = service;
     w.mnuPESERVICE.visible = !service;
+    w.mnuEnregistrer.visible = service;
 }
 
 void showPasswordBox(Station& s) {

@@ -2,6 +2,9 @@
 // each level shows.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace orbek {
 class Station;
 }
@@ -19,6 +22,9 @@ void mnuPEMUser_Click(Station& s);
 void showPasswordBox(Station& s);
 // Shows the menus of the level held in ServiceLevel.
 void applyLevelMenus(Station& s);
+// The two access words of Name.inc (operator, service); a word the file lacks is the one
+// start-up would have written, and the event list says so.
+std::vector<std::string> accessWords(Station& s);
 void Timer13_Tick(Station& s);
 
 } // namespace orbek::app

@@ -2,6 +2,7 @@
 // or, with --live, through the real program over a pseudo-terminal.
 #include "cli/arguments.hpp"
 #include "replay/compare.hpp"
+#include "replay/recorder.hpp"
 #include "replay/replay.hpp"
 
 #ifdef ORBEK_REPLAY_LIVE
@@ -43,6 +44,12 @@ milliseconds.
                       same lines, times within the tolerance, the order kept but for lines
                       recorded less than the tolerance apart; exit status 1 when they differ
   --tolerance MS      the tolerance of --compare in milliseconds (default 0)
+  --base-from DIR     start the station from a copy of a recorded session's saved
+                      configuration files (FILE.base); the copy is left as it is
+  --check-recording FILE
+                      replay a recorded session (from FILE.base when there is one) and
+                      compare its TX and LIST lines with those the recording holds; exit
+                      status 1, with the first difference, when they differ
   -h, --help          this text
   -v, --version       the version
 )";
@@ -60,6 +67,9 @@ int main(int argc, char** argv) {
     bool speedGiven = false;
     std::string compareWith;
     int64_t tolerance = 0;
+    // Session recordings: the saved configuration to start from, and the check of a replay.
+    std::filesystem::path baseFrom;
+    bool checkRecording = false;
     orbek::cli::Arguments args("orbek-replay", argc, argv);
     while (args.next()) {
         if (args.is("-h") || args.is("--help")) {
@@ -83,6 +93,12 @@ int main(int argc, char** argv) {
             speedGiven = true;
         } else if (args.is("--compare")) {
             compareWith = args.existingFile().string();
+        } else if (args.is("--base-from")) {
+            baseFrom = args.folder();
+        } else if (args.is("--check-recording")) {
+            if (!scenarioFile.empty()) args.reject("--check-recording takes the only scenario");
+            checkRecording = true;
+            scenarioFile = args.existingFile().string();
         } else if (args.is("--tolerance")) {
             tolerance = static_cast<int64_t>(args.whole(0, 3600000, "milliseconds, 0 to 3600000"));
         } else if (!args.isOption() && scenarioFile.empty()) {
@@ -93,6 +109,12 @@ int main(int argc, char** argv) {
     }
     if (scenarioFile.empty()) args.reject("no scenario given (orbek-replay --help shows how)");
     if (speedGiven && !live) args.reject("--speed needs --live");
+    if (checkRecording && !compareWith.empty())
+        args.reject("--check-recording compares by itself: no --compare with it");
+    if (!baseFrom.empty() && !options.appFolder.empty())
+        args.reject("--base-from and --base do not go together");
+    if (checkRecording && baseFrom.empty() && std::filesystem::is_directory(scenarioFile + ".base"))
+        baseFrom = scenarioFile + ".base";
 #ifndef ORBEK_REPLAY_LIVE
     if (live) {
         std::cerr << "orbek-replay: this build has no live player\n";
@@ -122,9 +144,20 @@ int main(int argc, char** argv) {
         std::filesystem::create_directories(folder, ec);
         if (ec) args.reject("cannot make the folder " + folder.string() + ": " + ec.message());
     }
+    if (!baseFrom.empty()) {
+        std::string why;
+        if (!orbek::replay::loadConfiguration(baseFrom, options.appFolder, options.userFolder,
+                                              &why)) {
+            std::cerr << "orbek-replay: --base-from: " << why << '\n';
+            std::error_code ec;
+            if (!temporary.empty()) std::filesystem::remove_all(temporary, ec);
+            return 2;
+        }
+    }
     const auto scenario = orbek::replay::parse(text.str());
 
     std::string recorded;
+    if (checkRecording) recorded = text.str();
     if (!compareWith.empty()) {
         std::ifstream file(compareWith, std::ios::binary);
         if (!file) {
@@ -137,9 +170,18 @@ int main(int argc, char** argv) {
     }
     // Compared at the end of the run, which the live player may end from anywhere.
     static std::ostringstream captured;
-    std::ostream& out = compareWith.empty() ? std::cout : captured;
+    std::ostream& out = compareWith.empty() && !checkRecording ? std::cout : captured;
     static std::function<int(int)> conclude;
-    conclude = [&recorded, &compareWith, tolerance](int status) {
+    conclude = [&recorded, &compareWith, tolerance, checkRecording, &scenarioFile](int status) {
+        if (checkRecording) {
+            const auto result = orbek::replay::compareRecording(recorded, captured.str());
+            for (const auto& d : result.differences)
+                std::cerr << d << '\n';
+            std::cout << "orbek-replay: " << scenarioFile
+                      << (result.same ? ": the replay gave the recorded TX and LIST lines\n"
+                                      : ": the replay differs from the recording\n");
+            return status != 0 ? status : result.same ? 0 : 1;
+        }
         if (compareWith.empty()) return status;
         const auto result = orbek::replay::compareOutputs(recorded, captured.str(), tolerance);
         std::cout << captured.str();

@@ -14,12 +14,14 @@
 #include "app/station.hpp"
 #include "cli/arguments.hpp"
 #include "core/clock.hpp"
+#include "core/paths.hpp"
 #include "core/serial_devices.hpp"
 #include "qt/colours.hpp"
 #include "qt/qt_host.hpp"
 #include "qt/qt_serial_port.hpp"
 #include "qt/start_view.hpp"
 #include "qt/station_icon.hpp"
+#include "replay/recorder.hpp"
 #include "sim/scenario.hpp"
 #include "sim/simulated_port.hpp"
 
@@ -44,6 +46,7 @@ struct StationOptions {
     bool simulate = false;
     orbek::sim::SimOptions simulation;
     bool listPorts = false;
+    std::optional<std::filesystem::path> record; // the session as a scenario for orbek-replay
 };
 
 constexpr const char* kUsage = R"(usage: orbek-station [options]
@@ -56,6 +59,8 @@ The ORBEK operator station: drives the machine's controller over the RS232 line.
   --faults FILE    with --simulate: timed faults from FILE, in the scenario format of orbek-sim
   --list-ports     print the device each COM number opens, and the serial devices under
                    /dev/serial/by-id that no number opens yet, then end
+  --record FILE    record the session as a scenario into FILE, for orbek-replay (the
+                   configuration files at the start are saved in FILE.base)
   -h, --help       this text
   -v, --version    the version
 )";
@@ -90,6 +95,10 @@ StationOptions readOptions(int argc, char** argv) {
         } else if (args.is("--list-ports")) {
             args.noValue();
             o.listPorts = true;
+        } else if (args.is("--record")) {
+            const std::string file = args.value();
+            if (file.empty()) args.reject("--record needs a file");
+            o.record = std::filesystem::path(file);
         } else if (args.is("--speed")) {
             speed = args.speed();
         } else if (args.is("--faults")) {
@@ -153,8 +162,20 @@ int main(int argc, char** argv) {
         simulated = std::make_unique<orbek::sim::SimulatedPort>(scheduler, options.simulation);
         port = simulated.get();
     }
-    orbek::Station station(scheduler, *port, ui, clock, paths);
+    // The station runs on the session recorder's seams, which pass everything through and write
+    // it down while a recording runs (--record, or the File menu at service level).
+    orbek::replay::SessionRecorder recorder(scheduler, *port, ui, clock);
+    orbek::Station station(scheduler, recorder.port(), recorder.ui(), recorder.clock(), paths);
     stationPtr = &station;
+    recorder.attach(station);
+    if (options.record) {
+        std::string why;
+        if (!recorder.start(*options.record, &why)) {
+            std::fprintf(stderr, "orbek-station: cannot record to %s: %s\n",
+                         orbek::pathText(*options.record).c_str(), why.c_str());
+            return 2;
+        }
+    }
 
     view = std::make_unique<orbek::qt::StartView>(station);
     // Every request makes at most one pass per screen frame.
@@ -171,7 +192,7 @@ int main(int argc, char** argv) {
     driver.afterAdvance = ui.render;
     view->show();
     QTimer::singleShot(0, [&] {
-        orbek::app::Form_Load(station);
+        recorder.runStart([&] { orbek::app::Form_Load(station); });
         ui.render();
         driver.start();
     });

@@ -1,5 +1,6 @@
 #include "core/clock.hpp"
 
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 
@@ -18,15 +19,17 @@ std::string shortTime(const DateTime& t) {
 }
 
 DateTime SystemClock::now() const {
-    const std::time_t t = std::time(nullptr);
+    const auto since = std::chrono::system_clock::now().time_since_epoch();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
+    const std::time_t t = static_cast<std::time_t>(ms / 1000);
     std::tm local{};
 #ifdef _WIN32
     localtime_s(&local, &t);
 #else
     localtime_r(&t, &local);
 #endif
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,    local.tm_hour,
-            local.tm_min,         local.tm_sec,     local.tm_wday + 1};
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,     local.tm_hour,
+            local.tm_min,         local.tm_sec,     local.tm_wday + 1, static_cast<int>(ms % 1000)};
 }
 
 } // namespace orbek

@@ -13,6 +13,7 @@ struct DateTime {
     int minute = 0;
     int second = 0;
     int weekday = 1; // 1 = Sunday .. 7 = Saturday
+    int millisecond = 0;
 };
 
 // The short forms the station writes: "06/12/2026" and "09:05:30".

@@ -80,6 +80,7 @@ bool Scheduler::runOne(int64_t limit) {
                                  (call->due == timer->due_ && call->order < timer->order_));
     if (callFirst) {
         now_ = std::max(now_, call->due);
+        lastDue_ = std::max(lastDue_, call->due);
         auto fn = std::move(call->call);
         calls_.erase(call);
         changed();
@@ -90,6 +91,7 @@ bool Scheduler::runOne(int64_t limit) {
     }
     if (!timer) return false;
     now_ = std::max(now_, timer->due_);
+    lastDue_ = std::max(lastDue_, timer->due_);
     timer->due_ += timer->interval_;
     timer->order_ = nextOrder();
     timer->running_ = true;

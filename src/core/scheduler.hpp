@@ -57,6 +57,10 @@ class Scheduler {
 
     // The time of the last item run or advance made, whatever the clock says since.
     int64_t ranTo() const { return now_; }
+    // The due time of the latest item run so far (-1 before the first).
+    int64_t lastDue() const { return lastDue_; }
+    // True while an item runs, not counting one waiting on a modal loop.
+    bool running() const { return depth_ > 0; }
 
     // Runs everything due up to `time` in due order, then sets the time to `time`. Safe to call
     // from inside a tick (a modal box's loop does): the inner call runs what falls due meanwhile.
@@ -120,6 +124,7 @@ class Scheduler {
     }
 
     int64_t now_ = 0;
+    int64_t lastDue_ = -1;
     uint64_t order_ = 0;
     int depth_ = 0; // items running, not counting those waiting on a modal loop
     bool yield_ = false;

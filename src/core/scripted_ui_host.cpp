@@ -12,8 +12,19 @@ MsgAnswer ScriptedUiHost::message(const MessageBox& box) {
     }
     boxes_.push_back({scheduler_.now(), box, reply.answer});
     if (onMessage) onMessage(boxes_.back());
-    if (reply.afterMs > 0) scheduler_.advanceBy(reply.afterMs);
+    wait(reply.afterMs);
     return reply.answer;
+}
+
+void ScriptedUiHost::wait(int64_t ms) {
+    if (ms <= 0) return;
+    const int64_t until = scheduler_.now() + ms;
+    while (!ended_) {
+        const int64_t due = scheduler_.nextDue();
+        if (due < 0 || due > until) break;
+        scheduler_.advanceTo(due);
+    }
+    if (!ended_) scheduler_.advanceTo(until);
 }
 
 void ScriptedUiHost::runModal(WindowModel& window) {
@@ -32,8 +43,11 @@ void ScriptedUiHost::runModal(WindowModel& window) {
 std::optional<std::string> ScriptedUiHost::saveFileDialog(const FileDialogRequest& request) {
     fileDialogs.push_back(request);
     auto name = nextFileName;
+    const int64_t waitMs = nextFileWaitMs;
     nextFileName.reset();
+    nextFileWaitMs = 0;
     if (onFileDialog) onFileDialog(request, name);
+    wait(waitMs);
     return name;
 }
 

@@ -37,6 +37,7 @@ class ScriptedUiHost : public UiHost {
     int64_t modalLimitMs = 24 * 3600 * 1000;
 
     std::optional<std::string> nextFileName;
+    int64_t nextFileWaitMs = 0; // virtual time that passes while that dialog is open
     // Called with each file dialog and the answer it gets.
     std::function<void(const FileDialogRequest&, const std::optional<std::string>&)> onFileDialog;
 
@@ -51,6 +52,10 @@ class ScriptedUiHost : public UiHost {
     std::vector<FileDialogRequest> fileDialogs;
 
   private:
+    // Runs the scheduler for `ms` while a box or dialog is open; the program's end does not wait
+    // for it.
+    void wait(int64_t ms);
+
     Scheduler& scheduler_;
     std::deque<Reply> replies_;
     std::vector<Shown> boxes_;

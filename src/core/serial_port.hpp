@@ -104,7 +104,7 @@ class SerialPort {
 
     // Receive is raised once this many characters wait (18 for a whole frame; fewer while the
     // station waits for the rest of a frame it has begun).
-    void setReceiveThreshold(std::size_t count) { threshold_ = count == 0 ? 1 : count; }
+    virtual void setReceiveThreshold(std::size_t count) { threshold_ = count == 0 ? 1 : count; }
     std::size_t receiveThreshold() const { return threshold_; }
 
   protected:

@@ -98,11 +98,14 @@ std::vector<std::string> WindowModel::handlerNames() const {
 
 bool WindowModel::fire(const std::string& event) {
     const auto it = handlers_.find(event);
-    if (it == handlers_.end() || !it->second) return false;
-    // A copy: the handler may replace itself or unload the window.
-    const auto handler = it->second;
-    handler();
-    return true;
+    const bool handled = it != handlers_.end() && it->second;
+    // Copies: the handler may replace itself or unload the window.
+    const auto handler = handled ? it->second : nullptr;
+    const auto observer = onFire;
+    if (observer) observer(*this, event, false);
+    if (handled) handler();
+    if (observer) observer(*this, event, true);
+    return handled;
 }
 
 void WindowModel::show() {
@@ -124,7 +127,9 @@ void WindowModel::unload() {
     if (state_ == State::Unloaded) return;
     for (auto& slot : timers_)
         slot.timer->setEnabled(false);
+    unloading_ = true;
     onUnload();
+    unloading_ = false;
     // The next load starts again from the design.
     std::size_t i = 0;
     for (auto& c : controls_)

@@ -120,6 +120,8 @@ class WindowModel {
     void showModal(); // the host's modal loop runs until the window leaves this state
     void hide();
     void unload();
+    // True while unload() runs the window's closing steps.
+    bool unloading() const { return unloading_; }
 
     Tracked<std::string> caption;
     Tracked<int> width{0};  // twips
@@ -157,6 +159,10 @@ class WindowModel {
     void on(const std::string& event, std::function<void()> handler);
     // Runs the handler; false when none is connected.
     bool fire(const std::string& event);
+    // Told before and after every event fired, handled or not (`done` false, then true): where
+    // the user's input reaches the model (a check box the station only reads too), for a
+    // session recorder.
+    std::function<void(WindowModel&, const std::string& event, bool done)> onFire;
     bool handles(const std::string& event) const { return handlers_.count(event) > 0; }
     // Every connected handler's name, sorted (for tools that try them all).
     std::vector<std::string> handlerNames() const;
@@ -182,6 +188,7 @@ class WindowModel {
     Scheduler& scheduler_;
     std::string name_;
     State state_ = State::Unloaded;
+    bool unloading_ = false;
     std::deque<Control> controls_;
     std::unordered_map<std::string, Control*> index_;
     std::vector<Control> design_;

@@ -1,5 +1,8 @@
 #include "replay/compare.hpp"
 
+#include "replay/scenario.hpp"
+
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 
@@ -35,7 +38,78 @@ int64_t distance(int64_t a, int64_t b) {
     return a > b ? a - b : b - a;
 }
 
+bool kindOf(const std::string& text, const std::string& kind) {
+    return text.rfind(kind + " ", 0) == 0;
+}
+
+// The first difference between the recorded and the replayed lines of one kind.
+void firstDifference(const std::string& kind, const std::vector<Line>& recorded,
+                     const std::vector<Line>& replayed, Comparison& result) {
+    const std::size_t common = std::min(recorded.size(), replayed.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        if (recorded[i].text == replayed[i].text) continue;
+        result.differences.push_back(
+            kind + " line " + std::to_string(i + 1) + ": recorded \"" + recorded[i].text +
+            "\" at " + std::to_string(recorded[i].time) + " ms, replayed \"" + replayed[i].text +
+            "\" at " + std::to_string(replayed[i].time) + " ms");
+        return;
+    }
+    if (recorded.size() == replayed.size()) return;
+    const bool more = recorded.size() > replayed.size();
+    const Line& first = more ? recorded[common] : replayed[common];
+    result.differences.push_back(kind + ": " + std::to_string(recorded.size()) + " recorded, " +
+                                 std::to_string(replayed.size()) + " replayed; the first " +
+                                 (more ? "missing" : "extra") + " is \"" + first.text + "\" at " +
+                                 std::to_string(first.time) + " ms");
+}
+
 } // namespace
+
+Comparison compareRecording(const std::string& recording, const std::string& output) {
+    // The recorded lines, and the stretch of the session the recording holds.
+    std::vector<Line> recorded;
+    int64_t from = 0;
+    int64_t last = 0;
+    std::istringstream in(recording);
+    std::string text;
+    while (std::getline(in, text)) {
+        text = trim(text);
+        if (text.rfind("# session from ", 0) == 0) from = std::atoll(text.c_str() + 15);
+        if (text.empty() || text.front() != '#') continue;
+        for (const Line& l : linesOf(text.substr(1))) {
+            last = std::max(last, l.time);
+            if (kindOf(l.text, "TX") || kindOf(l.text, "LIST")) recorded.push_back(l);
+        }
+    }
+    const Scenario scenario = parse(recording);
+    bool ended = false;
+    for (const Step& step : scenario.steps) {
+        last = std::max(last, step.time);
+        if (step.command == "end") {
+            last = step.time;
+            ended = true;
+            break;
+        }
+    }
+    std::vector<Line> replayed;
+    for (const Line& l : linesOf(output))
+        if ((kindOf(l.text, "TX") || kindOf(l.text, "LIST")) && l.time >= from &&
+            (ended ? l.time < last : l.time <= last))
+            replayed.push_back(l);
+
+    Comparison result;
+    for (const std::string kind : {"TX", "LIST"}) {
+        std::vector<Line> want;
+        std::vector<Line> got;
+        for (const Line& l : recorded)
+            if (kindOf(l.text, kind)) want.push_back(l);
+        for (const Line& l : replayed)
+            if (kindOf(l.text, kind)) got.push_back(l);
+        firstDifference(kind, want, got, result);
+    }
+    result.same = result.differences.empty();
+    return result;
+}
 
 Comparison compareOutputs(const std::string& recorded, const std::string& measured,
                           int64_t toleranceMs) {

@@ -17,4 +17,11 @@ struct Comparison {
 Comparison compareOutputs(const std::string& recorded, const std::string& measured,
                           int64_t toleranceMs);
 
+// A replay's output against the recording it replayed, which holds what the recorded station
+// did as "# TX" and "# LIST" comments: the same TX lines in the same order, and the same LIST
+// lines in the same order (times are not compared). The replay's lines count from the
+// recording's "# session from" mark to its `end` step (exclusive), or to its last line when it
+// was cut short. Each kind reports its first difference.
+Comparison compareRecording(const std::string& recording, const std::string& output);
+
 } // namespace orbek::replay

@@ -73,15 +73,9 @@ void Player::attach() {
 }
 
 std::string Player::stable(const std::string& text) const {
-    // The application folder is a fresh temporary one in most runs; in a printed text its
-    // backslashes (Windows) are escaped.
-    const std::string base = attached_ ? attached_->state.BasePath : std::string();
-    std::string out = text;
-    if (base.size() > 1)
-        for (const std::string& form : {base, printable(base)})
-            for (auto at = out.find(form); at != std::string::npos; at = out.find(form, at + 4))
-                out.replace(at, form.size(), "BASE");
-    return out;
+    // The folders are fresh temporary ones in most runs.
+    return withBase(text, attached_ ? attached_->state.BasePath : std::string(),
+                    pathText(options_.userFolder));
 }
 
 void Player::print(const std::string& text) {
@@ -208,11 +202,16 @@ void Player::perform(const Step& step) {
         Control* c = nullptr;
         if (!target(step, name, w, c) || !c) return;
         if (step.command == "type") return type(*w, *c, unescape(rest));
+        // A slider's value comes with its Change event, or the one named after it (Scroll).
+        std::istringstream words(rest);
+        std::string number;
+        std::string event = "Change";
+        words >> number >> event;
         if (step.command == "value")
-            c->value = static_cast<int>(leadingNumber(rest));
+            c->value = static_cast<int>(leadingNumber(number));
         else
-            c->checked = leadingNumber(rest) != 0;
-        w->fire(c->name + ":Change");
+            c->checked = leadingNumber(number) != 0;
+        w->fire(c->name + ":" + (step.command == "value" ? event : "Change"));
         if (step.command == "check") w->fire(c->name);
     } else if (step.command == "answer") {
         std::string what;
@@ -221,9 +220,17 @@ void Player::perform(const Step& step) {
             std::string rest;
             std::getline(args, rest);
             rest = trim(rest);
+            // A last word of digits after the path is the time the dialog stays open.
+            int64_t openMs = 0;
+            const auto blank = rest.rfind(' ');
+            if (blank != std::string::npos && blank + 1 < rest.size() &&
+                rest.find_first_not_of("0123456789", blank + 1) == std::string::npos) {
+                openMs = std::atoll(rest.c_str() + blank + 1);
+                rest = trim(rest.substr(0, blank));
+            }
             if (rest.empty()) return fail(step, "answer file needs a path or cancel");
-            answerFile(rest == "cancel" ? std::nullopt
-                                        : std::optional<std::string>(filePath(rest)));
+            answerFile(rest == "cancel" ? std::nullopt : std::optional<std::string>(filePath(rest)),
+                       openMs);
             return;
         }
         int64_t after = 0;
@@ -235,8 +242,9 @@ void Player::perform(const Step& step) {
         file(trim(a));
     } else if (step.command == "clock") {
         DateTime t;
-        parseDateTime(a, t);
-        clock_.set(t);
+        int ms = 0;
+        parseDateTime(a, t, &ms);
+        clock_.set(t, ms);
     } else if (step.command == "port") {
         std::string what;
         int number = 0;

@@ -35,8 +35,10 @@ class Player {
     // Text typed into a text box.
     virtual void type(WindowModel& window, Control& control, const std::string& text);
     virtual void answerNext(MsgAnswer answer, int64_t afterMs) = 0;
-    virtual void answerFile(std::optional<std::string> path) = 0;
-    // `port close|open|unplug|plug|fail N`; false with `why` for a command it cannot do.
+    // The answer to the next file dialog, given `openMs` after it opens.
+    virtual void answerFile(std::optional<std::string> path, int64_t openMs) = 0;
+    // `port close|open|unplug|plug|fail N|simulated`; false with `why` for a command it cannot
+    // do.
     virtual bool port(const std::string& what, int number, std::string& why) = 0;
     // Runs the scheduled steps and the station until `endTime` or the station's end.
     virtual void runUntil(int64_t endTime) = 0;

@@ -1,5 +1,6 @@
 #include "replay/scenario.hpp"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <sstream>
@@ -93,11 +94,55 @@ std::string printable(const std::string& text) {
     return out;
 }
 
-bool parseDateTime(const std::string& text, DateTime& out) {
+std::string stepText(const std::string& text) {
+    std::string out = printable(text);
+    std::size_t blanks = 0;
+    while (blanks < out.size() && out[out.size() - 1 - blanks] == ' ')
+        ++blanks;
+    out.erase(out.size() - blanks);
+    for (std::size_t i = 0; i < blanks; ++i)
+        out += "\\x20";
+    return out;
+}
+
+std::string withBase(const std::string& text, const std::string& base, const std::string& user) {
+    // The user folder first: it often lies in the application folder. In a printed text a
+    // folder's backslashes (Windows) are escaped.
+    std::string out = text;
+    for (const auto& [folder, name] : {std::pair{user, "USER"}, std::pair{base, "BASE"}})
+        if (folder.size() > 1)
+            for (const std::string& form : {folder, printable(folder)})
+                for (auto at = out.find(form); at != std::string::npos; at = out.find(form, at + 4))
+                    out.replace(at, form.size(), name);
+    return out;
+}
+
+std::vector<std::string> orderLines(const std::vector<uint8_t>& bytes) {
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        std::string line = "TX";
+        char byte[8];
+        for (std::size_t k = i; k < std::min(bytes.size(), i + 3); ++k) {
+            std::snprintf(byte, sizeof byte, " %03d", bytes[k]);
+            line += byte;
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+bool parseDateTime(const std::string& text, DateTime& out, int* millisecond) {
     DateTime t;
-    char extra = 0;
-    if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d %c", &t.year, &t.month, &t.day, &t.hour,
-                    &t.minute, &t.second, &extra) != 6)
+    int used = 0;
+    if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d%n", &t.year, &t.month, &t.day, &t.hour,
+                    &t.minute, &t.second, &used) != 6)
+        return false;
+    std::string rest = text.substr(static_cast<std::size_t>(used));
+    int ms = 0;
+    if (rest.size() == 4 && rest[0] == '.' &&
+        rest.find_first_not_of("0123456789", 1) == std::string::npos)
+        ms = std::stoi(rest.substr(1));
+    else if (!trim(rest).empty())
         return false;
     if (t.year < 1900 || t.year > 9999 || t.month < 1 || t.month > 12 || t.day < 1 || t.hour > 23 ||
         t.hour < 0 || t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59)
@@ -106,14 +151,22 @@ bool parseDateTime(const std::string& text, DateTime& out) {
     civilFromDays(daysFromCivil(t.year, t.month, t.day), y, m, d);
     if (d != t.day) return false; // 31 April and the like
     out = t;
+    if (millisecond) *millisecond = ms;
     return true;
+}
+
+std::string formatDateTime(const DateTime& t, int millisecond) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second, millisecond);
+    return text;
 }
 
 DateTime ScenarioClock::now() const {
     const int64_t base = daysFromCivil(base_.year, base_.month, base_.day) * 86400 +
                          base_.hour * 3600 + base_.minute * 60 + base_.second;
-    const int64_t elapsed = now_() - setAt_;
-    const int64_t seconds = base + (elapsed >= 0 ? elapsed / 1000 : 0);
+    const int64_t elapsed = baseMs_ + std::max<int64_t>(0, now_() - setAt_);
+    const int64_t seconds = base + elapsed / 1000;
     int64_t days = seconds / 86400;
     int64_t rest = seconds % 86400;
     if (rest < 0) {
@@ -125,6 +178,7 @@ DateTime ScenarioClock::now() const {
     t.hour = static_cast<int>(rest / 3600);
     t.minute = static_cast<int>(rest / 60 % 60);
     t.second = static_cast<int>(rest % 60);
+    t.millisecond = static_cast<int>(elapsed % 1000);
     // 1 January 1970 was a Thursday (5 with Sunday as 1).
     t.weekday = static_cast<int>(((days % 7) + 7 + 4) % 7) + 1;
     return t;
@@ -171,7 +225,7 @@ Scenario parse(const std::string& text) {
         DateTime ignored;
         if (step.command == "clock" && !parseDateTime(step.argument, ignored)) {
             scenario.errors.push_back("line " + std::to_string(number) +
-                                      ": clock needs YYYY-MM-DD HH:MM:SS");
+                                      ": clock needs YYYY-MM-DD HH:MM:SS[.mmm]");
             continue;
         }
         previous = step.time;

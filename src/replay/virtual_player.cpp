@@ -18,6 +18,7 @@ class ScenarioLine : public MemoryPort {
     using MemoryPort::MemoryPort;
     std::set<int> failing;
     bool unplugged = false;
+    bool simulatedLine = false; // the line claims to be the built-in simulated controller
 
     bool open(int number) override {
         error_ = {};
@@ -32,7 +33,9 @@ class ScenarioLine : public MemoryPort {
         return error_.kind == OpenFailure::None ? MemoryPort::lastError() : error_;
     }
     bool devicePresent(int number) const override { return !unplugged && !failing.count(number); }
+    bool simulated() const override { return simulatedLine; }
     std::string deviceName(int number) const override {
+        if (simulatedLine) return "simulated controller";
         return failing.count(number) ? pathText(folder) + "/absent/com" + std::to_string(number)
                                      : "LINE";
     }
@@ -59,13 +62,8 @@ class VirtualPlayer : public Player {
         attach();
         line_.folder = options.appFolder;
         line_.onWrite = [this](const MemoryPort::Write& w) {
-            std::string text = "TX";
-            char byte[8];
-            for (uint8_t b : w.bytes) {
-                std::snprintf(byte, sizeof byte, " %03d", b);
-                text += byte;
-            }
-            print(text);
+            for (const std::string& line : orderLines(w.bytes))
+                print(line);
         };
         ui_.onMessage = [this](const ScriptedUiHost::Shown& shown) {
             printBox(shown.box.title, shown.box.text, shown.answer);
@@ -84,8 +82,9 @@ class VirtualPlayer : public Player {
     void commEvent(CommEvent event) override { line_.event(event); }
     void click(WindowModel& window, Control& control) override { window.fire(control.name); }
     void answerNext(MsgAnswer answer, int64_t afterMs) override { ui_.reply(answer, afterMs); }
-    void answerFile(std::optional<std::string> path) override {
+    void answerFile(std::optional<std::string> path, int64_t openMs) override {
         ui_.nextFileName = std::move(path);
+        ui_.nextFileWaitMs = openMs;
     }
     bool port(const std::string& what, int number, std::string& why) override {
         if (what == "close")
@@ -98,8 +97,10 @@ class VirtualPlayer : public Player {
             line_.unplugged = false;
         else if (what == "fail" && number >= 1)
             line_.failing.insert(number);
+        else if (what == "simulated")
+            line_.simulatedLine = true;
         else {
-            why = "port needs close, open, unplug, plug or fail N";
+            why = "port needs close, open, unplug, plug, fail N or simulated";
             return false;
         }
         return true;

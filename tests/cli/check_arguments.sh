@@ -60,6 +60,8 @@ orbek-replay|--compare $work $scenario|is a folder
 orbek-replay|--tolerance soon $scenario|--tolerance
 orbek-replay|$scenario stray|unexpected argument
 orbek-replay||no scenario
+orbek-replay|--check-recording $scenario --compare $scenario|no --compare
+orbek-replay|--base-from $work --base $work $scenario|do not go together
 CASES
 
 for program in orbek-station orbek-sim orbek-replay; do

@@ -4,6 +4,7 @@
 #include "core/serial_port.hpp"
 #include "link/frame.hpp"
 #include "qt/qt_serial_port.hpp"
+#include "support/child_program.hpp"
 #include "support/qt_wait.hpp"
 #include "support/temp_folder.hpp"
 
@@ -11,65 +12,23 @@
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace orbek {
 namespace {
 
 namespace fs = std::filesystem;
 
-// The simulator as a child process, ended (politely) when the test is done with it.
-class SimProcess {
-  public:
-    explicit SimProcess(std::vector<std::string> args) {
-        const std::string program = std::string(ORBEK_BINARY_DIR) + "/orbek-sim";
-        if (!fs::exists(program)) return;
-        args.insert(args.begin(), program);
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~SimProcess() { end(); }
-    bool started() const { return pid_ > 0; }
-    // Asks it to end; its exit status, or -1.
-    int end() {
-        if (pid_ <= 0) return -1;
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-  private:
-    pid_t pid_ = -1;
-};
-
 using test::waitFor;
 
 TEST(SimPty, AStationSideClientRunsTheLampFromStartToReady) {
     test::TempFolder folder;
-    SimProcess sim({"--base", folder.path().string(), "--port", "4", "--speed", "100"});
+    test::ChildProgram sim("orbek-sim",
+                           {"--base", folder.path().string(), "--port", "4", "--speed", "100"});
     ASSERT_TRUE(sim.started()) << "orbek-sim is built beside the tests";
     const fs::path link = folder.path() / "com4";
     ASSERT_TRUE(waitFor([&] { return fs::is_symlink(link); }, 5000));

@@ -33,7 +33,8 @@ struct StartViewTest : test::ViewFixture {
     // The level menus whose actions are visible.
     std::vector<std::string> visibleMenus() {
         std::vector<std::string> shown;
-        for (const char* m : {"mnPCom", "mnufonctions", "mnuCode", "mnuPEMUser", "mnuPESERVICE"})
+        for (const char* m :
+             {"mnPCom", "mnufonctions", "mnuCode", "mnuPEMUser", "mnuPESERVICE", "mnuEnregistrer"})
             if (view->actionOf(m)->isVisible()) shown.push_back(m);
         return shown;
     }
@@ -82,8 +83,9 @@ TEST_F(StartViewTest, TheMenuBarHasTheTreeAndShowsTheLevel) {
     }
     ASSERT_EQ(titles,
               (std::vector<std::string>{"File", "Port COM", "Functions", "Data Logger", "Codes"}));
-    EXPECT_EQ(entries(menus[0]), (std::vector<std::string>{"Start in OPERATOR Mode",
-                                                           "Start in SERVICE Mode", "-", "Quit"}));
+    EXPECT_EQ(entries(menus[0]),
+              (std::vector<std::string>{"Start in OPERATOR Mode", "Start in SERVICE Mode",
+                                        "Record session...", "-", "Quit"}));
     // Each port entry names its device after a tab, marked when missing; dropping the menu
     // down looks again.
     EXPECT_EQ(entries(menus[1]).size(), 14u);
@@ -119,8 +121,8 @@ TEST_F(StartViewTest, TypingTheServiceWordShowsTheServiceMenus) {
 
     EXPECT_EQ(station->state.ServiceLevel, 1);
     EXPECT_FALSE(named<QWidget>("Picture8")->isVisible());
-    EXPECT_EQ(visibleMenus(),
-              (std::vector<std::string>{"mnPCom", "mnufonctions", "mnuCode", "mnuPEMUser"}));
+    EXPECT_EQ(visibleMenus(), (std::vector<std::string>{"mnPCom", "mnufonctions", "mnuCode",
+                                                        "mnuPEMUser", "mnuEnregistrer"}));
     EXPECT_TRUE(view->actionOf("mnuDatalogger")->isEnabled());
     EXPECT_EQ(field->text(), "");
 }

@@ -1,6 +1,7 @@
 #include "replay/live/live_player.hpp"
 
 #include "app/port_selection.hpp"
+#include "core/forwarding_port.hpp"
 #include "link/comm.hpp"
 #include "qt/qt_host.hpp"
 #include "qt/qt_serial_port.hpp"
@@ -71,6 +72,30 @@ class Pty {
     std::string slave_;
 };
 
+// The line as the station sees it: the adapter's, or named the built-in simulated controller
+// after `port simulated`.
+class StationLine : public ForwardingPort {
+  public:
+    using ForwardingPort::ForwardingPort;
+    bool simulatedLine = false;
+    bool simulated() const override { return simulatedLine; }
+    // The simulated controller opens whatever port is saved, none (0) too.
+    bool open(int number) override { return ForwardingPort::open(portOf(number)); }
+    bool reopen(int number) override { return ForwardingPort::reopen(portOf(number)); }
+    int portOf(int number) const {
+        return simulatedLine && (number < 1 || number > kPortCount) ? 1 : number;
+    }
+    std::string deviceName(int number) const override {
+        return simulatedLine ? "simulated controller" : ForwardingPort::deviceName(number);
+    }
+};
+
+// Runs `call` at `time`, after whatever else falls due in that millisecond, as a box waited on
+// virtual time returns only once all of it has run.
+void atEndOf(Scheduler& scheduler, int64_t time, std::function<void()> call) {
+    scheduler.at(time, [&scheduler, time, call = std::move(call)] { scheduler.at(time, call); });
+}
+
 class LivePlayer;
 
 // Sees boxes, dialogs and windows appear, as a person at the screen does.
@@ -93,7 +118,7 @@ class LivePlayer : public Player {
         std::filesystem::create_directories(options.appFolder);
         std::filesystem::create_directories(options.userFolder);
         plug();
-        station_ = std::make_unique<Station>(scheduler_, port_, ui_, clock_,
+        station_ = std::make_unique<Station>(scheduler_, line_, ui_, clock_,
                                              Paths{options.appFolder, options.userFolder});
         attach();
         view_ = std::make_unique<qt::StartView>(*station_);
@@ -140,31 +165,39 @@ class LivePlayer : public Player {
                            : reply.answer == MsgAnswer::No ? "No"
                                                            : "Ok";
         QPointer<QMessageBox> target(&box);
-        scheduler_.at(opened + reply.afterMs, [this, target, name] {
+        const auto answer = [this, target, name] {
             // The button as a person finds it on the box, by its name.
             if (!target) return;
             if (auto* button = target->findChild<QAbstractButton*>(name)) button->click();
             scheduler_.yieldToHost();
-        });
+        };
+        if (reply.afterMs > 0)
+            atEndOf(scheduler_, opened + reply.afterMs, answer);
+        else
+            scheduler_.at(opened, answer);
     }
 
     void fileDialogShown(QFileDialog& dialog) {
         if (dialog.property("orbekSeen").toBool()) return;
         dialog.setProperty("orbekSeen", true);
-        std::optional<std::string> path;
+        FileReply reply;
         if (!files_.empty()) {
-            path = files_.front();
+            reply = files_.front();
             files_.pop_front();
         }
-        printFileDialog(dialog.windowTitle().toStdString(), path);
+        printFileDialog(dialog.windowTitle().toStdString(), reply.path);
         QPointer<QFileDialog> target(&dialog);
-        scheduler_.at(scheduler_.ranTo(), [this, target, path] {
+        const auto answer = [this, target, path = reply.path] {
             if (!target) return;
             scheduler_.yieldToHost();
             if (!path) return target->reject();
             target->selectFile(QString::fromStdString(*path));
             QMetaObject::invokeMethod(target.data(), "accept");
-        });
+        };
+        if (reply.openMs > 0)
+            atEndOf(scheduler_, scheduler_.ranTo() + reply.openMs, answer);
+        else
+            scheduler_.at(scheduler_.ranTo(), answer);
     }
 
     void windowShown(QDialog& dialog) {
@@ -278,7 +311,9 @@ class LivePlayer : public Player {
     void answerNext(MsgAnswer answer, int64_t afterMs) override {
         replies_.push_back({answer, afterMs});
     }
-    void answerFile(std::optional<std::string> path) override { files_.push_back(std::move(path)); }
+    void answerFile(std::optional<std::string> path, int64_t openMs) override {
+        files_.push_back({std::move(path), openMs});
+    }
 
     bool port(const std::string& what, int number, std::string& why) override {
         if (what == "close") {
@@ -298,8 +333,10 @@ class LivePlayer : public Player {
         } else if (what == "fail" && number >= 1 && number <= kPortCount) {
             failing_.insert(number);
             link(number);
+        } else if (what == "simulated") {
+            line_.simulatedLine = true;
         } else {
-            why = "port needs close, open, unplug, plug or fail N (1 to 14)";
+            why = "port needs close, open, unplug, plug, fail N (1 to 14) or simulated";
             return false;
         }
         return true;
@@ -325,6 +362,10 @@ class LivePlayer : public Player {
     struct Reply {
         MsgAnswer answer;
         int64_t afterMs;
+    };
+    struct FileReply {
+        std::optional<std::string> path;
+        int64_t openMs = 0;
     };
 
     // A new line: every port number reaches it, save those made to fail.
@@ -401,13 +442,14 @@ class LivePlayer : public Player {
     Pty pty_;
     std::unique_ptr<QSocketNotifier> notifier_;
     qt::QtSerialPort port_;
+    StationLine line_{port_};
     qt::QtUiHost ui_;
     std::unique_ptr<Station> station_;
     std::unique_ptr<qt::StartView> view_;
     qt::SchedulerDriver driver_;
     Watcher watcher_;
     std::deque<Reply> replies_;
-    std::deque<std::optional<std::string>> files_;
+    std::deque<FileReply> files_;
     std::set<int> failing_;
     std::vector<std::string> devices_;
     std::string orders_;
