@@ -40,6 +40,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <set>
 
 namespace orbek::qt {
 
@@ -295,7 +296,7 @@ void StartView::fire(const std::string& event) {
 // as designed. The port entries take their number's last digit: fourteen entries share thirteen
 // characters, so COM 11 to COM 14 share 1 to 4 with COM 1 to COM 4, and that key moves between
 // the two entries instead of choosing one.
-QChar menuKey(const Control& c) {
+QChar menuKey(const Control& c, std::set<QChar>& used) {
     static const std::map<std::string, char> keys{
         {"mnfichier", 'F'},        {"mnuPEMUser", 'O'},      {"mnuPESERVICE", 'S'},
         {"mnquitter", 'Q'},        {"mnPCom", 'P'},          {"mnufonctions", 'u'},
@@ -303,15 +304,26 @@ QChar menuKey(const Control& c) {
         {"mnuFreeze", 'F'},        {"mnuVRamCpuStamp", 'R'}, {"mnuVRamDs1307", 'D'},
         {"mnuAdressesoft", 'S'},   {"mnuDatalogger", 'D'},   {"mnufichierdatalogger", 'C'},
         {"mnuDataloggerOFF", 'O'}, {"mnuCode", 'C'},         {"mnucodeserreurs", 'E'},
-        {"mnuCodeDialogue", 'C'}};
-    if (const auto it = keys.find(c.name); it != keys.end()) return QChar(it->second);
-    if (c.parent == "mnPCom" && !c.name.empty()) return QChar(c.name.back());
-    return {};
+        {"mnuCodeDialogue", 'C'},  {"mnuEnregistrer", 'R'}};
+    QChar key;
+    if (const auto it = keys.find(c.name); it != keys.end())
+        key = QChar(it->second);
+    else if (c.parent == "mnPCom" && !c.name.empty())
+        key = QChar(c.name.back());
+    else // an entry added since: the first letter of its caption that the menu has free
+        for (QChar ch : QString::fromStdString(c.caption))
+            if (ch.isLetterOrNumber() && !used.count(ch.toUpper())) {
+                key = ch;
+                break;
+            }
+    if (!key.isNull()) used.insert(key.toUpper());
+    return key;
 }
 
 void StartView::buildMenus() {
     StartWindow& w = *station_.models().Start;
     std::map<std::string, QMenu*> menus;
+    std::map<std::string, std::set<QChar>> keysUsed; // by menu; "" for the bar
     for (const Control& c : w.controls()) {
         if (c.kind != ControlKind::Menu && c.kind != ControlKind::Separator) continue;
         const QString caption = QString::fromStdString(c.caption);
@@ -325,7 +337,7 @@ void StartView::buildMenus() {
             if (w.handles(c.name))
                 connect(menu, &QMenu::aboutToShow, this, [this, event = c.name] { fire(event); });
             menus[c.name] = menu;
-            controls_.add(c, menu->menuAction(), menuKey(c));
+            controls_.add(c, menu->menuAction(), menuKey(c, keysUsed[c.parent]));
             continue;
         }
         QMenu* menu = menus.at(c.parent);
@@ -336,7 +348,7 @@ void StartView::buildMenus() {
             const std::string event = c.name;
             connect(action, &QAction::triggered, this, [this, event] { fire(event); });
         }
-        controls_.add(c, action, menuKey(c));
+        controls_.add(c, action, menuKey(c, keysUsed[c.parent]));
     }
     // The port entries show which port is saved.
     for (int n = 1; n <= StartWindow::kPortCount; ++n)
