@@ -2,9 +2,9 @@
 // list-input reader and the lenient numbers, the scenarios of orbek-replay and the fault
 // scenarios of the simulated controller. Arbitrary
 // bytes never crash them.
-#include "replay/replay.hpp"
 #include "core/files.hpp"
 #include "core/text.hpp"
+#include "replay/replay.hpp"
 #include "sim/scenario.hpp"
 
 #include <unistd.h>

@@ -156,4 +156,15 @@ StartWindow::StartWindow(Scheduler& scheduler)
         mncom.set(n, add(menu("mncom" + std::to_string(n), portCaption(n), "mnPCom")));
 }
 
+std::string StartWindow::stateText(const Control& c) const {
+    if (&c == &StartHalogen)
+        return c.backColour == colour::green ? "Halogen lamps on" : "Halogen lamps off";
+    // The battery cell blinks while the supply is low.
+    if (&c == &Label5[3]) return Timer8.enabled() ? "Supply low" : "";
+    if (&c == &Label2[0])
+        return c.backColour == colour::buttonFace ? "Data logger off" : "Data logger running";
+    if (&c == &Label6[4] || &c == &Label6[8]) return "Temperature limit";
+    return {};
+}
+
 } // namespace orbek

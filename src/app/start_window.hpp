@@ -44,6 +44,7 @@ class PictureCanvas : public RasterCanvas {
 class StartWindow : public WindowModel {
   public:
     explicit StartWindow(Scheduler& scheduler);
+    std::string stateText(const Control& control) const override;
 
     // Run buttons and phase
     Control& Startbouton;

@@ -293,4 +293,32 @@ AlarmHolderWindow::AlarmHolderWindow(Scheduler& scheduler)
     height = 2600;
 }
 
+std::string ParametresWindow::stateText(const Control& c) const {
+    if (&c == &Degres || &c == &Fharen) return c.backColour == kUnitMarked ? "Unit in use" : "";
+    return {};
+}
+
+std::string UsuresWindow::stateText(const Control& c) const {
+    if (&c != &Label4 || c.backColour == colour::buttonFace) return {};
+    // Green while the lamp runs in phase 4; blue after a stop, grey after an automatic stop.
+    return c.backColour == colour::green ? "Reading the counters" : "Not reading: the lamp stopped";
+}
+
+std::string TestsMVWindow::stateText(const Control& c) const {
+    for (const Control* b :
+         {&MoteurOnFast, &MoteurOff, &VentilOnFast, &VentilOff, &TestSpeedM, &TestSpeedV})
+        if (&c == b) return c.backColour == colour::buttonFace ? "" : "Pressed";
+    return {};
+}
+
+std::string DataLoggerWindow::stateText(const Control& c) const {
+    if (&c == &Activation) {
+        if (c.backColour == colour::lightGreen) return "Logging";
+        return c.backColour == colour::buttonFace ? "" : "Steps 1 to 3 incomplete";
+    }
+    for (int i = 0; i < kIntervals; ++i)
+        if (&c == &Sel[i]) return c.backColour == colour::lightGreen ? "Chosen" : "";
+    return {};
+}
+
 } // namespace orbek

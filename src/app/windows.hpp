@@ -10,6 +10,7 @@ namespace orbek {
 class ParametresWindow : public WindowModel {
   public:
     explicit ParametresWindow(Scheduler& scheduler);
+    std::string stateText(const Control& control) const override;
 
     ControlArray Text1;  // machine parameters 0..15 (15 hidden)
     ControlArray Text2;  // detector coefficients 0..14 (0..7 shown)
@@ -64,6 +65,7 @@ class ParametresWindow : public WindowModel {
 class UsuresWindow : public WindowModel {
   public:
     explicit UsuresWindow(Scheduler& scheduler);
+    std::string stateText(const Control& control) const override;
     ControlArray Activation; // erase buttons of the three counters
     Control& Label4;         // counter-reading caption
     ControlArray Text1;      // access codes of the three counters
@@ -100,6 +102,7 @@ class UsuresWindow : public WindowModel {
 class TestsMVWindow : public WindowModel {
   public:
     explicit TestsMVWindow(Scheduler& scheduler);
+    std::string stateText(const Control& control) const override;
     Control& MoteurOnFast;
     Control& MoteurOff;
     Control& VentilOnFast;
@@ -118,6 +121,7 @@ class TestsMVWindow : public WindowModel {
 class DataLoggerWindow : public WindowModel {
   public:
     explicit DataLoggerWindow(Scheduler& scheduler);
+    std::string stateText(const Control& control) const override;
 
     // Step 1: file type, separator, log file
     Control& Label1;

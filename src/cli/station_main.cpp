@@ -7,13 +7,15 @@
 // %LOCALAPPDATA% and %APPDATA% for the two XDG folders.
 //
 // ORBEK_SCREENSHOT=FILE.png saves a picture of the main window once start-up has run and ends
-// the station (ORBEK_SCREENSHOT_VIEW=log shows the event list instead of the plot).
+// the station (ORBEK_SCREENSHOT_VIEW=log shows the event list instead of the plot;
+// ORBEK_SCREENSHOT_PALETTE=dark pictures it on a dark desktop palette).
 #include "app/shutdown.hpp"
 #include "app/startup.hpp"
 #include "cli/arguments.hpp"
 #include "core/clock.hpp"
 #include "core/paths.hpp"
 #include "core/serial_devices.hpp"
+#include "qt/colours.hpp"
 #include "qt/qt_host.hpp"
 #include "qt/qt_serial_port.hpp"
 #include "qt/start_view.hpp"
@@ -141,6 +143,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(orbek::cli::kVersion);
     QApplication::setWindowIcon(orbek::qt::stationIcon());
     QGuiApplication::setDesktopFileName("org.orbek.station");
+    if (qEnvironmentVariable("ORBEK_SCREENSHOT_PALETTE") == "dark")
+        QApplication::setPalette(orbek::qt::darkPalette());
 
     orbek::Scheduler scheduler;
     orbek::SystemClock clock;

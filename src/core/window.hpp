@@ -146,6 +146,10 @@ class WindowModel {
         Changes::next();
     }
 
+    // What a control tells by its colour alone (lamps on, the chosen button, a blinking cell), in
+    // words a screen reader speaks; empty where the colour adds nothing to the text.
+    virtual std::string stateText(const Control& /*control*/) const { return {}; }
+
     // Called after every change of the life cycle, for views.
     std::function<void(WindowModel&)> onStateChanged;
 

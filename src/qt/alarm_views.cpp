@@ -35,6 +35,8 @@ AlarmHolderView::AlarmHolderView(Station& station, QWidget* parent)
 FenInfoHolderView::FenInfoHolderView(Station& station, QWidget* parent)
     : ModelDialog(station, *station.models().FenInfoHolder, "", parent) {
     setWindowFlag(Qt::Tool);
+    // It appears beside the pointer or the keyboard focus and takes neither.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     auto* grid = new QGridLayout(this);
     const char* rows[3][3] = {{"Label1", "Label3", "Label5"},
                               {"Label2", "Label4", "Label6"},
@@ -49,6 +51,7 @@ FenInfoHolderView::FenInfoHolderView(Station& station, QWidget* parent)
 }
 
 void FenInfoHolderView::reject() {
+    if (station_.ended()) return QDialog::reject();
     station_.models().Start->fire("Form_MouseMove");
     if (renderAll) renderAll();
 }

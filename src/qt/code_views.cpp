@@ -7,19 +7,24 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QListView>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace orbek::qt {
 
 namespace {
 constexpr int kTwipsPerPixel = 15;
-}
+// The room of a title bar's icon and buttons.
+constexpr int kTitleBarButtons = 110;
+} // namespace
 
 ModelDialog::ModelDialog(Station& station, WindowModel& model, std::string quitButton,
                          QWidget* parent)
-    : QDialog(parent), station_(station), model_(model), quitButton_(std::move(quitButton)) {
+    : QDialog(parent), station_(station), model_(model), quitButton_(std::move(quitButton)),
+      controls_(model) {
     setObjectName(QString::fromStdString(model.name()));
     setModal(false);
 }
@@ -44,6 +49,9 @@ void ModelDialog::fire(const std::string& event) {
 }
 
 void ModelDialog::reject() {
+    // Once the station has ended nothing answers the window: it just goes, so that closing
+    // every window can end the program.
+    if (station_.ended()) return QDialog::reject();
     fire(quitButton_);
 }
 
@@ -54,7 +62,6 @@ void ModelDialog::render() {
         bound_ = true;
     }
     if (!model_.shown()) {
-        placed_ = false;
         if (isVisible()) hide();
         return;
     }
@@ -62,18 +69,43 @@ void ModelDialog::render() {
     if (windowTitle() != title) {
         setWindowTitle(title);
         setAccessibleName(title.trimmed());
+        // Wide enough for its title, beside the title bar's icon and buttons.
+        const int room = fontMetrics().horizontalAdvance(title) * 5 / 4 + kTitleBarButtons;
+        const int content = layout() ? layout()->minimumSize().width() : 0;
+        setMinimumWidth(std::max(room, content));
     }
     controls_.render();
     if (!isVisible()) {
+        place();
         show();
         raise();
+        placedLeft_ = model_.left;
     }
-    // The window's own placement timer sets its left edge once; the view follows it.
-    const int left = model_.left / kTwipsPerPixel;
-    if (!placed_ || x() != left) {
-        if (model_.left != 0 || placed_) move(left, y());
-        placed_ = true;
+    // The window's own placement timer may set its left edge after it appeared.
+    if (model_.left != placedLeft_) {
+        place();
+        placedLeft_ = model_.left;
     }
+}
+
+void ModelDialog::place() {
+    adjustSize();
+    QWidget* main = parentWidget() ? parentWidget()->window() : nullptr;
+    const QRect over = main ? main->frameGeometry() : QRect();
+    // Centred over the main window, unless the window places itself (its left edge, in twips)
+    // or the view names a point for it.
+    QPoint at = over.center() - QPoint(width() / 2, height() / 2);
+    if (anchor)
+        at = anchor();
+    else if (model_.left != 0)
+        at.setX(model_.left / kTwipsPerPixel);
+    const QScreen* shown = main ? main->screen() : screen();
+    if (shown) {
+        const QRect room = shown->availableGeometry();
+        at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - width())));
+        at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - height())));
+    }
+    move(at);
 }
 
 CodeDialogueView::CodeDialogueView(Station& station, QWidget* parent)

@@ -28,11 +28,14 @@ class ModelDialog : public QDialog {
     virtual void render();
     // Renders every view after one of this window's handlers ran; set by the main view.
     std::function<void()> renderAll;
+    // Where the window appears (its top left on the screen), when the view decides it.
+    std::function<QPoint()> anchor;
 
   protected:
     void reject() override; // the close box and Escape
     QWidget* addControlWidget(QWidget* widget, const std::string& name);
     void fire(const std::string& event);
+    void place();
 
     Station& station_;
     WindowModel& model_;
@@ -42,7 +45,7 @@ class ModelDialog : public QDialog {
     std::map<std::string, QWidget*> widgets_;
     ControlWidgets controls_;
     bool bound_ = false;
-    bool placed_ = false;
+    int placedLeft_ = 0;
 };
 
 class CodeDialogueView : public ModelDialog {

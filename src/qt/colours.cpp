@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <tuple>
 
@@ -9,7 +11,8 @@ namespace orbek::qt {
 
 namespace {
 constexpr uint32_t kSystem = 0x80000000u;
-}
+constexpr double kClearContrast = 7.0;
+} // namespace
 
 QColor modelColour(uint32_t colour, const QColor& system) {
     if (colour & kSystem) return system;
@@ -17,8 +20,69 @@ QColor modelColour(uint32_t colour, const QColor& system) {
                   static_cast<int>((colour >> 16) & 0xFF));
 }
 
-QColor textColourOn(const QColor& /*back*/, const QColor& wanted) {
-    return wanted;
+namespace {
+
+double luminance(const QColor& c) {
+    const auto linear = [](double v) {
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    const QColor rgb = c.toRgb();
+    return 0.2126 * linear(rgb.redF()) + 0.7152 * linear(rgb.greenF()) +
+           0.0722 * linear(rgb.blueF());
+}
+
+} // namespace
+
+double contrastRatio(const QColor& a, const QColor& b) {
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor textColourOn(const QColor& back, const QColor& wanted) {
+    if (contrastRatio(back, wanted) >= kReadableContrast) return wanted;
+    // One of black and white always reads (at 4.58 or better); the nearest readable colour
+    // towards it keeps the designed shade where it can.
+    const QColor end = contrastRatio(back, Qt::black) >= contrastRatio(back, Qt::white)
+                           ? QColor(Qt::black)
+                           : QColor(Qt::white);
+    // Once moved, the text goes on to a clear contrast rather than the bare limit.
+    const QColor from = wanted.toRgb();
+    for (int step = 1; step < 20; ++step) {
+        const double t = step / 20.0;
+        const auto mix = [t](int a, int b) { return qRound(a + (b - a) * t); };
+        const QColor c(mix(from.red(), end.red()), mix(from.green(), end.green()),
+                       mix(from.blue(), end.blue()));
+        if (contrastRatio(back, c) >= kClearContrast) return c;
+    }
+    return end;
+}
+
+QPalette darkPalette() {
+    QPalette p;
+    const QColor window(0x2d, 0x2d, 0x30), text(0xe6, 0xe6, 0xe6), greyed(0x80, 0x80, 0x80);
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        const bool off = group == QPalette::Disabled;
+        p.setColor(group, QPalette::Window, window);
+        p.setColor(group, QPalette::WindowText, off ? greyed : text);
+        p.setColor(group, QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+        p.setColor(group, QPalette::AlternateBase, QColor(0x26, 0x26, 0x28));
+        p.setColor(group, QPalette::Text, off ? greyed : text);
+        p.setColor(group, QPalette::Button, QColor(0x3c, 0x3c, 0x40));
+        p.setColor(group, QPalette::ButtonText, off ? greyed : text);
+        p.setColor(group, QPalette::BrightText, Qt::white);
+        p.setColor(group, QPalette::Highlight, QColor(0x3d, 0x7a, 0xd6));
+        p.setColor(group, QPalette::HighlightedText, Qt::white);
+        p.setColor(group, QPalette::ToolTipBase, window);
+        p.setColor(group, QPalette::ToolTipText, text);
+        p.setColor(group, QPalette::PlaceholderText, greyed);
+        p.setColor(group, QPalette::Light, QColor(0x55, 0x55, 0x5a));
+        p.setColor(group, QPalette::Midlight, QColor(0x48, 0x48, 0x4c));
+        p.setColor(group, QPalette::Mid, QColor(0x30, 0x30, 0x33));
+        p.setColor(group, QPalette::Dark, QColor(0x1a, 0x1a, 0x1c));
+        p.setColor(group, QPalette::Shadow, Qt::black);
+    }
+    return p;
 }
 
 namespace {
@@ -36,8 +100,15 @@ QPalette::ColorRole textRole(ColourRole role) {
 QPalette paletteWith(const QPalette& base, ColourRole role, const QColor& back,
                      const QColor& wanted) {
     QPalette p = base;
-    p.setColor(backRole(role), back);
-    p.setColor(textRole(role), textColourOn(back, wanted));
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        p.setColor(group, backRole(role), back);
+    const QColor text = textColourOn(back, wanted);
+    p.setColor(QPalette::Active, textRole(role), text);
+    p.setColor(QPalette::Inactive, textRole(role), text);
+    // Disabled text keeps the palette's own greyed shade, moved only as far as reading needs.
+    QColor greyed = base.color(QPalette::Disabled, textRole(role));
+    if (greyed == base.color(QPalette::Active, textRole(role))) greyed = text;
+    p.setColor(QPalette::Disabled, textRole(role), textColourOn(back, greyed));
     return p;
 }
 

@@ -15,8 +15,19 @@ namespace orbek::qt {
 // A 00BBGGRR colour of the design; a system colour (high bit set) gives `system`.
 QColor modelColour(uint32_t colour, const QColor& system);
 
-// The text colour shown on `back` for a control whose own text colour is `wanted`.
+// How well text of one colour reads on the other: 1 (none) to 21 (black on white), from the
+// relative luminance of the two sRGB colours.
+double contrastRatio(const QColor& a, const QColor& b);
+
+// Text on a back colour reads at this contrast or better.
+inline constexpr double kReadableContrast = 4.5;
+
+// The text colour shown on `back` for a control whose own text colour is `wanted`: `wanted` when
+// it reads there, else the colour nearest to it on the way to black or white that does.
 QColor textColourOn(const QColor& back, const QColor& wanted);
+
+// A dark desktop palette, for pictures and checks of the station on a dark desktop.
+QPalette darkPalette();
 
 // Which colour roles of a widget show the control's back and text colours.
 enum class ColourRole {
@@ -24,8 +35,9 @@ enum class ColourRole {
     Button, // push buttons
 };
 
-// `base` with `back` behind text of `wanted` colour (through textColourOn) in the roles of `role`:
-// also the view's own fixed looks take their colours here.
+// `base` with `back` behind text of `wanted` colour (through textColourOn) in the roles of `role`,
+// enabled and disabled (the disabled text keeps its own shade where it reads): also the view's own
+// fixed looks take their colours here.
 QPalette paletteWith(const QPalette& base, ColourRole role, const QColor& back,
                      const QColor& wanted);
 

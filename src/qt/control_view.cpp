@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
@@ -20,18 +22,88 @@ void nameWidget(QWidget* widget, const Control& control, const QString& accessib
     widget->setAccessibleName(spoken);
 }
 
+QString withMnemonic(const QString& caption, QChar key) {
+    QString text;
+    text.reserve(caption.size() + 2);
+    bool placed = key.isNull();
+    for (QChar c : caption) {
+        if (!placed && c.toLower() == key.toLower()) {
+            text += u'&';
+            placed = true;
+        }
+        text += c;
+        if (c == u'&') text += u'&';
+    }
+    return text;
+}
+
+namespace {
+
+constexpr const char* kSpeaksText = "orbekSpeaksText";
+
+// A label as a screen reader meets it: its role (the accessible name) and what it shows now, so
+// a reading cell says "Light intensity value: 96.0" and its value is "96.0".
+class LabelAccessible : public QAccessibleWidget {
+  public:
+    explicit LabelAccessible(QWidget* widget)
+        : QAccessibleWidget(widget, QAccessible::StaticText) {}
+    QString text(QAccessible::Text t) const override {
+        const auto* label = static_cast<const QLabel*>(widget());
+        const QString shown = label->text().trimmed();
+        const QString role = widget()->accessibleName();
+        switch (t) {
+        case QAccessible::Name:
+            if (shown.isEmpty() || role.contains(shown)) return role;
+            if (role.isEmpty() || role == widget()->objectName() || shown.contains(role))
+                return shown;
+            return role + ": " + shown;
+        case QAccessible::Value:
+            return shown;
+        default:
+            return QAccessibleWidget::text(t);
+        }
+    }
+};
+
+QAccessibleInterface* labelAccessible(const QString&, QObject* object) {
+    if (object && object->isWidgetType() && object->property(kSpeaksText).toBool())
+        return new LabelAccessible(static_cast<QWidget*>(object));
+    return nullptr;
+}
+
+} // namespace
+
 void ControlWidgets::add(const Control& control, QWidget* widget) {
-    // Captions are plain text: no rich-text guess on every new text.
-    if (auto* label = qobject_cast<QLabel*>(widget)) label->setTextFormat(Qt::PlainText);
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        // Captions are plain text: no rich-text guess on every new text.
+        label->setTextFormat(Qt::PlainText);
+        static const bool installed = (QAccessible::installFactory(labelAccessible), true);
+        (void)installed;
+        label->setProperty(kSpeaksText, true);
+        // Naming the label may have made the toolkit's own interface already; ours replaces it.
+        QAccessibleInterface* made = QAccessible::queryAccessibleInterface(label);
+        if (made && !dynamic_cast<LabelAccessible*>(made))
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+    }
     byName_[control.name] = entries_.size();
-    entries_.push_back(
-        {&control, widget, nullptr, widget->palette(), widget->autoFillBackground()});
+    Entry e;
+    e.control = &control;
+    e.widget = widget;
+    e.base = widget->palette();
+    e.baseFill = widget->autoFillBackground();
+    const QString caption = QString::fromStdString(control.caption).trimmed();
+    e.nameFromCaption = !caption.isEmpty() && widget->accessibleName() == caption;
+    entries_.push_back(e);
     all_ = true;
 }
 
-void ControlWidgets::add(const Control& control, QAction* action) {
+void ControlWidgets::add(const Control& control, QAction* action, QChar key) {
     byName_[control.name] = entries_.size();
-    entries_.push_back({&control, nullptr, action, {}});
+    Entry e;
+    e.control = &control;
+    e.action = action;
+    e.key = key;
+    entries_.push_back(e);
     all_ = true;
 }
 
@@ -49,6 +121,8 @@ void ControlWidgets::render() {
     const uint64_t now = Changes::count();
     if (!all_ && now == renderedAt_) return;
     for (Entry& e : entries_) {
+        // A state text may follow the window's timers as well as the control.
+        if (e.widget) describe(e);
         if (!all_ && e.control->changedAt() <= e.shown) continue;
         draw(e);
         e.shown = now;
@@ -65,11 +139,19 @@ void setText(QLabel* label, const QString& text) {
 
 } // namespace
 
+void ControlWidgets::describe(Entry& e) {
+    const std::string state = window_.stateText(*e.control);
+    const QString text = QString::fromStdString(state);
+    if (e.widget->accessibleDescription() != text) e.widget->setAccessibleDescription(text);
+}
+
 void ControlWidgets::draw(Entry& e) {
     const Control& control = *e.control;
     const QString caption = QString::fromStdString(control.caption);
     if (QAction* action = e.action) {
-        if (action->text() != caption) action->setText(caption);
+        // A separator is drawn as a line, never as its "-" caption.
+        const QString text = action->isSeparator() ? QString() : withMnemonic(caption, e.key);
+        if (action->text() != text) action->setText(text);
         if (action->isVisible() != control.visible) action->setVisible(control.visible);
         if (action->isEnabled() != control.enabled) action->setEnabled(control.enabled);
         if (action->isChecked() != control.checked) {
@@ -79,6 +161,9 @@ void ControlWidgets::draw(Entry& e) {
         return;
     }
     QWidget* widget = e.widget;
+    if (e.nameFromCaption && !caption.trimmed().isEmpty() &&
+        widget->accessibleName() != caption.trimmed())
+        widget->setAccessibleName(caption.trimmed());
     bool colours = false;
     ColourRole role = ColourRole::Window;
     if (auto* label = qobject_cast<QLabel*>(widget)) {

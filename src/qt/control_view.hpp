@@ -22,12 +22,20 @@ namespace orbek::qt {
 // Names a widget after its control and gives it something a screen reader can speak.
 void nameWidget(QWidget* widget, const Control& control, const QString& accessible = {});
 
+// A caption with its keyboard key underlined: `&` before the first `key` in it (any case), the
+// caption's own `&` kept as text. No key, or a key not in the caption: the caption as it is.
+QString withMnemonic(const QString& caption, QChar key);
+
 // The widgets and menu entries of one window's controls.
 class ControlWidgets {
   public:
-    // The widget's look without the model's colours is its palette now.
+    // The window whose controls these are: its state texts reach the screen reader.
+    explicit ControlWidgets(const WindowModel& window) : window_(window) {}
+    // The widget's look without the model's colours is its palette now. A label speaks its text
+    // (its value) after the role its accessible name gives.
     void add(const Control& control, QWidget* widget);
-    void add(const Control& control, QAction* action);
+    // A menu entry, its caption shown with `key` underlined.
+    void add(const Control& control, QAction* action, QChar key = {});
     QWidget* widget(const std::string& name) const;
     QAction* action(const std::string& name) const;
 
@@ -39,18 +47,22 @@ class ControlWidgets {
 
   private:
     struct Entry {
-        const Control* control;
-        QWidget* widget;
-        QAction* action;
+        const Control* control = nullptr;
+        QWidget* widget = nullptr;
+        QAction* action = nullptr;
         QPalette base;
         bool baseFill = false;
+        bool nameFromCaption = false; // the accessible name follows the caption
+        QChar key;
         uint64_t shown = 0;
         uint32_t back = 0;
         uint32_t fore = 0;
         bool coloured = false;
     };
     void draw(Entry& e);
+    void describe(Entry& e);
 
+    const WindowModel& window_;
     std::vector<Entry> entries_;
     std::unordered_map<std::string, std::size_t> byName_;
     uint64_t renderedAt_ = 0;

@@ -46,6 +46,8 @@ ParametresView::ParametresView(Station& station, QWidget* parent)
         QWidget* reset = button("ResetAdr" + std::to_string(row));
         reset->setAccessibleName(QString("Reset parameter %1").arg(row));
         rows->addWidget(reset, row, 2);
+        // Tab reaches a row's Reset right after its box.
+        setTabOrder(widgets_[element("Text1", row)], reset);
     }
     // The box the design keeps hidden and never sends.
     textBox(element("Text1", 15), "Spare parameter", nullptr)->hide();
@@ -65,12 +67,18 @@ ParametresView::ParametresView(Station& station, QWidget* parent)
     widgets_["Label51"]->setAccessibleName("Clock registers sent");
     machineLayout->addLayout(progress);
     auto* now = new QHBoxLayout;
-    now->addWidget(addControlWidget(new QLabel(this), "Label52"));
+    for (const char* name : {"Label52", "Label53"}) {
+        // The clock labels keep a label's height however the window grows.
+        auto* label = new QLabel(this);
+        label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        label->setMargin(2);
+        now->addWidget(addControlWidget(label, name));
+    }
     widgets_["Label52"]->setAccessibleName("PC time");
-    now->addWidget(addControlWidget(new QLabel(this), "Label53"));
     widgets_["Label53"]->setAccessibleName("PC date");
     now->addStretch(1);
     machineLayout->addLayout(now);
+    machineLayout->addStretch(1);
     for (int k = 0; k <= 8; ++k)
         textBox(element("Text15", k), QString("Clock register %1").arg(k), nullptr)->hide();
     layout->addWidget(machine);

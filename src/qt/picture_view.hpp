@@ -1,5 +1,5 @@
 // A picture area of a window model (plot, scale strip, thermometer bar) drawn from its canvas,
-// magnified by a whole factor so its lines stay sharp.
+// scaled to the room the window gives it; the canvas (and the saved bitmap) keep their size.
 #pragma once
 
 #include "app/start_window.hpp"
@@ -15,8 +15,9 @@ class PictureView : public QWidget {
     // `visibleHeight` cuts the canvas to the part the window shows (0: all of it).
     PictureView(const PictureCanvas& canvas, int visibleHeight = 0, QWidget* parent = nullptr);
 
-    void setMagnification(int factor);
-    int magnification() const { return factor_; }
+    // The size on screen: the canvas times `scale`, smoothed below 1, sharp pixels above.
+    void setScale(double scale);
+    double scale() const { return scale_; }
     QSize canvasSize() const;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -29,7 +30,7 @@ class PictureView : public QWidget {
   private:
     const PictureCanvas& canvas_;
     int visibleHeight_;
-    int factor_ = 1;
+    double scale_ = 1.0;
     uint64_t shownRevision_ = ~uint64_t{0};
     QImage image_;
 };

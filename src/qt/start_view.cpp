@@ -16,11 +16,13 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QFocusEvent>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -36,7 +38,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <functional>
+#include <set>
 
 namespace orbek::qt {
 
@@ -44,6 +48,10 @@ namespace {
 
 constexpr int kTwipsPerPixel = 15;
 constexpr int kShortestPassMs = 33;
+// The room a window manager's title bar and borders take at most.
+const QSize kFrameAllowance(16, 44);
+// The plot shrinks to this part of its designed size at most.
+constexpr double kSmallestPlotScale = 0.75;
 
 // The window's look: a grey instrument panel with sunken value cells and a dark plot. Fonts and
 // frames are set once; colours go through the palette (see colours.hpp), never a style sheet.
@@ -136,7 +144,8 @@ constexpr int kBarTop = 10;
 
 } // namespace
 
-StartView::StartView(Station& station, QWidget* parent) : QMainWindow(parent), station_(station) {
+StartView::StartView(Station& station, QWidget* parent)
+    : QMainWindow(parent), station_(station), controls_(*station.models().Start) {
     StartWindow& w = *station_.models().Start;
     setObjectName("Start");
     setAccessibleName("ORBEK station");
@@ -203,6 +212,11 @@ StartView::StartView(Station& station, QWidget* parent) : QMainWindow(parent), s
     alarmHolder_->renderAll = [this] { render(); };
     fenInfoHolder_ = new FenInfoHolderView(station_, this);
     fenInfoHolder_->renderAll = [this] { render(); };
+    // Just below and right of the holder cell: over it, it would take the pointer off the cell.
+    fenInfoHolder_->anchor = [this] {
+        return holderCell_->mapToGlobal(
+            QPoint(holderCell_->width() / 2, holderCell_->height() + 4));
+    };
 
     // One pass per screen frame at most, and no more than 30 a second: readings that change
     // faster cannot be read, and a user's input is drawn at once anyway.
@@ -214,8 +228,29 @@ StartView::StartView(Station& station, QWidget* parent) : QMainWindow(parent), s
     connect(&frame_, &QTimer::timeout, this, &StartView::render);
     Changes::listen([this] { requestRender(); });
 
-    resize(1120, 780);
     render();
+    // The column beside the readings keeps the width of its longest captions.
+    runColumn_->setFixedWidth(runColumn_->sizeHint().width());
+    setTabOrder();
+    // The designed size where the screen has room for it (with the window's frame), else the
+    // screen's room: a 1366 x 768 screen takes the whole window.
+    QSize size(1120, 740);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() - kFrameAllowance);
+    resize(size.expandedTo(minimumSizeHint()));
+}
+
+void StartView::setTabOrder() {
+    // Reading order: the password box, the holder cell, the run buttons, the plot and its
+    // buttons, then the light power.
+    QWidget* previous = nullptr;
+    for (const char* name : {"Text1", "OkStart", "Label5[10]", "Startbouton", "Stopbouton",
+                             "StartHalogen", "StopHalogen", "List2", "Log", "Oscillo",
+                             "EffScreenGraph", "Check1", "VScroll1[5]", "Command7"}) {
+        QWidget* next = widgetOf(name);
+        if (previous) QWidget::setTabOrder(previous, next);
+        previous = next;
+    }
 }
 
 StartView::~StartView() {
@@ -224,6 +259,10 @@ StartView::~StartView() {
 
 QWidget* StartView::add(QWidget* widget, const Control& control, const QString& accessible) {
     nameWidget(widget, control, accessible);
+    // A control that hides keeps its place: nothing beside or below it moves.
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
     controls_.add(control, widget);
     return widget;
 }
@@ -253,9 +292,38 @@ void StartView::fire(const std::string& event) {
     render();
 }
 
+// The keyboard key of each menu and entry, unique within its menu and a letter of the caption
+// as designed. The port entries take their number's last digit: fourteen entries share thirteen
+// characters, so COM 11 to COM 14 share 1 to 4 with COM 1 to COM 4, and that key moves between
+// the two entries instead of choosing one.
+QChar menuKey(const Control& c, std::set<QChar>& used) {
+    static const std::map<std::string, char> keys{
+        {"mnfichier", 'F'},        {"mnuPEMUser", 'O'},      {"mnuPESERVICE", 'S'},
+        {"mnquitter", 'Q'},        {"mnPCom", 'P'},          {"mnufonctions", 'u'},
+        {"mnuparametres", 'P'},    {"mnutestscompos", 'M'},  {"mnuusures", 'H'},
+        {"mnuFreeze", 'F'},        {"mnuVRamCpuStamp", 'R'}, {"mnuVRamDs1307", 'D'},
+        {"mnuAdressesoft", 'S'},   {"mnuDatalogger", 'D'},   {"mnufichierdatalogger", 'C'},
+        {"mnuDataloggerOFF", 'O'}, {"mnuCode", 'C'},         {"mnucodeserreurs", 'E'},
+        {"mnuCodeDialogue", 'C'},  {"mnuEnregistrer", 'R'}};
+    QChar key;
+    if (const auto it = keys.find(c.name); it != keys.end())
+        key = QChar(it->second);
+    else if (c.parent == "mnPCom" && !c.name.empty())
+        key = QChar(c.name.back());
+    else // an entry added since: the first letter of its caption that the menu has free
+        for (QChar ch : QString::fromStdString(c.caption))
+            if (ch.isLetterOrNumber() && !used.count(ch.toUpper())) {
+                key = ch;
+                break;
+            }
+    if (!key.isNull()) used.insert(key.toUpper());
+    return key;
+}
+
 void StartView::buildMenus() {
     StartWindow& w = *station_.models().Start;
     std::map<std::string, QMenu*> menus;
+    std::map<std::string, std::set<QChar>> keysUsed; // by menu; "" for the bar
     for (const Control& c : w.controls()) {
         if (c.kind != ControlKind::Menu && c.kind != ControlKind::Separator) continue;
         const QString caption = QString::fromStdString(c.caption);
@@ -269,7 +337,7 @@ void StartView::buildMenus() {
             if (w.handles(c.name))
                 connect(menu, &QMenu::aboutToShow, this, [this, event = c.name] { fire(event); });
             menus[c.name] = menu;
-            controls_.add(c, menu->menuAction());
+            controls_.add(c, menu->menuAction(), menuKey(c, keysUsed[c.parent]));
             continue;
         }
         QMenu* menu = menus.at(c.parent);
@@ -280,13 +348,26 @@ void StartView::buildMenus() {
             const std::string event = c.name;
             connect(action, &QAction::triggered, this, [this, event] { fire(event); });
         }
-        controls_.add(c, action);
+        controls_.add(c, action, menuKey(c, keysUsed[c.parent]));
     }
     // The port entries show which port is saved.
     for (int n = 1; n <= StartWindow::kPortCount; ++n)
         actionOf(w.mncom[n].name)->setCheckable(true);
     actionOf(w.mnufichierdatalogger.name)->setCheckable(true);
     actionOf(w.mnuDataloggerOFF.name)->setCheckable(true);
+    actionOf(w.mnquitter.name)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    // F10 opens the first menu the level shows, as on the usual desktops.
+    auto* toMenus = new QAction(this);
+    toMenus->setObjectName("MenuBarKey");
+    toMenus->setShortcut(Qt::Key_F10);
+    connect(toMenus, &QAction::triggered, this, [this] {
+        for (QAction* menu : menuBar()->actions())
+            if (menu->isVisible() && menu->isEnabled()) {
+                menuBar()->setActiveAction(menu);
+                return;
+            }
+    });
+    addAction(toMenus);
 }
 
 QWidget* StartView::buildPanel() {
@@ -314,12 +395,24 @@ QWidget* StartView::buildPanel() {
         value->installEventFilter(this);
         value->setMouseTracking(true);
         grid->addWidget(add(value, cell, spoken + " value"), row, 0);
-        if (&cell == &w.Label5[10]) holderCell_ = value;
+        if (&cell == &w.Label5[10]) {
+            // The holder's information window also opens from the keyboard: Tab to the cell.
+            holderCell_ = value;
+            value->setFocusPolicy(Qt::TabFocus);
+        }
 
         auto* tag = newLabel(panel);
         tag->setFont(fixed);
         grid->addWidget(add(tag, w.Label13[r.tag], spoken + " tag"), row, 1);
-        grid->addWidget(add(newLabel(panel), w.ctl(r.caption), spoken), row, 2);
+        auto* caption = newLabel(panel);
+        if (*r.unit) {
+            grid->addWidget(add(caption, w.ctl(r.caption), spoken), row, 2);
+        } else {
+            // A caption without a unit (the logger's, which grows with the interval) takes the
+            // room to the right and never widens the caption column.
+            caption->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+            grid->addWidget(add(caption, w.ctl(r.caption), spoken), row, 2, 1, 3);
+        }
         if (*r.unit) {
             auto* unit = newLabel(panel);
             unit->setFont(fixed);
@@ -368,6 +461,7 @@ QWidget* StartView::buildThermometer() {
 QWidget* StartView::buildRunColumn() {
     StartWindow& w = *station_.models().Start;
     auto* column = new QWidget;
+    runColumn_ = column;
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
 
@@ -403,6 +497,9 @@ QWidget* StartView::buildRunColumn() {
     auto* linkLayout = new QVBoxLayout(link);
     auto* status = newLabel(link, Qt::AlignCenter);
     statusLook(status);
+    // Room for the longest link caption, so the column keeps its width as the link changes.
+    status->setMinimumWidth(status->fontMetrics().horizontalAdvance("Error! Select COM Port   ") +
+                            2 * (status->margin() + status->frameWidth()));
     linkLayout->addWidget(add(status, w.Label7[0], "Link state"));
     for (Control* c : {&w.Label11, &w.Label12}) {
         auto* warning = newLabel(link, Qt::AlignCenter);
@@ -431,18 +528,20 @@ QWidget* StartView::buildPlotArea() {
     auto* stack = new QGridLayout(plotArea_);
     stack->setContentsMargins(0, 0, 0, 0);
 
-    auto* traces = new QWidget(plotArea_);
-    auto* tracesLayout = new QHBoxLayout(traces);
-    tracesLayout->setContentsMargins(0, 0, 0, 0);
-    tracesLayout->setSpacing(0);
-    tracesLayout->addStretch(1);
-    scale_ = new PictureView(w.Picture7Canvas, 0, traces);
-    plot_ = new PictureView(w.Picture5Canvas, 0, traces);
-    tracesLayout->addWidget(add(scale_, w.Picture7, "Plot scale"), 0, Qt::AlignVCenter);
-    tracesLayout->addWidget(add(plot_, w.Picture5, "Plot of the readings"), 0, Qt::AlignVCenter);
-    tracesLayout->addStretch(1);
+    // The scale strip and the plot side by side, scaled together to the room they get.
+    traces_ = new QWidget(plotArea_);
+    scale_ = new PictureView(w.Picture7Canvas, 0, traces_);
+    plot_ = new PictureView(w.Picture5Canvas, 0, traces_);
+    add(scale_, w.Picture7, "Plot scale");
+    add(plot_, w.Picture5, "Plot of the readings");
     pictures_.push_back(scale_);
     pictures_.push_back(plot_);
+    traces_->setMinimumSize((QSizeF(plot_->canvasSize().width() + scale_->canvasSize().width(),
+                                    plot_->canvasSize().height()) *
+                             kSmallestPlotScale)
+                                .toSize());
+    traces_->installEventFilter(this);
+    QWidget* traces = traces_;
     stack->addWidget(traces, 0, 0);
 
     eventList_ = new LineListView(plotArea_);
@@ -564,14 +663,21 @@ void StartView::placePasswordBox() {
 }
 
 void StartView::fitPlot() {
-    if (!plot_ || !plotArea_) return;
-    // The largest whole magnification that fits keeps every pixel line sharp.
-    const QSize need(plot_->canvasSize().width() + scale_->canvasSize().width(),
-                     plot_->canvasSize().height());
-    const int factor = std::max(
-        1, std::min(plotArea_->width() / need.width(), plotArea_->height() / need.height()));
-    plot_->setMagnification(factor);
-    scale_->setMagnification(factor);
+    if (!plot_ || !traces_) return;
+    // The plot fills the room it has, its proportions kept; a whole magnification where it fits
+    // keeps every pixel line sharp.
+    const QSize plot = plot_->canvasSize();
+    const QSize strip = scale_->canvasSize();
+    const double fit = std::min(double(traces_->width()) / (plot.width() + strip.width()),
+                                double(traces_->height()) / plot.height());
+    const double scale = fit >= 1.0 ? std::floor(fit) : std::max(fit, kSmallestPlotScale);
+    scale_->setScale(scale);
+    plot_->setScale(scale);
+    const int width = scale_->width() + plot_->width();
+    const int left = std::max(0, (traces_->width() - width) / 2);
+    const int top = std::max(0, (traces_->height() - plot_->height()) / 2);
+    scale_->move(left, top);
+    plot_->move(left + scale_->width(), top);
 }
 
 void StartView::requestRender() {
@@ -655,13 +761,31 @@ void StartView::resizeEvent(QResizeEvent* event) {
 }
 
 bool StartView::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Resize && watched == plotArea_) fitPlot();
+    if (event->type() == QEvent::Resize && watched == traces_) fitPlot();
     if (event->type() == QEvent::MouseButtonRelease && watched == setPower_) fire("Label56");
     if (event->type() == QEvent::MouseMove) {
         if (watched == holderCell_)
             fire("Label5[10]:MouseMove");
         else if (watched == centralWidget())
             fire("Form_MouseMove");
+    }
+    if (watched == holderCell_) {
+        // The pointer leaving the cell, or the focus leaving it for another control, closes the
+        // information window; the focus arriving opens it.
+        if (event->type() == QEvent::Leave && !holderCell_->hasFocus()) fire("Form_MouseMove");
+        if (event->type() == QEvent::FocusIn) {
+            holderCell_->setFrameStyle(QFrame::Box | QFrame::Plain);
+            // Only the user's Tab opens it, not a focus the window moves by itself.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+                fire("Label5[10]:MouseMove");
+        }
+        if (event->type() == QEvent::FocusOut) {
+            holderCell_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                fire("Form_MouseMove");
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

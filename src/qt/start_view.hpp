@@ -16,6 +16,7 @@
 
 class QAction;
 class QFrame;
+class QLabel;
 class QMenu;
 
 namespace orbek {
@@ -74,6 +75,7 @@ class StartView : public QMainWindow {
     void draw();
     void fire(const std::string& event);
     void placePasswordBox();
+    void setTabOrder();
     void fitPlot();
     void storeGeometry();
 
@@ -83,10 +85,12 @@ class StartView : public QMainWindow {
     PictureView* plot_ = nullptr;
     PictureView* scale_ = nullptr;
     QWidget* plotArea_ = nullptr;
+    QWidget* traces_ = nullptr;
     ListItemsModel* events_ = nullptr;
     LineListView* eventList_ = nullptr;
     QWidget* setPower_ = nullptr;
-    QWidget* holderCell_ = nullptr;
+    QLabel* holderCell_ = nullptr;
+    QWidget* runColumn_ = nullptr;
     QFrame* passwordBox_ = nullptr;
     CodeDialogueView* codeDialogue_ = nullptr;
     CodeserreursView* codeserreurs_ = nullptr;

@@ -19,11 +19,15 @@ namespace {
 
 struct StartViewTest : test::ViewFixture {
     template <class T> T* named(const std::string& name) { return in<T>(view.get(), name); }
+    // What a menu entry shows: its text without the key's mark.
+    static std::string shown(const QAction* a) {
+        return QString(a->text()).remove('&').toStdString();
+    }
     // The entries of a top-level menu as their texts, "-" for a separator.
     std::vector<std::string> entries(QMenu* menu) {
         std::vector<std::string> texts;
         for (QAction* a : menu->actions())
-            texts.push_back(a->isSeparator() ? "-" : a->text().toStdString());
+            texts.push_back(a->isSeparator() ? "-" : shown(a));
         return texts;
     }
     // The level menus whose actions are visible.
@@ -74,7 +78,7 @@ TEST_F(StartViewTest, TheMenuBarHasTheTreeAndShowsTheLevel) {
     std::vector<std::string> titles;
     std::vector<QMenu*> menus;
     for (QAction* a : view->menuBar()->actions()) {
-        titles.push_back(a->text().toStdString());
+        titles.push_back(shown(a));
         menus.push_back(a->menu());
     }
     ASSERT_EQ(titles,
