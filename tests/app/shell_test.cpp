@@ -78,29 +78,6 @@ TEST_F(Shell, TheSaturationQuestionComesAboveThirtyTwoThousandLines) {
     EXPECT_TRUE(w.List2.items.empty());
 }
 
-TEST_F(Shell, LogPlotterAndClearSwitchTheViewAndClearWhatIsShown) {
-    StartWindow& w = start();
-    s().addEvent(" PC --> Stamp      START");
-    w.Picture5Canvas.point(5, 5, Rgb{255, 0, 0});
-
-    w.fire("Log");
-    EXPECT_EQ(st().EventListShown, 1);
-    EXPECT_TRUE(w.List2.visible);
-    EXPECT_FALSE(w.Picture5.visible);
-    EXPECT_FALSE(w.Picture7.visible);
-    w.fire("EffScreenGraph");
-    EXPECT_TRUE(w.List2.items.empty());
-    EXPECT_EQ(w.Picture5Canvas.pixel(5, 5), (Rgb{255, 0, 0}));
-
-    s().addEvent("kept");
-    w.fire("Oscillo");
-    EXPECT_EQ(st().EventListShown, 0);
-    EXPECT_FALSE(w.List2.visible);
-    EXPECT_TRUE(w.Picture5.visible);
-    w.fire("EffScreenGraph");
-    EXPECT_EQ(w.List2.items.size(), 1u);
-}
-
 TEST_F(Shell, QuitAsksThenClosesThePortStopsTheTimersAndUnloadsInOrder) {
     ASSERT_TRUE(port.isOpen());
     ui.reply(MsgAnswer::No);

@@ -5,19 +5,15 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QCheckBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <functional>
-#include <memory>
 
 namespace orbek {
 namespace {

@@ -110,23 +110,6 @@ TEST_F(StartViewTest, TheMenuBarHasTheTreeAndShowsTheLevel) {
     EXPECT_FALSE(view->actionOf("mnuDatalogger")->isEnabled());
 }
 
-TEST_F(StartViewTest, TypingTheServiceWordShowsTheServiceMenus) {
-    auto* field = named<QLineEdit>("Text1");
-    ASSERT_NE(field, nullptr);
-    EXPECT_EQ(field->echoMode(), QLineEdit::Password);
-    EXPECT_TRUE(named<QWidget>("Picture8")->isVisible());
-    type(field, "JuniPer");
-    EXPECT_EQ(station->models().Start->Text1.caption, "JuniPer");
-    named<QAbstractButton>("OkStart")->click();
-
-    EXPECT_EQ(station->state.ServiceLevel, 1);
-    EXPECT_FALSE(named<QWidget>("Picture8")->isVisible());
-    EXPECT_EQ(visibleMenus(), (std::vector<std::string>{"mnPCom", "mnufonctions", "mnuCode",
-                                                        "mnuPEMUser", "mnuEnregistrer"}));
-    EXPECT_TRUE(view->actionOf("mnuDatalogger")->isEnabled());
-    EXPECT_EQ(field->text(), "");
-}
-
 TEST_F(StartViewTest, LogAndPlotterShareThePlaceAndTheCodeListOpensAndCloses) {
     auto* list = named<QAbstractItemView>("List2");
     QWidget* plot = named<QWidget>("Picture5");

@@ -74,33 +74,6 @@ TEST_F(RunCycle, WithThePortClosedStartSendsNothingAndStillGivesUp) {
     EXPECT_FALSE(start().Timer1.enabled());
 }
 
-TEST_F(RunCycle, ACycleFrameEndsTheStartRequestEvenBeforeTheFirstTick) {
-    rx(253, 3); // the controller was already running its cycle
-    click("Startbouton");
-    scheduler.advanceBy(2000);
-    EXPECT_TRUE(sent().empty());
-    EXPECT_FALSE(start().Timer1.enabled());
-
-    // The usual way: requests until the controller answers with a cycle step.
-    rx(254, 5);
-    click("Startbouton");
-    scheduler.advanceBy(4000);
-    rx(253, 1);
-    EXPECT_TRUE(start().Stopbouton.visible);
-    scheduler.advanceBy(10000);
-    EXPECT_EQ(sent(), (std::vector<std::string>{"255,1", "255,1"}));
-
-    // A reading between the cycle step and the next tick does not make the start look unheard.
-    rx(254, 0);
-    click("Startbouton");
-    scheduler.advanceBy(2000);
-    rx(253, 1);
-    rx(251, 40);
-    scheduler.advanceBy(20000);
-    EXPECT_EQ(sent(), (std::vector<std::string>{"255,1"}));
-    EXPECT_NE(start().Label7[0].caption, "Error...");
-}
-
 TEST_F(RunCycle, AfterTheReadyReportThePortMenuIsFreeAndTheListCheckEnded) {
     // The stop and the ready report themselves: scenario stop_during_start.
     click("Startbouton");

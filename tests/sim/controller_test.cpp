@@ -69,25 +69,6 @@ TEST(SimController, RunsAWholeLampCycleInTheOrderTheStationExpects) {
     EXPECT_TRUE(has(line.ask(255, 1), 253, 1));
 }
 
-TEST(SimController, SpeedFactorShortensTheMachineButNotTheReportingRhythm) {
-    SimOptions options;
-    options.speed = 10;
-    Line line(options);
-    line.order(255, 1);
-    EXPECT_NEAR(line.runUntil(238, 4, 20000), (13 * 1000 + 45000) / 10, 50);
-    EXPECT_NEAR(only(line.listen(4000), 226).size(), 4u, 1u);
-    const auto countdown = only(line.ask(255, 2, 7000), 252);
-    ASSERT_EQ(countdown.size(), 61u);
-    EXPECT_NEAR(countdown.back().time - countdown.front().time, 6000, 100);
-
-    // A factor near 0 barely moves the machine; its waits must not overflow into no wait.
-    options.speed = 1e-320;
-    Line crawling(options);
-    crawling.order(255, 1);
-    EXPECT_FALSE(has(crawling.listen(20000), 238));
-}
-
-// The station repeats an order until it sees the answer; a repeat must not redo the work.
 TEST(SimController, RepeatedOrdersAreAnsweredWithoutRestartingAnything) {
     Line line;
     line.order(255, 1);
