@@ -107,13 +107,21 @@ std::string stepText(const std::string& text) {
 
 std::string withBase(const std::string& text, const std::string& base, const std::string& user) {
     // The user folder first: it often lies in the application folder. In a printed text a
-    // folder's backslashes (Windows) are escaped.
+    // folder's backslashes (Windows) are escaped. The separator after the folder reads "/" on
+    // every platform, so one recorded output holds for both.
     std::string out = text;
     for (const auto& [folder, name] : {std::pair{user, "USER"}, std::pair{base, "BASE"}})
         if (folder.size() > 1)
             for (const std::string& form : {folder, printable(folder)})
-                for (auto at = out.find(form); at != std::string::npos; at = out.find(form, at + 4))
+                for (auto at = out.find(form); at != std::string::npos;
+                     at = out.find(form, at + 4)) {
                     out.replace(at, form.size(), name);
+                    const std::size_t after = at + 4;
+                    if (out.compare(after, 2, "\\\\") == 0)
+                        out.replace(after, 2, "/");
+                    else if (out.compare(after, 1, "\\") == 0)
+                        out.replace(after, 1, "/");
+                }
     return out;
 }
 
