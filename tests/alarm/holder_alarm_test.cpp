@@ -1,6 +1,6 @@
-// The sample-holder watch: when it raises the alarm, the information window over the
-// sample-holder cell, and a record that cannot be written (what the alarm does: scenarios
-// holder_alarm_acknowledged and window_from_tick).
+// The sample-holder watch: when it raises the alarm, and a record that cannot be written (what
+// the alarm does: scenarios holder_alarm_acknowledged and window_from_tick; the information
+// window: scenario holder_information).
 #include "app/startup.hpp"
 #include "core/files.hpp"
 #include "support/station_fixture.hpp"
@@ -46,39 +46,6 @@ TEST_F(HolderAlarm, OnlyAHolderAboveTheThresholdInPhaseFourWithTheSwitchOnRaises
         start().Timer14.stop();
         start().Timer18.stop();
     }
-}
-
-TEST_F(HolderAlarm, TheInformationWindowFollowsTheMouseAndShowsTheWatchSettings) {
-    arm("65");
-    s().Parametres().Text2[0].caption = "-2";
-    st().HolderTempRaw = "41";
-    start().left = 1000;
-    start().top = 500;
-    start().fire("Label5[10]:MouseMove");
-    FenInfoHolderWindow& info = *s().models().FenInfoHolder;
-    EXPECT_TRUE(info.shown());
-    EXPECT_FALSE(info.modal());
-    EXPECT_EQ(info.left, 2100);
-    EXPECT_EQ(info.top, 4000);
-    scheduler.advanceBy(200);
-    EXPECT_EQ(info.Label1.caption, "SHT Alarm enabled (ON)");
-    EXPECT_EQ(info.Label1.backColour, 0x00FF00u);
-    EXPECT_EQ(info.Label3.caption, "65");
-    EXPECT_EQ(info.Label4.caption, "-2");
-    EXPECT_EQ(info.Label8.caption, "41");
-    EXPECT_EQ(info.Label9.caption, "°C");
-
-    s().Parametres().Check1.checked = false;
-    st().Coefficients[8] = 1.0;
-    scheduler.advanceBy(200);
-    EXPECT_EQ(info.Label1.caption, "SHT Alarm disabled (OFF)");
-    EXPECT_EQ(info.Label1.backColour, colour::rgb(255, 142, 0));
-    EXPECT_EQ(info.Label5.caption, " F");
-    EXPECT_EQ(info.Label8.caption, "105.8"); // 41 degrees Celsius, shown in Fahrenheit
-
-    start().fire("Form_MouseMove");
-    EXPECT_FALSE(info.loaded());
-    EXPECT_FALSE(info.Timer1.enabled());
 }
 
 TEST_F(HolderAlarm, ARecordThatCannotBeWrittenIsSaidAndTheWarningStillShows) {

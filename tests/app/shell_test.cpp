@@ -128,18 +128,6 @@ TEST_F(Shell, QuitWithThePortNeverOpenedEndsNormally) {
     EXPECT_FALSE(s().models().Usures->loaded()); // never opened, never loaded to be unloaded
 }
 
-TEST_F(Shell, TheCodeWindowsAreCentredOnTheMainWindow) {
-    // Their contents, and each opened once and closed by its button: scenario code_windows.
-    start().left = 1200;
-    start().fire("mnuCodeDialogue");
-    start().fire("mnucodeserreurs");
-    scheduler.advanceBy(20);
-    const WindowModel* windows[] = {s().models().CodeDialogue.get(),
-                                    s().models().Codeserreurs.get()};
-    for (const WindowModel* w : windows)
-        EXPECT_EQ(w->left, 1200 + start().width / 2 - w->width / 2) << w->name();
-}
-
 TEST(Catalogue, AnExactValueWinsOverAnyValueAndUnhandledCodesAreUnknown) {
     using link::Direction;
     const link::Message* restart = link::findMessage(Direction::In, 253, 14);

@@ -139,35 +139,6 @@ TEST_F(Measurements, BatteryAndSupplyRowsOnlyBeforePhaseFourAndTheBlinkOnlyInPha
     EXPECT_EQ(cell(2).caption, "3.0");
 }
 
-TEST_F(Measurements, AnAbsentExternalBoardGreysItsRowsUntilItAnswersAgain) {
-    start().StartHalogen.visible = true;
-    rx(235, 50);
-    rx(226, 30);
-    rx(232, 255);
-    EXPECT_EQ(st().ExtBoardPresent, 0);
-    for (int i : {6, 7, 8, 10}) {
-        EXPECT_EQ(cell(i).caption, "0");
-        EXPECT_FALSE(cell(i).enabled);
-    }
-    for (Control* c : {&start().Label16, &start().Label14, &start().Label15, &start().Label37,
-                       &start().Label13[4], &start().Label13[7], &start().Label27})
-        EXPECT_FALSE(c->enabled) << c->name;
-    EXPECT_FALSE(start().StartHalogen.visible);
-    EXPECT_TRUE(start().Line17.visible);
-    EXPECT_FALSE(start().Line15.visible);
-    rx(251, 40); // the scale's limit mark moves to 70 degrees
-    EXPECT_TRUE(start().Label6[4].visible);
-    EXPECT_FALSE(start().Label6[8].visible);
-
-    rx(232, 10);
-    EXPECT_EQ(st().ExtBoardPresent, 1);
-    EXPECT_TRUE(cell(6).enabled);
-    EXPECT_TRUE(start().Label16.enabled);
-    EXPECT_TRUE(start().Line15.visible);
-    EXPECT_FALSE(start().Line17.visible);
-    EXPECT_FALSE(start().StartHalogen.visible); // shown again only by the run
-}
-
 TEST_F(Measurements, SampleHolderTemperatureIsClampedAndCorrectedAndFahrenheitOnlyInTheCell) {
     s().Parametres().Text2[0].caption = "2";
     rx(226, 130);

@@ -91,38 +91,6 @@ struct SerialPty : ::testing::Test {
     const LineList& events() { return station->Start().List2.items; }
 };
 
-TEST_F(SerialPty, FramesFromTheLineArriveDecodedAndOrdersLeaveByteExact) {
-    EXPECT_EQ(port.deviceName(5), master.slave());
-    master.write("000, 253, 001, S\r\n");
-    ASSERT_TRUE(waitFor([&] { return st().RxFrame[1] == 253; }));
-    EXPECT_EQ(st().RxFrame[2], 1);
-    ASSERT_FALSE(events().empty());
-    EXPECT_EQ(events().back(), " Stamp --> PC      000    253    001    S");
-
-    // Two frames in one write, then one split in two writes with a pause between.
-    master.write("000, 251, 040, S\r\n000, 254, 004, S\r\n");
-    ASSERT_TRUE(waitFor([&] { return st().RxFrame[1] == 254; }));
-    master.write("000, 238, ");
-    waitFor([] { return false; }, 50);
-    master.write("004, S\r\n");
-    ASSERT_TRUE(waitFor([&] { return st().RxFrame[1] == 238; }));
-    EXPECT_EQ(st().RxFrame[2], 4);
-
-    station->sendOrder(255, 1);
-    station->sendOrder(237, 17); // XON and XOFF values are plain data
-    station->sendOrder(237, 19);
-    station->sendOrder(0, 0);
-    EXPECT_EQ(master.read(12), std::string("\x00\xff\x01\x00\xed\x11\x00\xed\x13\x00\x00\x00", 12));
-}
-
-TEST_F(SerialPty, ALostByteCostsOneFrameOnTheRealLine) {
-    master.write("000, 251, 001, S\r\n");
-    master.write("000, 251, 02, S\r\n"); // one character lost
-    master.write("000, 251, 003, S\r\n");
-    master.write("000, 251, 004, S\r\n");
-    EXPECT_TRUE(waitFor([&] { return st().RxFrame[2] == 4; }));
-}
-
 TEST_F(SerialPty, TheOtherEndKilledAndRestartedOnTheSameLinkComesBackByItself) {
     test::writeBytes(folder.path() / "status.ini", "5\r\n");
     app::Lecture_MSCOM(*station);

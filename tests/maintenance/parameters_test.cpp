@@ -52,27 +52,6 @@ TEST_F(Parameters, RefusedWritesLeaveTheStationWatched) {
     EXPECT_TRUE(start().Timer33.enabled());
 }
 
-TEST_F(Parameters, APortThatClosesStopsTheTransfer) {
-    p().fire("Setup");
-    p().fire("Validerwrite");
-    scheduler.advanceBy(1000);
-    port.deliverFrame(240, 1);
-    scheduler.advanceBy(3500);
-    EXPECT_EQ(sent().size(), 4u); // the request and three values
-    port.close();
-    scheduler.advanceBy(5000);
-    EXPECT_TRUE(sent().empty());
-    EXPECT_EQ(boxTexts().back(),
-              " Error !|Please Close This Window And \r\nActivate The RS232 Communication !");
-    EXPECT_TRUE(start().Timer33.enabled());
-    EXPECT_FALSE(p().Timer9.enabled());
-
-    p().fire("Lecture");
-    EXPECT_EQ(boxTexts().back(),
-              " Error !|Please Close This Window And \r\nStart RS232 Communication !");
-    EXPECT_FALSE(p().Timer7.enabled());
-}
-
 TEST_F(Parameters, ClosingMidWriteHandsTheWatchdogBackAndALatePermissionSendsNothing) {
     p().show();
     p().fire("Setup");

@@ -36,27 +36,5 @@ TEST_F(AlarmViews, TheInformationWindowAppearsOverTheHolderCellAndGoesAway) {
     EXPECT_FALSE(info->isVisible());
 }
 
-TEST_F(AlarmViews, TheWarningIsModalAndItsOkClosesIt) {
-    station->Parametres().Check1.checked = true;
-    station->Parametres().Text2[7].caption = "40";
-    station->state.HolderTempText = "55";
-    station->state.LampPhase = 4;
-    bool shownModal = false;
-    ui.onModal = [&](WindowModel&) {
-        scheduler.advanceBy(200);
-        view->render();
-        QWidget* warning = window("AlarmHolder");
-        ASSERT_NE(warning, nullptr);
-        shownModal = warning->isVisible() && warning->isModal();
-        EXPECT_EQ(warning->findChild<QLabel*>("Label4")->text(), "06/12/2026 / 10:00:00");
-        warning->findChild<QAbstractButton*>("OKAnnuler")->click();
-    };
-    station->Start().Timer14.start();
-    scheduler.advanceBy(3000);
-    EXPECT_TRUE(shownModal);
-    view->render();
-    EXPECT_FALSE(window("AlarmHolder")->isVisible());
-}
-
 } // namespace
 } // namespace orbek

@@ -57,23 +57,6 @@ TEST_F(StartViewTest, EveryControlOfEveryWindowHasItsWidgetByNameAndAnAccessible
     }
 }
 
-TEST_F(StartViewTest, ThePowerValueRidesBesideTheSliderThumb) {
-    auto* slider = named<QSlider>("VScroll1[5]");
-    auto* value = named<QLabel>("Label8");
-    ASSERT_TRUE(slider && value);
-    const auto centreOf = [&](QWidget* w) { return w->mapTo(view.get(), w->rect().center()).y(); };
-    std::vector<int> centres;
-    for (int power : {130, 74, 18}) { // top, middle and bottom of the slider
-        station->Start().VScroll1[5].value = power;
-        view->render();
-        centres.push_back(centreOf(value));
-    }
-    const int top = slider->mapTo(view.get(), QPoint(0, 0)).y();
-    EXPECT_LT(centres[0], top + slider->height() / 4);
-    EXPECT_NEAR(centres[1], top + slider->height() / 2, slider->height() / 8);
-    EXPECT_GT(centres[2], top + slider->height() * 3 / 4);
-}
-
 TEST_F(StartViewTest, TheMenuBarHasTheTreeAndShowsTheLevel) {
     std::vector<std::string> titles;
     std::vector<QMenu*> menus;
@@ -110,20 +93,7 @@ TEST_F(StartViewTest, TheMenuBarHasTheTreeAndShowsTheLevel) {
     EXPECT_FALSE(view->actionOf("mnuDatalogger")->isEnabled());
 }
 
-TEST_F(StartViewTest, LogAndPlotterShareThePlaceAndTheCodeListOpensAndCloses) {
-    auto* list = named<QAbstractItemView>("List2");
-    QWidget* plot = named<QWidget>("Picture5");
-    EXPECT_FALSE(list->isVisible());
-    EXPECT_TRUE(plot->isVisible());
-    station->addEvent(" PC --> Stamp      START");
-    named<QAbstractButton>("Log")->click();
-    EXPECT_TRUE(list->isVisible());
-    EXPECT_FALSE(plot->isVisible());
-    EXPECT_EQ(list->model()->rowCount(),
-              static_cast<int>(station->models().Start->List2.items.size()));
-    named<QAbstractButton>("Oscillo")->click();
-    EXPECT_TRUE(plot->isVisible());
-
+TEST_F(StartViewTest, TheCodeListOpensAndItsCloseBoxQuitsIt) {
     view->actionOf("mnuCodeDialogue")->trigger();
     auto* dialog = named<QDialog>("CodeDialogue");
     EXPECT_TRUE(dialog->isVisible());
@@ -192,31 +162,6 @@ TEST_F(StartViewTest, TheCloseBoxEndsTheStationLikeQuit) {
     EXPECT_FALSE(port.isOpen());
     EXPECT_FALSE(station->models().Parametres->loaded());
     EXPECT_TRUE(ui.boxes().size() <= 1u); // no question, only the first-start message
-}
-
-TEST_F(StartViewTest, TheWaitBoxShowsTheCountdownAndItsOkClosesIt) {
-    port.open(2);
-    QWidget* box = nullptr;
-    QString seconds;
-    ui.onModal = [&](WindowModel&) {
-        // Inside the box's loop: two cooling frames, then a look at the view and a click on OK.
-        port.deliverFrame(252, 42);
-        scheduler.advanceBy(1000);
-        view->render();
-        box = view->findChild<QWidget*>("Boitestop");
-        ASSERT_NE(box, nullptr);
-        EXPECT_TRUE(box->isVisible());
-        if (auto* label = box->findChild<QLabel*>("Label2")) seconds = label->text();
-        auto* ok = box->findChild<QAbstractButton*>("OKQuitte");
-        ASSERT_NE(ok, nullptr);
-        EXPECT_FALSE(ok->accessibleName().isEmpty());
-        ok->click();
-    };
-    port.deliverFrame(252, 60);
-    EXPECT_EQ(seconds, "42");
-    EXPECT_FALSE(station->models().Boitestop->loaded());
-    view->render();
-    EXPECT_FALSE(box->isVisible());
 }
 
 } // namespace
