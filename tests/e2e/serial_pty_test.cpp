@@ -47,12 +47,12 @@ class PtyMaster {
     void write(const std::string& text) {
         ASSERT_EQ(::write(fd_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
     }
-    // Reads exactly `n` bytes, running the Qt event loop meanwhile, or what came within 3 s.
+    // Reads exactly `n` bytes, running the Qt event loop meanwhile, or what came within 10 s.
     std::string read(std::size_t n) {
         std::string got;
         QElapsedTimer clock;
         clock.start();
-        while (got.size() < n && clock.elapsed() < 3000) {
+        while (got.size() < n && clock.elapsed() < 10000) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
             pollfd p{fd_, POLLIN, 0};
             if (::poll(&p, 1, 10) > 0 && (p.revents & POLLIN)) {

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QTimer>
@@ -86,20 +87,23 @@ TEST(LogFileDialog, AnExistingFileIsChosenWithoutAReplaceQuestion) {
     qt::QtUiHost host([] { return nullptr; });
     bool asked = false;
     bool chosen = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
+    // Looks, inside the dialog's loop, for the dialog and any question until they are answered.
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
         if (auto* question = shownWindow<QMessageBox>()) {
             asked = true;
             question->button(QMessageBox::No)->click();
-        } else if (auto* files = shownWindow<QFileDialog>()) {
-            if (chosen) return files->reject();
+        } else if (auto* files = shownWindow<QFileDialog>(); files && asked) {
+            files->reject();
+        } else if (files && !chosen) {
             chosen = true;
-            files->selectFile(QString::fromStdString(existing.string()));
-            // As the Save button does, outside this tick so the poll goes on meanwhile.
+            // The name typed into its box, as a person does (selectFile leaves a box that has
+            // the focus as it is), then Save, outside this tick so the looking goes on.
+            files->findChild<QLineEdit*>("fileNameEdit")->setText("old.csv");
             QTimer::singleShot(0, files, [files] { static_cast<QDialog*>(files)->accept(); });
         }
     });
-    poll.start(20);
+    look.start(5);
     const auto name =
         host.saveFileDialog({"Create file ...", "CSV (*.csv)", folder.path().string(), ""});
     EXPECT_FALSE(asked);

@@ -129,7 +129,7 @@ TEST_F(StartViewTest, APassDrawsWhatChangedInTheModelsColoursIncluded) {
     w.Label5[1].caption = "1";
     w.Label5[1].caption = "2";
     EXPECT_EQ(cell->text(), "12.5");
-    EXPECT_TRUE(test::waitFor([&] { return cell->text() == "2"; }, 1000));
+    EXPECT_TRUE(test::waitFor([&] { return cell->text() == "2"; }));
 }
 
 TEST_F(StartViewTest, TheEventListFollowsItsEndAndTakesAListEmptiedBetweenTwoPasses) {

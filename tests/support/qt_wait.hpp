@@ -9,7 +9,7 @@
 namespace orbek::test {
 
 // True once `done` holds, or its value after `ms`.
-inline bool waitFor(const std::function<bool()>& done, int ms = 3000) {
+inline bool waitFor(const std::function<bool()>& done, int ms = 10000) {
     QElapsedTimer clock;
     clock.start();
     while (!done() && clock.elapsed() < ms)

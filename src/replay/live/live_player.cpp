@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -192,7 +193,12 @@ class LivePlayer : public Player {
             if (!target) return;
             scheduler_.yieldToHost();
             if (!path) return target->reject();
-            target->selectFile(QString::fromStdString(*path));
+            // The folder, then the name typed into its box as a person does: selectFile leaves
+            // a name box that has the focus as it is.
+            const QString chosen = QString::fromStdString(*path);
+            target->selectFile(chosen);
+            if (auto* name = target->findChild<QLineEdit*>("fileNameEdit"))
+                name->setText(QFileInfo(chosen).fileName());
             QMetaObject::invokeMethod(target.data(), "accept");
         };
         if (reply.openMs > 0)
