@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <iterator>
@@ -271,6 +272,12 @@ void Player::show(const Step& step) {
 }
 
 void Player::file(const std::string& name) {
+    // A folder or a device in the file's place is told, not read.
+    std::error_code ec;
+    const auto status = std::filesystem::status(pathFromText(filePath(name)), ec);
+    if (std::filesystem::is_directory(status)) return print("FILE " + name + " (folder)");
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        return print("FILE " + name + " (not a file)");
     std::ifstream in(filePath(name), std::ios::binary);
     if (!in) return print("FILE " + name + " (none)");
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
