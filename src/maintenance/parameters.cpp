@@ -370,6 +370,15 @@ void Validerwrite_Click(Station& s) {
     p.Timer8.start();
 }
 
+void stopTransfers(Station& s) {
+    ParametresWindow& p = s.Parametres();
+    for (Timer* t : {&p.Timer7, &p.Timer8, &p.Timer9})
+        t->stop();
+    if (!p.writing) return;
+    s.addEvent("Transfer to Stamp stopped: the machine was stopped");
+    endWrite(s, true);
+}
+
 void Setup_Click(Station& s) {
     ParametresWindow& p = s.Parametres();
     if (p.writing || s.state.RunStarted != 0) return;

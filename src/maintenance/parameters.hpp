@@ -28,6 +28,9 @@ std::array<int, kClockRegisterCount> clockRegisters(const DateTime& t);
 
 void Lecture_Click(Station& s);
 void Validerwrite_Click(Station& s);
+// A stop of the machine: a read ends, and a write ends as its own end does (the receive
+// watchdog back, the progress hidden, the buttons by the run state).
+void stopTransfers(Station& s);
 void Setup_Click(Station& s);
 // The reset buttons of the counters among the parameters: 4, 5, 10 and 11.
 void ResetAdr_Click(Station& s, int index);

@@ -4,6 +4,7 @@
 #include "app/startup.hpp"
 #include "app/station.hpp"
 #include "display/plot.hpp"
+#include "maintenance/parameters.hpp"
 
 namespace orbek::run {
 
@@ -27,10 +28,7 @@ void stopOrders(Station& s) {
     w.Timer2.start();
     w.Timer3.stop();
     w.Timer5.stop();
-    ParametresWindow& p = s.Parametres();
-    p.Timer7.stop();
-    p.Timer8.stop();
-    p.Timer9.stop();
+    maintenance::stopTransfers(s);
     for (Timer* t : {&w.Timer10, &w.Timer11, &w.Timer20, &w.Timer21})
         t->stop();
 }
