@@ -94,6 +94,7 @@ void wireShell(Station& s) {
     w.on("Oscillo", [&s] { Oscillo_Click(s); });
     w.on("EffScreenGraph", [&s] { EffScreenGraph_Click(s); });
     w.on("OkStart", [&s] { OkStart_Click(s); });
+    w.on("AnnulerStart", [&s] { AnnulerStart_Click(s); });
     w.on("mnuPEMUser", [&s] { mnuPEMUser_Click(s); });
     w.on("mnuPESERVICE", [&s] { mnuPESERVICE_Click(s); });
     w.on("mnquitter", [&s] { mnquitter_Click(s); });

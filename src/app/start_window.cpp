@@ -73,6 +73,7 @@ StartWindow::StartWindow(Scheduler& scheduler)
       Picture8(add(picture("Picture8", colour::buttonFace, false))),
       Label30(add(label("Label30", "Password :"))), Text1(add(textBox("Text1"))),
       OkStart(add(button("OkStart", "OK"))),
+      AnnulerStart(add(button("AnnulerStart", "Cancel", false))),
       Label29(add(coloured(label("Label29", ""), colour::black, colour::yellow))),
       mnfichier(add(menu("mnfichier", "File"))),
       mnuPEMUser(add(menu("mnuPEMUser", "Start in OPERATOR Mode", "mnfichier"))),

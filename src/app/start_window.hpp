@@ -115,6 +115,7 @@ class StartWindow : public WindowModel {
     Control& Label30;
     Control& Text1;
     Control& OkStart;
+    Control& AnnulerStart; // "Cancel": shown for a box asked for again from the File menu
 
     // Maker
     Control& Label29;
@@ -174,6 +175,10 @@ class StartWindow : public WindowModel {
     PictureCanvas Picture5Canvas{kPlotWidth, kPlotHeight, Rgb{0, 0, 0}};
     PictureCanvas Picture6Canvas{kBarWidth, kBarHeight, Rgb{255, 255, 255}};
     PictureCanvas Picture7Canvas{kScaleWidth, kPlotHeight, Rgb{0, 0, 0}};
+
+    // A word was accepted once: the password box asked for again may be cancelled, and a wrong
+    // word there no longer ends the station.
+    bool wordAccepted = false;
 
     static constexpr int kPortCount = 14;
     static constexpr int kPlotWidth = 333;

@@ -54,28 +54,54 @@ void Timer13_Tick(Station& s) {
     w.Timer13.stop();
 }
 
+namespace {
+
+void closePasswordBox(StartWindow& w) {
+    w.Text1.caption.clear();
+    w.Picture8.visible = false;
+    w.AnnulerStart.visible = false;
+}
+
+} // namespace
+
 void OkStart_Click(Station& s) {
     StationState& st = s.state;
     const std::vector<std::string> words = accessWords(s);
     StartWindow& w = s.Start();
+    const int16_t level = st.ServiceLevel;
     // Case does not count; blanks do.
     const std::string typed = toUpper(w.Text1.caption);
     st.ServiceLevel = 2;
     if (toUpper(words[0]) == typed) st.ServiceLevel = 0;
     if (toUpper(words[1]) == typed) st.ServiceLevel = 1;
     if (st.ServiceLevel == 2) {
-        s.endProgram("wrong access word");
+        if (!w.wordAccepted) {
+            s.endProgram("wrong access word");
+            return;
+        }
+        // Asked for again during a session (a lamp may be burning under the holder alarm's
+        // watch): a wrong word must not end the station, it keeps its level.
+        st.ServiceLevel = level;
+        closePasswordBox(w);
+        if (!typed.empty())
+            s.ui.message({" Caution !", "Wrong access word", MsgIcon::Exclamation, MsgButtons::Ok});
         return;
     }
+    w.wordAccepted = true;
     w.mnuDatalogger.enabled = true;
     applyLevelMenus(s);
     s.Parametres().Check1.visible = st.ServiceLevel != 0;
-    w.Text1.caption.clear();
-    w.Picture8.visible = false;
+    closePasswordBox(w);
+}
+
+void AnnulerStart_Click(Station& s) {
+    StartWindow& w = s.Start();
+    if (w.AnnulerStart.visible) closePasswordBox(w);
 }
 
 void mnuPESERVICE_Click(Station& s) {
     showPasswordBox(s);
+    s.Start().AnnulerStart.visible = s.Start().wordAccepted;
 }
 
 void mnuPEMUser_Click(Station& s) {

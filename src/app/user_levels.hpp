@@ -11,10 +11,14 @@ class Station;
 
 namespace orbek::app {
 
-// Checks the typed word against Name.inc: level 0, level 1, or the end of the station.
+// Checks the typed word against Name.inc: level 0, level 1, or the end of the station (at the
+// first box; a box asked for again keeps the level and says "Wrong access word").
 void OkStart_Click(Station& s);
-// "Start in SERVICE Mode": the password box again.
+// "Start in SERVICE Mode": the password box again, which may be cancelled once a word was
+// accepted.
 void mnuPESERVICE_Click(Station& s);
+// "Cancel" (or Escape) in a password box asked for again: closed, the level kept.
+void AnnulerStart_Click(Station& s);
 // "Start in OPERATOR Mode": back to level 0 without a word.
 void mnuPEMUser_Click(Station& s);
 

@@ -31,6 +31,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSlider>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -251,6 +252,8 @@ void StartView::setTabOrder() {
         if (previous) QWidget::setTabOrder(previous, next);
         previous = next;
     }
+    // Cancel, where the box has it, right after OK.
+    QWidget::setTabOrder(widgetOf("OkStart"), widgetOf("AnnulerStart"));
 }
 
 StartView::~StartView() {
@@ -649,6 +652,15 @@ void StartView::buildPasswordBox(QWidget* central) {
     auto* ok = new QPushButton(passwordBox_);
     connect(ok, &QPushButton::clicked, this, [this] { fire("OkStart"); });
     grid->addWidget(add(ok, w.OkStart), 1, 1, Qt::AlignRight);
+    auto* cancel = new QPushButton(passwordBox_);
+    connect(cancel, &QPushButton::clicked, this, [this] { fire("AnnulerStart"); });
+    grid->addWidget(add(cancel, w.AnnulerStart), 1, 0, Qt::AlignRight);
+    // Escape in the box cancels it where Cancel is there to press.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), passwordBox_);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, [this, cancel] {
+        if (cancel->isVisible()) fire("AnnulerStart");
+    });
 }
 
 void StartView::placePasswordBox() {

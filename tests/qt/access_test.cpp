@@ -132,6 +132,16 @@ TEST_F(AccessTest, TabFollowsTheReadingOrderAndOpensTheHolderInformation) {
     EXPECT_EQ(order, (std::vector<std::string>{"Text1", "OkStart", "Label5[10]", "Startbouton",
                                                "Log", "Oscillo", "EffScreenGraph", "Check1",
                                                "Text1", "OkStart", "Label5[10]", "Startbouton"}));
+
+    // Asked again from the File menu, the box has Cancel after OK, and Escape cancels it.
+    type(named<QWidget>("Text1"), "marigold");
+    named<QAbstractButton>("OkStart")->click();
+    view->actionOf("mnuPESERVICE")->trigger();
+    EXPECT_EQ(named<QWidget>("OkStart")->nextInFocusChain(), named<QWidget>("AnnulerStart"));
+    type(named<QWidget>("Text1"), "junip");
+    QTest::keyClick(named<QWidget>("Text1"), Qt::Key_Escape);
+    EXPECT_FALSE(named<QWidget>("Picture8")->isVisible());
+    EXPECT_FALSE(station->ended());
 }
 
 TEST_F(AccessTest, StateShownByColourIsAlsoSaidInWords) {
