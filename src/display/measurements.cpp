@@ -24,7 +24,15 @@ constexpr Rgb kBlack{0, 0, 0};
 // is reported once.
 std::optional<double> coefficient(Station& s, std::size_t k) {
     Variant& c = s.state.Coefficients[k];
-    if (c.isEmpty() || c.toText().find_first_not_of(" \t") == std::string::npos) c = Variant("1");
+    if (c.isEmpty() || c.toText().find_first_not_of(" \t") == std::string::npos) {
+        c = Variant("1");
+        // A parameter window loaded meanwhile (a holder reading loads it) shows it when it opens
+        // again, as one loaded later does; an open one keeps what the user is typing.
+        ParametresWindow& p = *s.models().Parametres;
+        Control& box = p.Text2[static_cast<int>(k)];
+        if (p.loaded() && !p.shown() && box.caption->find_first_not_of(" \t") == std::string::npos)
+            box.caption = "1";
+    }
     const auto value = strictNumber(c.toText());
     bool& reported = s.coefficientReported[k];
     if (!value) {

@@ -787,9 +787,11 @@ bool StartView::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::Leave && !holderCell_->hasFocus()) fire("Form_MouseMove");
         if (event->type() == QEvent::FocusIn) {
             holderCell_->setFrameStyle(QFrame::Box | QFrame::Plain);
-            // Only the user's Tab opens it, not a focus the window moves by itself.
+            // Only the user's Tab opens it, not a focus the window moves by itself: a control
+            // hidden while it draws (the password box after its word) passes the focus on as a
+            // Tab would.
             const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-            if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+            if (!rendering_ && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason))
                 fire("Label5[10]:MouseMove");
         }
         if (event->type() == QEvent::FocusOut) {
