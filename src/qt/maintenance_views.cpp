@@ -122,7 +122,10 @@ UsuresView::UsuresView(Station& station, QWidget* parent)
         nameWidget(code, w.Text1[i], QString("Access code %1").arg(counters[i]));
         widgets_[w.Text1[i].name] = code;
         connect(code, &QLineEdit::textEdited, this, [this, i](const QString& text) {
-            if (!station_.ended()) station_.models().Usures->Text1[i].caption = text.toStdString();
+            if (station_.ended()) return;
+            Control& box = station_.models().Usures->Text1[i];
+            box.caption = text.toStdString();
+            fire(box.name + ":Change");
         });
         // Enter in the box acts as its erase button, once, and only when that button could.
         const std::string button = w.Activation[i].name;

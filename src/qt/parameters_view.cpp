@@ -36,7 +36,7 @@ ParametresView::ParametresView(Station& station, QWidget* parent)
             label->setToolTip(hint);
             rows->addWidget(addControlWidget(label, rowName), i, 0);
         }
-        QWidget* box = textBox(element("Text1", i), QString("Parameter %1").arg(i), nullptr);
+        QWidget* box = textBox(element("Text1", i), QString("Parameter %1").arg(i));
         box->setToolTip(QString::fromStdString(maintenance::parameterHint(i)));
         rows->addWidget(box, i, 1);
         const std::string unit = element("Label5", i);
@@ -50,7 +50,7 @@ ParametresView::ParametresView(Station& station, QWidget* parent)
         setTabOrder(widgets_[element("Text1", row)], reset);
     }
     // The box the design keeps hidden and never sends.
-    textBox(element("Text1", 15), "Spare parameter", nullptr)->hide();
+    textBox(element("Text1", 15), "Spare parameter")->hide();
     machineLayout->addLayout(rows);
     auto* transfer = new QHBoxLayout;
     for (const char* name : {"Lecture", "Validerwrite", "Setup"})
@@ -80,7 +80,7 @@ ParametresView::ParametresView(Station& station, QWidget* parent)
     machineLayout->addLayout(now);
     machineLayout->addStretch(1);
     for (int k = 0; k <= 8; ++k)
-        textBox(element("Text15", k), QString("Clock register %1").arg(k), nullptr)->hide();
+        textBox(element("Text15", k), QString("Clock register %1").arg(k))->hide();
     layout->addWidget(machine);
 
     // Right: the station's own coefficients and settings.
@@ -90,9 +90,7 @@ ParametresView::ParametresView(Station& station, QWidget* parent)
     auto* grid = new QGridLayout;
     for (int i = 0; i <= 14; ++i) {
         const std::string rowName = element("Label3", i);
-        const std::string changeEvent = element("Text2", i) + ":Change";
-        QWidget* box =
-            textBox(element("Text2", i), QString("Coefficient %1").arg(i), changeEvent.c_str());
+        QWidget* box = textBox(element("Text2", i), QString("Coefficient %1").arg(i));
         if (!w.find(rowName)) {
             box->hide();
             continue;
@@ -122,16 +120,15 @@ ParametresView::ParametresView(Station& station, QWidget* parent)
     layout->addWidget(station_box);
 }
 
-QWidget* ParametresView::textBox(const std::string& name, const QString& accessible,
-                                 const char* change) {
+QWidget* ParametresView::textBox(const std::string& name, const QString& accessible) {
     auto* edit = new QLineEdit(this);
     edit->setMaximumWidth(90);
     addControlWidget(edit, name)->setAccessibleName(accessible);
-    const std::string event = change ? change : "";
-    connect(edit, &QLineEdit::textEdited, this, [this, name, event](const QString& text) {
+    // Every box tells its change, handled or not: a session recording keeps what was typed.
+    connect(edit, &QLineEdit::textEdited, this, [this, name](const QString& text) {
         if (station_.ended() || !model_.loaded()) return;
         model_.ctl(name).caption = text.toStdString();
-        if (!event.empty()) fire(event);
+        fire(name + ":Change");
     });
     return edit;
 }

@@ -13,7 +13,7 @@ class ParametresView : public ModelDialog {
     ParametresView(Station& station, QWidget* parent);
 
   private:
-    QWidget* textBox(const std::string& name, const QString& accessible, const char* change);
+    QWidget* textBox(const std::string& name, const QString& accessible);
     QWidget* button(const std::string& name);
 };
 

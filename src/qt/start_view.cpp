@@ -645,7 +645,9 @@ void StartView::buildPasswordBox(QWidget* central) {
     field->setEchoMode(QLineEdit::Password);
     field->setStyleSheet("lineedit-password-character: 42;");
     connect(field, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (!station_.ended()) station_.models().Start->Text1.caption = text.toStdString();
+        if (station_.ended()) return;
+        station_.models().Start->Text1.caption = text.toStdString();
+        fire("Text1:Change");
     });
     connect(field, &QLineEdit::returnPressed, this, [this] { fire("OkStart"); });
     grid->addWidget(add(field, w.Text1, "Password"), 0, 1);

@@ -94,7 +94,6 @@ void SessionRecorder::Port::forward(CommEvent event) {
     r.level_.stepAt = outerStep;
     r.level_.receiving = outerReceiving;
     --r.level_.busy;
-    if (r.recording()) r.keepTexts();
 }
 
 MsgAnswer SessionRecorder::Ui::message(const MessageBox& box) {
@@ -222,7 +221,6 @@ bool SessionRecorder::start(const fs::path& file, std::string* why) {
     level_.stepAt = -1;
     clock_.session.set(wall, wall.millisecond);
     preamble(launched_, wall, app);
-    keepTexts();
     showEntry();
     return recording();
 }
@@ -271,7 +269,6 @@ void SessionRecorder::runStart(const std::function<void()>& load) {
     endStep();
     --level_.busy;
     launched_ = true;
-    if (recording()) keepTexts();
 }
 
 // --- Times ---------------------------------------------------------------------------------
@@ -429,7 +426,6 @@ void SessionRecorder::onFire(WindowModel& window, const std::string& event, bool
         if (--level_.busy > 0 || !level_.userStep) return;
         level_.userStep = false;
         endStep();
-        if (recording()) keepTexts();
         return;
     }
     // Nothing else of the station runs at this modal level: the call comes from the user,
@@ -441,25 +437,9 @@ void SessionRecorder::onFire(WindowModel& window, const std::string& event, bool
     level_.userStep = true;
     StartWindow& start = *station_->models().Start;
     if (!recording() || (&window == &start && event == start.mnuEnregistrer.name)) return;
-    const std::string input = inputLine(window, event);
-    beginStep(stepTime(), input);
-    // Text typed into boxes that tell nothing of it reaches the model before the click that
-    // uses it: what changed since the station last ran, in the boxes a user can type into.
-    const std::string typed = input.rfind("type ", 0) == 0 ? input.substr(5) : std::string();
-    std::vector<std::string> typing;
-    for (WindowModel* w : station_->windows()) {
-        if (!w->shown()) continue;
-        for (const Control& c : w->controls()) {
-            if (c.kind != ControlKind::TextBox || !c.visible || !c.enabled) continue;
-            std::string& kept = texts_[&c];
-            if (kept == c.caption) continue;
-            kept = c.caption;
-            const std::string target = w->name() + "." + c.name;
-            if (typed.rfind(target + " ", 0) != 0)
-                typing.push_back(line(level_.stepAt, "type " + target + " " + stepText(c.caption)));
-        }
-    }
-    pending_.insert(pending_.begin(), typing.begin(), typing.end());
+    // Every view tells each input as an event (a box its Change, handled or not), so it is a
+    // step of its own.
+    beginStep(stepTime(), inputLine(window, event));
 }
 
 std::string SessionRecorder::inputLine(WindowModel& window, const std::string& event) const {
@@ -490,13 +470,6 @@ std::string SessionRecorder::listLine(const std::string& line) const {
             text.replace(at, device.size(), "LINE");
     return withBase("LIST " + printable(text), station_->state.BasePath,
                     pathText(station_->paths.userFolder));
-}
-
-void SessionRecorder::keepTexts() {
-    for (WindowModel* w : station_->windows())
-        if (w->loaded())
-            for (const Control& c : w->controls())
-                if (c.kind == ControlKind::TextBox) texts_[&c] = c.caption;
 }
 
 // --- The File menu's entry -----------------------------------------------------------------

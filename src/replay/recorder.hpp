@@ -35,7 +35,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace orbek {
@@ -162,7 +161,6 @@ class SessionRecorder {
     // The user's input.
     void onFire(WindowModel& window, const std::string& event, bool done);
     std::string inputLine(WindowModel& window, const std::string& event) const;
-    void keepTexts();
     // An event-list line as the recording keeps it: folders and the line's device by name.
     std::string listLine(const std::string& line) const;
 
@@ -186,7 +184,6 @@ class SessionRecorder {
     bool unplugged_ = false;
     Level level_;
     std::vector<std::string> pending_;
-    std::unordered_map<const Control*, std::string> texts_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -106,6 +106,7 @@ TEST_F(RecordingTest, AWholeRunReplaysWithItsOrdersAndEventListBoxesAnsweredWher
     // own items, as a person does.
     scheduler.advanceTo(203);
     start().Text1.caption = "marigold";
+    start().fire("Text1:Change"); // as the view tells it
     scheduler.advanceTo(213);
     start().fire("OkStart");
     scheduler.advanceTo(1503);
