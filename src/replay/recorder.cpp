@@ -23,8 +23,10 @@ const std::string kStillOpen = "999999999999";
 // Reserved answer lines: a box's answer, and a file dialog's with its path.
 constexpr std::size_t kAnswerWidth = 40;
 constexpr std::size_t kFileAnswerWidth = 320;
-// A recording begun mid-session logs its fresh station in at this time.
+// A recording begun mid-session logs its fresh station in at this time, and takes its line away
+// at the other where the line is lost and the station tries to open it again.
 constexpr int64_t kLoginMs = 50;
+constexpr int64_t kUnplugMs = 60;
 
 const char* answerName(MsgAnswer answer) {
     return answer == MsgAnswer::Yes ? "Yes" : answer == MsgAnswer::No ? "No" : "Ok";
@@ -215,27 +217,43 @@ bool SessionRecorder::start(const fs::path& file, std::string* why) {
     file_ = std::move(f);
     path_ = file;
     ++recordingNumber_;
-    origin_ = scheduler_.now() - (launched_ ? kPreambleMs : 0);
+    // A line lost before, which the station tries to open again every few seconds: the replay's
+    // station loses its own after the login, and the session begins where its tries fall as
+    // these do.
+    const Timer& tries = s.Start().Timer34;
+    const bool trying = launched_ && unplugged_ && tries.enabled() && tries.interval() > 0;
+    int64_t length = launched_ ? kPreambleMs : 0;
+    if (trying) {
+        const int64_t period = tries.interval();
+        const int64_t next = ((tries.due() - scheduler_.now()) % period + period) % period;
+        length = kUnplugMs + period - (next == 0 ? period : next);
+        while (length < kPreambleMs)
+            length += period;
+    }
+    origin_ = scheduler_.now() - length;
     lastStep_ = origin_;
     pending_.clear();
     level_.stepAt = -1;
     clock_.session.set(wall, wall.millisecond);
-    preamble(launched_, wall, app);
+    preamble(launched_, trying, wall, app);
     showEntry();
     return recording();
 }
 
-void SessionRecorder::preamble(bool launched, const DateTime& wall, const fs::path& folder) {
+void SessionRecorder::preamble(bool launched, bool trying, const DateTime& wall,
+                               const fs::path& folder) {
     put("# ORBEK station session, recorded " + formatDateTime(wall, wall.millisecond) + " in " +
         pathText(folder));
     put("# Replay: orbek-replay --base-from " + pathText(path_) + ".base " + pathText(path_) +
         " (--live for the real program);");
     put("# orbek-replay --check-recording " + pathText(path_) +
         " compares a replay with the TX and LIST lines below.");
-    const int64_t at = launched ? origin_ + kPreambleMs : origin_;
+    // The recording's own events begin now, after the preamble.
+    const int64_t at = launched ? scheduler_.now() : origin_;
     if (!launched) put(line(origin_, "clock " + formatDateTime(wall, wall.millisecond)));
     if (port_.simulated()) put(line(origin_, "port simulated"));
-    if (unplugged_) put(line(origin_, "port unplug"));
+    // A line the station has not opened since is missing from the replay's start on.
+    if (unplugged_ && !trying) put(line(origin_, "port unplug"));
     if (launched) {
         // What happened before is not known: a fresh station, logged in at the present level.
         Station& s = *station_;
@@ -248,6 +266,7 @@ void SessionRecorder::preamble(bool launched, const DateTime& wall, const fs::pa
             put(line(origin_ + kLoginMs, "type Start.Text1 " + stepText(words[level])));
             put(line(origin_ + kLoginMs, "click Start.OkStart"));
         }
+        if (trying) put(line(origin_ + kUnplugMs, "port unplug"));
         put(line(at, "clock " + formatDateTime(wall, wall.millisecond)));
         put("# session from " + std::to_string(at - origin_) + " ms");
     }

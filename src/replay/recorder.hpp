@@ -74,8 +74,9 @@ class SessionRecorder {
     // Runs the program's start (the main window's load) as the recording's `start` step.
     void runStart(const std::function<void()>& load);
 
-    // Where a recording started mid-session has its own events begin; before, the replay's
-    // fresh station starts and logs in.
+    // Where a recording started mid-session has its own events begin (later where the line is
+    // lost, so that the replay's tries to open it fall in step); before, the replay's fresh
+    // station starts and logs in.
     static constexpr int64_t kPreambleMs = 100;
 
   private:
@@ -166,7 +167,8 @@ class SessionRecorder {
 
     void onEntry();
     void showEntry();
-    void preamble(bool launched, const DateTime& wall, const std::filesystem::path& folder);
+    void preamble(bool launched, bool trying, const DateTime& wall,
+                  const std::filesystem::path& folder);
     std::string relative(const std::string& path) const;
 
     Scheduler& scheduler_;

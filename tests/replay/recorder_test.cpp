@@ -1,6 +1,7 @@
 // A session recorded on virtual time replays with the same orders and event-list lines: the
 // answer to a box opened by a frame comes before that frame, frames that arrive while the box
 // is open come inside it, and the file is a valid scenario at every moment.
+#include "app/port_selection.hpp"
 #include "app/startup.hpp"
 #include "core/memory_port.hpp"
 #include "core/scripted_ui_host.hpp"
@@ -218,6 +219,44 @@ TEST_F(RecordingTest, TheFileMenuEntryRecordsFromTheMiddleOfASessionAtServiceLev
     EXPECT_EQ(text.find("mnuEnregistrer"), std::string::npos);
     const auto same = replay::compareRecording(text, replayed(text));
     EXPECT_TRUE(same.same) << same.differences.front();
+}
+
+TEST_F(RecordingTest, RecordingsStartedWithoutTheLineReplayWithoutItUntilItComesBack) {
+    const auto same = [&] {
+        const std::string text = recording();
+        const auto compared = replay::compareRecording(text, replayed(text));
+        EXPECT_TRUE(compared.same) << compared.differences.front() << "\n" << text;
+    };
+    // A line missing since the start: the station does not try it again, nothing is sent.
+    line.openAny = false;
+    recorder.runStart([&] { app::Form_Load(*station); });
+    scheduler.advanceTo(200);
+    start().Text1.caption = "juniper";
+    start().fire("OkStart");
+    ASSERT_TRUE(recorder.start(file, nullptr));
+    line.openAny = true;
+    scheduler.advanceTo(1503);
+    station->Parametres().fire("Lecture");
+    scheduler.advanceTo(3007);
+    recorder.stop();
+    same();
+
+    // A line lost: back a while later, opened again by the station's next try (the replay's
+    // tries fall at the same times), and the controller speaks at once.
+    app::Lecture_MSCOM(*station);
+    line.openAny = false;
+    line.close();
+    line.event(CommEvent::DeviceRemoved);
+    file = folder.path() / "lost.scenario";
+    scheduler.advanceTo(4003);
+    ASSERT_TRUE(recorder.start(file, nullptr));
+    scheduler.advanceTo(6003);
+    line.openAny = true;
+    scheduler.advanceTo(7503);
+    line.deliverFrame(253, 1);
+    scheduler.advanceTo(9007);
+    recorder.stop();
+    same();
 }
 
 TEST(RecordingText, StepTextsKeepTheirBlanksAndControlsThroughTheScenarioLanguage) {
