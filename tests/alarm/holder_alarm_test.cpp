@@ -46,6 +46,13 @@ TEST_F(HolderAlarm, OnlyAHolderAboveTheThresholdInPhaseFourWithTheSwitchOnRaises
         start().Timer14.stop();
         start().Timer18.stop();
     }
+    // Answered at once, each warning still left its line in the record.
+    const auto record = files::readLines(s().appFile("SHTAlarm.txt"));
+    ASSERT_TRUE(record);
+    EXPECT_EQ(
+        std::count_if(record->begin(), record->end(),
+                      [](const std::string& l) { return l.find("SHT Alarm activated") != l.npos; }),
+        2);
 }
 
 TEST_F(HolderAlarm, ARecordThatCannotBeWrittenIsSaidAndTheWarningStillShows) {
