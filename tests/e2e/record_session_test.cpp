@@ -4,8 +4,6 @@
 // virtual time and live with the orders and event-list lines the session had.
 #include "app/startup.hpp"
 #include "core/clock.hpp"
-#include "core/memory_port.hpp"
-#include "core/scripted_ui_host.hpp"
 #include "qt/qt_host.hpp"
 #include "qt/qt_serial_port.hpp"
 #include "qt/start_view.hpp"
@@ -22,13 +20,11 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSlider>
-#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <functional>
-#include <set>
 #include <sstream>
 
 namespace orbek {
@@ -187,69 +183,6 @@ TEST(RecordSession, AWholeRunThroughTheRealProgramReplaysVirtualAndLiveWithItsOr
     test::ChildProgram liveReplay(
         "orbek-replay", {"--live", "--speed", "8", "--check-recording", file.string()}, check);
     EXPECT_EQ(liveReplay.wait(), 0) << std::ifstream(check).rdbuf();
-}
-
-TEST(RecordSession, EveryEditableControlOfEveryWindowIsRecordedAsTheUserChangesIt) {
-    test::TempFolder folder;
-    Scheduler scheduler;
-    MemoryPort line{scheduler};
-    ScriptedUiHost host{scheduler};
-    FixedClock clock;
-    replay::SessionRecorder recorder(scheduler, line, host, clock);
-    AssembledStation station(scheduler, recorder.port(), recorder.ui(), recorder.clock(),
-                             Paths{folder.path() / "Station", folder.path() / "user"});
-    recorder.attach(station);
-    qt::StartView view(station);
-    view.show();
-    const fs::path file = folder.path() / "walk.scenario";
-    ASSERT_TRUE(recorder.start(file, nullptr));
-    recorder.runStart([&] { app::Form_Load(station); });
-    scheduler.advanceBy(100);
-
-    // Every box, check box, option and slider of every window, each offered to the user
-    // whatever the run state would allow, changed through its widget.
-    const std::set<ControlKind> editable{ControlKind::TextBox, ControlKind::CheckBox,
-                                         ControlKind::Option, ControlKind::Slider};
-    std::vector<std::string> walked;
-    for (WindowModel* w : station.windows()) {
-        for (const Control& c : w->touch().controls())
-            if (editable.count(c.kind)) {
-                w->ctl(c.name).visible = true;
-                w->ctl(c.name).enabled = true;
-            }
-        w->show();
-        view.render();
-        const QString name = QString::fromStdString(w->name());
-        QWidget* root =
-            w->name() == "Start" ? static_cast<QWidget*>(&view) : view.findChild<QDialog*>(name);
-        ASSERT_NE(root, nullptr) << w->name();
-        for (const Control& c : w->controls()) {
-            if (!editable.count(c.kind)) continue;
-            QWidget* widget = w->name() == "Start" ? view.widgetOf(c.name)
-                                                   : root->findChild<QWidget*>(c.name.c_str());
-            const std::string target = w->name() + "." + c.name;
-            ASSERT_TRUE(widget && widget->isVisible() && widget->isEnabled()) << target;
-            if (auto* box = qobject_cast<QLineEdit*>(widget))
-                QTest::keyClicks(box, "7");
-            else if (auto* slider = qobject_cast<QAbstractSlider*>(widget))
-                slider->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-            else
-                qobject_cast<QAbstractButton*>(widget)->click();
-            walked.push_back(target);
-        }
-    }
-    recorder.stop();
-    std::ostringstream all;
-    all << std::ifstream(file, std::ios::binary).rdbuf();
-    const std::string text = all.str();
-    for (const std::string& target : walked) {
-        bool recorded = false;
-        for (auto at = text.find(" " + target); at != std::string::npos && !recorded;
-             at = text.find(" " + target, at + 1))
-            recorded = std::string(" \r").find(text[at + 1 + target.size()]) != std::string::npos;
-        EXPECT_TRUE(recorded) << target;
-    }
-    EXPECT_GT(walked.size(), 30u);
 }
 
 } // namespace

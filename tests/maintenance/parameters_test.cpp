@@ -1,5 +1,8 @@
-// The parameter window: requests given up or refused, the coefficients saved on closing, the
-// entry check and the control lock (a whole read and write: scenario parameter_transfer).
+// The parameter window: the coefficients saved on closing, the entry check and the control lock
+// (a whole read and write with its clock registers: scenario parameter_transfer; writes refused,
+// stopped or cut by the closing, each handing the link watchdog back: scenarios
+// parameter_write_refused and parameter_write_stopped; an emptied coefficient: scenario
+// coefficient_emptied; the lock during a run: scenario parameter_run_lock).
 #include "app/startup.hpp"
 #include "core/files.hpp"
 #include "maintenance/parameters.hpp"
@@ -23,47 +26,6 @@ struct Parameters : test::StationFixture {
         return *files::readLines(s().appFile("DataCoeff.ini"));
     }
 };
-
-TEST(ParameterClock, RegistersAreBcdOfTheMoment) {
-    EXPECT_EQ(maintenance::clockRegisters({2026, 12, 4, 9, 5, 7}),
-              (std::array<int, 8>{7, 5, 9, 0, 4, 18, 38, 16}));
-    EXPECT_EQ(maintenance::clockRegisters({1999, 10, 31, 23, 59, 58}),
-              (std::array<int, 8>{0x58, 0x59, 0x23, 0, 0x31, 0x10, 0x99, 16}));
-}
-
-TEST_F(Parameters, AnUnansweredReadStopsAfterSeventeenRequests) {
-    p().fire("Lecture");
-    scheduler.advanceBy(20000);
-    EXPECT_EQ(sent().size(), 17u);
-    EXPECT_FALSE(p().Timer7.enabled());
-    EXPECT_TRUE(boxTexts().empty());
-}
-
-TEST_F(Parameters, RefusedWritesLeaveTheStationWatched) {
-    // The refusals and their boxes: scenario parameter_write_refused.
-    p().fire("Setup");
-    p().Text1[8].caption = "300";
-    p().fire("Validerwrite");
-    EXPECT_TRUE(start().Timer33.enabled());
-    p().Text1[8].caption = "35";
-    p().fire("Validerwrite");
-    scheduler.advanceBy(20000);
-    EXPECT_EQ(sent().size(), 16u);
-    EXPECT_TRUE(start().Timer33.enabled());
-}
-
-TEST_F(Parameters, ClosingMidWriteHandsTheWatchdogBackAndALatePermissionSendsNothing) {
-    p().show();
-    p().fire("Setup");
-    p().fire("Validerwrite");
-    scheduler.advanceBy(1000);
-    p().fire("Form_QueryUnload");
-    EXPECT_FALSE(s().models().Parametres->loaded());
-    EXPECT_TRUE(start().Timer33.enabled());
-    port.deliverFrame(240, 1); // reloads the window, whose boxes are empty
-    scheduler.advanceBy(5000);
-    EXPECT_EQ(sent(), std::vector<std::string>{"241,1"});
-}
 
 TEST_F(Parameters, ClosingSavesTheCoefficientsOnlyWhenChanged) {
     // A file written by hand: an unchanged window leaves its text as it is.
@@ -115,7 +77,7 @@ TEST_F(Parameters, ACoefficientFileThatCannotBeWrittenIsReportedAndKeptInUse) {
     EXPECT_EQ(eventsWith("File DataCoeff.ini could not be written"), 1u);
 }
 
-TEST_F(Parameters, OutOfRangeTemperaturesKeepTheValueInUseAndAnEmptyFactorCountsAsOne) {
+TEST_F(Parameters, OutOfRangeTemperaturesKeepTheValueInUse) {
     p().Text2[7].caption = "71";
     p().Text2[0].caption = "-1";
     p().fire("Text2[7]:Change");
@@ -129,35 +91,11 @@ TEST_F(Parameters, OutOfRangeTemperaturesKeepTheValueInUseAndAnEmptyFactorCounts
     scheduler.advanceBy(300);
     EXPECT_EQ(boxTexts().size(), 2u);
     EXPECT_EQ(p().Text2[7].caption, "70");
-
-    // A scale factor emptied in the window counts as 1 once the window closes.
-    p().Text2[1].caption = "";
-    p().unload();
-    EXPECT_EQ(coefficientFile()[7], "70");
-    port.deliverFrame(249, 25);
-    EXPECT_EQ(start().Label5[1].caption, "25.0");
-    EXPECT_EQ(st().Coefficients[1], Variant("1"));
 }
 
-TEST_F(Parameters, ReadingAndEditingFollowTheRunState) {
-    p().fire("Setup");
-    st().RunStarted = 1;
-    scheduler.advanceBy(1000);
-    EXPECT_FALSE(p().Lecture.enabled);
-    EXPECT_FALSE(p().Validerwrite.enabled);
-    EXPECT_FALSE(p().Text1[3].enabled);
-    EXPECT_FALSE(p().ResetAdr10.enabled);
-    p().fire("Setup");
-    EXPECT_FALSE(p().Validerwrite.enabled);
-
-    st().RunStarted = 0;
-    scheduler.advanceBy(1000);
-    EXPECT_TRUE(p().Lecture.enabled);
-    EXPECT_TRUE(p().Text1[3].enabled);
-    p().fire("ResetAdr10");
-    EXPECT_EQ(p().Text1[10].caption, "0");
-
-    // A run still active by NS.ini (a station restarted mid-run) keeps reading locked.
+TEST_F(Parameters, ReadingFollowsTheRunStateOfNsIni) {
+    // The run started and ended: scenario parameter_run_lock. A run still active by NS.ini (a
+    // station restarted mid-run) keeps reading locked.
     ASSERT_TRUE(files::writeLines(s().appFile("NS.ini"), {"1.14", "1", "0", "0"}));
     scheduler.advanceBy(1000);
     EXPECT_EQ(st().RunActive, 1);

@@ -1,5 +1,6 @@
 // The parameter window's view: opened from the menu, every control by name, typing and clicks
-// reach the model, the close box unloads the window and saves the coefficients.
+// reach the model, the close box unloads the window and saves the coefficients (every box and
+// check box through its widget: RecordSession.EveryEditableControlOfEveryWindow...).
 #include "qt/parameters_view.hpp"
 #include "support/view_fixture.hpp"
 
@@ -8,7 +9,6 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <gtest/gtest.h>
@@ -39,8 +39,6 @@ TEST_F(ParametresViewTest, OpensFromTheMenuEditsTheModelAndSavesOnClose) {
     named<QAbstractButton>("Setup")->click();
     EXPECT_EQ(named<QLineEdit>("Text1[12]")->text(), "115");
     EXPECT_TRUE(named<QWidget>("Validerwrite")->isEnabled());
-    type(named<QLineEdit>("Text1[3]"), "7");
-    EXPECT_EQ(p.Text1[3].caption, "107");
     // Enter in a box clicks no button: no counter is reset behind the user's back.
     named<QLineEdit>("Text1[4]")->selectAll();
     type(named<QLineEdit>("Text1[4]"), "9");
@@ -62,21 +60,11 @@ TEST_F(ParametresViewTest, OpensFromTheMenuEditsTheModelAndSavesOnClose) {
 
     named<QAbstractButton>("Fharen")->click();
     EXPECT_EQ(p.Text2[8].caption, "1");
-    p.Check1.visible = true; // the service level shows it
-    view->render();
-    named<QCheckBox>("Check1")->click();
-    EXPECT_TRUE(p.Check1.checked);
-    EXPECT_EQ(named<QCheckBox>("Check1")->text(), "SHT Alarm enabled (ON)");
 
     dialog()->close();
     EXPECT_FALSE(p.loaded());
     EXPECT_FALSE(dialog()->isVisible());
-    const auto lines = files::readLines(station->appFile("DataCoeff.ini"));
-    ASSERT_TRUE(lines && lines->size() == 15u);
-    EXPECT_EQ((*lines)[7], "55");
-    EXPECT_EQ((*lines)[8], "1");
-    EXPECT_EQ((*lines)[9], "1");
-    EXPECT_TRUE(station->models().Start->Timer19.enabled());
+    EXPECT_EQ(files::readLines(station->appFile("DataCoeff.ini"))->at(7), "55");
 }
 
 } // namespace

@@ -1,6 +1,8 @@
-// The main window's view offscreen: every control drawn by name, the menu tree and its levels,
-// typing and clicks reaching the core, the wait box and the close box.
+// The main window's view offscreen: every control drawn by name, every editable one reaching the
+// model and a session recording, the menu tree and its levels, typing and clicks reaching the
+// core, the wait box and the close box.
 #include "qt/code_views.hpp"
+#include "replay/recorder.hpp"
 #include "support/qt_wait.hpp"
 #include "support/view_fixture.hpp"
 
@@ -12,7 +14,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSlider>
+#include <QTest>
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+#include <sstream>
 
 namespace orbek {
 namespace {
@@ -55,6 +62,54 @@ TEST_F(StartViewTest, EveryControlOfEveryWindowHasItsWidgetByNameAndAnAccessible
         ASSERT_NE(dialog, nullptr) << name;
         expectEveryControlDrawn(*window, dialog);
     }
+}
+
+TEST_F(StartViewTest, EveryEditableControlOfEveryWindowReachesTheModelAndTheRecording) {
+    replay::SessionRecorder recorder(scheduler, port, ui, clock);
+    recorder.attach(*station);
+    const auto file = folder.path() / "walk.scenario";
+    ASSERT_TRUE(recorder.start(file, nullptr));
+    // Every box, check box, option and slider of every window, each offered to the user
+    // whatever the run state would allow, changed through its widget.
+    const std::set<ControlKind> editable{ControlKind::TextBox, ControlKind::CheckBox,
+                                         ControlKind::Option, ControlKind::Slider};
+    std::vector<std::string> walked;
+    for (WindowModel* w : station->windows()) {
+        for (const Control& c : w->touch().controls())
+            if (editable.count(c.kind)) {
+                w->ctl(c.name).visible = true;
+                w->ctl(c.name).enabled = true;
+            }
+        w->show();
+        view->render();
+        for (const Control& c : w->controls()) {
+            if (!editable.count(c.kind)) continue;
+            const std::string target = w->name() + "." + c.name;
+            QWidget* widget = w->name() == "Start" ? view->widgetOf(c.name)
+                                                   : in<QWidget>(named<QDialog>(w->name()), c.name);
+            ASSERT_TRUE(widget && widget->isVisible() && widget->isEnabled()) << target;
+            if (auto* box = qobject_cast<QLineEdit*>(widget)) {
+                QTest::keyClicks(box, "7");
+                EXPECT_TRUE(std::string(c.caption).ends_with("7")) << target;
+            } else if (auto* slider = qobject_cast<QAbstractSlider*>(widget)) {
+                slider->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+                EXPECT_EQ(c.value, slider->value()) << target;
+            } else {
+                auto* button = qobject_cast<QAbstractButton*>(widget);
+                button->click();
+                EXPECT_EQ(c.checked, button->isChecked()) << target;
+            }
+            walked.push_back(target);
+        }
+    }
+    recorder.stop();
+    std::ostringstream text;
+    text << std::ifstream(file, std::ios::binary).rdbuf();
+    for (const std::string& target : walked)
+        EXPECT_TRUE(text.str().find(" " + target + " ") != std::string::npos ||
+                    text.str().find(" " + target + "\r") != std::string::npos)
+            << target;
+    EXPECT_GT(walked.size(), 30u);
 }
 
 TEST_F(StartViewTest, TheMenuBarHasTheTreeAndShowsTheLevel) {
