@@ -248,6 +248,7 @@ TEST_F(RecordingTest, RecordingsStartedWithoutTheLineReplayWithoutItUntilItComes
     line.close();
     line.event(CommEvent::DeviceRemoved);
     file = folder.path() / "lost.scenario";
+    fs::remove_all(folder.path() / "replay"); // the second replay starts afresh too
     scheduler.advanceTo(4003);
     ASSERT_TRUE(recorder.start(file, nullptr));
     scheduler.advanceTo(6003);
