@@ -74,6 +74,12 @@ class Station {
     };
     Windows& models() { return windows_; }
 
+    // The thermometer bar's level as last drawn, and the bar's revision just after: while
+    // nothing else draws on it, a new level redraws only the rows that change.
+    struct BarDrawn {
+        int celsius = 0;
+        uint64_t revision = ~uint64_t{0};
+    } thermometerDrawn;
     // Scale factors of DataCoeff.ini already reported as not a number.
     std::array<bool, 16> coefficientReported{};
     // The port number last opened, which comes back after its device went away; the last

@@ -42,6 +42,7 @@ class RasterCanvas : public Canvas {
     int height() const override { return height_; }
     void clear() override;
     void setBackground(Rgb colour) override { background_ = colour; }
+    Rgb background() const { return background_; }
     void line(int x1, int y1, int x2, int y2, Rgb colour) override;
     void box(int x1, int y1, int x2, int y2, Rgb colour, bool filled) override;
     void point(int x, int y, Rgb colour) override;

@@ -15,14 +15,23 @@ double leadingNumber(std::string_view text) {
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
         ++i;
     std::string digits;
+    const bool negative = i < text.size() && text[i] == '-';
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) digits += text[i++];
     bool sawDigit = false;
     bool sawPoint = false;
+    // Whole numbers of up to fifteen digits (most of what the station reads) are exact as
+    // they are counted.
+    int wholeDigits = 0;
+    double whole = 0;
     for (; i < text.size(); ++i) {
         const char c = text[i];
         if (std::isdigit(static_cast<unsigned char>(c))) {
             sawDigit = true;
             digits += c;
+            if (!sawPoint) {
+                ++wholeDigits;
+                whole = whole * 10 + (c - '0');
+            }
         } else if (c == '.' && !sawPoint) {
             sawPoint = true;
             digits += c;
@@ -31,6 +40,8 @@ double leadingNumber(std::string_view text) {
         }
     }
     if (!sawDigit) return 0.0;
+    const bool exponentFollows = i + 1 < text.size() && (text[i] == 'e' || text[i] == 'E');
+    if (!sawPoint && !exponentFollows && wholeDigits <= 15) return negative ? -whole : whole;
     // An exponent counts only when at least one digit follows it.
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         std::size_t j = i + 1;
@@ -77,6 +88,10 @@ namespace {
 // beyond that the runtime's exponent form ("1E+15", "1.5E-07").
 std::string printForm(double value, int digits) {
     if (value == 0.0 || !std::isfinite(value)) return "0";
+    // Whole numbers of at most `digits` digits (every reading) print as themselves.
+    const double limit = digits == 15 ? 1e15 : digits == 7 ? 1e7 : std::pow(10.0, digits);
+    if (std::fabs(value) < limit && value == std::trunc(value))
+        return std::to_string(static_cast<long long>(value));
     char buffer[64];
     // The exponent after rounding to `digits` digits: 9.9999999 may round up to 10.
     std::snprintf(buffer, sizeof buffer, "%.*e", digits - 1, value);
@@ -117,6 +132,13 @@ std::string signedNumber(double value) {
 std::string fixedOneDecimal(double value) {
     // Halves round away from zero, as the display format always did (0.25 shows as 0.3).
     const double tenths = std::round(value * 10.0 + (value >= 0 ? 1e-9 : -1e-9));
+    if (std::fabs(tenths) < 1e15) {
+        // Exact in a double: the digits of the whole tenths, a point before the last.
+        const long long whole = static_cast<long long>(tenths);
+        const long long magnitude = whole < 0 ? -whole : whole;
+        return (whole < 0 ? "-" : "") + std::to_string(magnitude / 10) + "." +
+               static_cast<char>('0' + magnitude % 10);
+    }
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.1f", tenths / 10.0);
     std::string text = buffer;

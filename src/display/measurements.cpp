@@ -7,6 +7,7 @@
 #include "link/supervision.hpp"
 #include "run/start_stop.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -188,12 +189,31 @@ void refreshExternalBoard(Station& s) {
 }
 
 void drawThermometer(Station& s, int celsius) {
-    Canvas& bar = s.Start().Picture6Canvas;
-    bar.clear();
-    bar.line(0, 0, 0, 300, kBlack);
-    bar.line(0, 0, 7, 0, kBlack);
-    bar.line(7, 0, 7, 300, kBlack);
-    bar.box(1, 256, 6, 256 - 2 * celsius, kBarCyan, true);
+    PictureCanvas& bar = s.Start().Picture6Canvas;
+    Station::BarDrawn& drawn = s.thermometerDrawn;
+    if (drawn.revision != bar.revision()) {
+        // Something else drew on the bar since: the whole picture again.
+        bar.clear();
+        bar.line(0, 0, 0, 300, kBlack);
+        bar.line(0, 0, 7, 0, kBlack);
+        bar.line(7, 0, 7, 300, kBlack);
+        bar.box(1, 256, 6, 256 - 2 * celsius, kBarCyan, true);
+    } else {
+        // Only the rows between the old level and the new one change; each gets what the
+        // whole drawing above leaves there, so the picture is the same.
+        const auto inBar = [](int y, int level) {
+            return y >= std::min(256, 256 - 2 * level) && y <= std::max(256, 256 - 2 * level);
+        };
+        const int from = std::max(0, std::min({256 - 2 * drawn.celsius, 256 - 2 * celsius, 256}));
+        const int to =
+            std::min(bar.height() - 1, std::max({256 - 2 * drawn.celsius, 256 - 2 * celsius, 256}));
+        for (int y = from; y <= to; ++y) {
+            const bool now = inBar(y, celsius);
+            if (now == inBar(y, drawn.celsius)) continue;
+            bar.box(1, y, 6, y, now ? kBarCyan : y == 0 ? kBlack : bar.background(), true);
+        }
+    }
+    drawn = {celsius, bar.revision()};
 }
 
 void wireMeasurements(Station& s) {

@@ -22,6 +22,7 @@ TEST(LenientNumber, ReadsTheLeadingNumberAndZeroWhenNone) {
     EXPECT_EQ(leadingNumber(""), 0);
     EXPECT_EQ(leadingNumber("-"), 0);
     EXPECT_EQ(leadingNumber("1.2.3"), 1.2);
+    EXPECT_EQ(leadingNumber("12345678901234567"), 12345678901234567.0); // past what counts exactly
     EXPECT_EQ(toInt16(2.5), 2); // halves go to the even neighbour
     EXPECT_EQ(toInt16(3.5), 4);
     EXPECT_EQ(toInt16(1e9), 32767);
@@ -65,6 +66,8 @@ TEST(NumberText, PlainSignedAndFixedForms) {
     EXPECT_EQ(signedNumber(-4), "-4");
     EXPECT_EQ(fixedOneDecimal(12), "12.0");
     EXPECT_EQ(fixedOneDecimal(987.64), "987.6");
+    EXPECT_EQ(fixedOneDecimal(-0.25), "-0.3");
+    EXPECT_EQ(fixedOneDecimal(-0.04), "0.0");
 }
 
 TEST(VariantValue, EmptyNumberAndTextReadLeniently) {

@@ -73,6 +73,15 @@ TEST_F(Measurements, TheThermometerBarFollowsTheCelsiusValue) {
     EXPECT_EQ(bar.pixel(3, 2), cyan);
     EXPECT_EQ(bar.pixel(3, 1), white);
     EXPECT_EQ(bar.pixel(4, 0), black);
+
+    // Level after level, the bar is the very picture a drawing from scratch gives.
+    for (int level : {30, 30, 90, 0, 64}) {
+        rx(251, level);
+        const auto stepwise = start().Picture6Canvas.pixels();
+        bar.line(0, 0, 0, 0, black); // draws nothing, but the bar is then drawn whole
+        rx(251, level);
+        EXPECT_EQ(start().Picture6Canvas.pixels(), stepwise) << level;
+    }
 }
 
 TEST_F(Measurements, ScaledReadingsUseTheirCoefficients) {
