@@ -188,9 +188,13 @@ int main(int argc, char** argv) {
         if (view) view->bringForward(window.name());
     };
     ui.scheduler = &scheduler;
-    serialPort.afterEvent = ui.render;
+    // What the line or a timer changed is drawn on the same wake-up where a frame has passed.
+    const auto renderSoon = [&view] {
+        if (view) view->renderSoon();
+    };
+    serialPort.afterEvent = renderSoon;
     orbek::qt::SchedulerDriver driver(scheduler);
-    driver.afterAdvance = ui.render;
+    driver.afterAdvance = renderSoon;
     view->show();
     QTimer::singleShot(0, [&] {
         recorder.runStart([&] { orbek::app::Form_Load(station); });

@@ -50,20 +50,25 @@ void Scheduler::at(int64_t time, std::function<void()> call) {
     changed();
 }
 
-int64_t Scheduler::nextDue() const {
+int64_t Scheduler::nextDue(int64_t within) const {
     int64_t best = -1;
     for (const Timer* t : timers_)
-        if (t->enabled_ && t->interval_ > 0 && !t->running_ && (best < 0 || t->due_ < best))
-            best = t->due_;
+        if (t->live() && (best < 0 || t->due_ < best)) best = t->due_;
     for (const Call& c : calls_)
         if (best < 0 || c.due < best) best = c.due;
-    return best;
+    if (best < 0 || within <= 0) return best;
+    int64_t last = best;
+    for (const Timer* t : timers_)
+        if (t->live() && t->due_ <= best + within) last = std::max(last, t->due_);
+    for (const Call& c : calls_)
+        if (c.due <= best + within) last = std::max(last, c.due);
+    return last;
 }
 
 bool Scheduler::runOne(int64_t limit) {
     Timer* timer = nullptr;
     for (Timer* t : timers_) {
-        if (!t->enabled_ || t->interval_ <= 0 || t->running_ || t->due_ > limit) continue;
+        if (t->due_ > limit || !t->live()) continue;
         if (!timer || t->due_ < timer->due_ ||
             (t->due_ == timer->due_ && t->order_ < timer->order_))
             timer = t;

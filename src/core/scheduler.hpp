@@ -34,10 +34,17 @@ class Timer {
     void start() { setEnabled(true); }
     void stop() { setEnabled(false); }
     void setTick(std::function<void()> tick) { tick_ = std::move(tick); }
+    // A timer whose ticks only matter while `wanted` says so (a clock shown in a window that is
+    // hidden): it stays enabled but nothing runs or wakes for it meanwhile; the tick that fell
+    // due then runs as soon as it is wanted again, and the count starts afresh from it. Whatever
+    // `wanted` reads must tell the scheduler when it changes (`Scheduler::wantsChanged`).
+    void setWanted(std::function<bool()> wanted) { wanted_ = std::move(wanted); }
 
   private:
     friend class Scheduler;
     void arm();
+    // Enabled, with an interval, not running and wanted: it may fire.
+    bool live() const { return enabled_ && interval_ > 0 && !running_ && (!wanted_ || wanted_()); }
 
     Scheduler& scheduler_;
     std::string name_;
@@ -47,6 +54,7 @@ class Timer {
     int64_t due_ = 0;
     uint64_t order_ = 0;
     std::function<void()> tick_;
+    std::function<bool()> wanted_;
 };
 
 class Scheduler {
@@ -79,8 +87,11 @@ class Scheduler {
     void at(int64_t time, std::function<void()> call);
     void after(int64_t ms, std::function<void()> call) { at(now() + ms, std::move(call)); }
 
-    // The next time something is due, or -1 when nothing is.
-    int64_t nextDue() const;
+    // The next time something is due, or -1 when nothing is. With `within`, the last due time
+    // no more than `within` after that one: a host that wakes then runs them all in one go.
+    int64_t nextDue(int64_t within = 0) const;
+    // What some timer's `wanted` reads has changed (a window shown or hidden).
+    void wantsChanged() { changed(); }
 
     // Stops every timer (the station's end).
     void stopAll();

@@ -67,6 +67,8 @@ std::vector<Timer*> WindowModel::timers() const {
 void WindowModel::setState(State state) {
     state_ = state;
     Changes::next();
+    // A timer may run only while its window is shown.
+    scheduler_.wantsChanged();
     if (onStateChanged) onStateChanged(*this);
 }
 

@@ -450,6 +450,9 @@ void wireParametres(Station& s) {
     p.Timer1.setTick([&s] { loadSequence(s); });
     p.Timer2.setTick([&s] { controlLock(s); });
     p.Timer3.setTick([&s] { clockTick(s); });
+    // The clock is for the eye and for the clock registers a write sends: while the window is
+    // hidden and no clock write runs, nothing reads it, and it stops waking the station.
+    p.Timer3.setWanted([&p] { return p.shown() || p.Timer4.enabled() || p.Timer5.enabled(); });
     p.Timer4.setTick([&s, &p] { writeRequestTick(s, p.Timer4, 224, " Caution !"); });
     p.Timer5.setTick([&s] { clockSendTick(s); });
     p.Timer6.setTick([&s] { entryCheck(s); });

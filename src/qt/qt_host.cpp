@@ -42,7 +42,10 @@ int64_t SchedulerDriver::clock() const {
 }
 
 void SchedulerDriver::rearm() {
-    const int64_t due = scheduler_.nextDue();
+    // Items due within a few milliseconds of the first share its wake-up, a little late for
+    // the first: the scheduler still runs them in their order, at their own times.
+    const int64_t due =
+        scheduler_.nextDue(static_cast<int64_t>(static_cast<double>(kShareMs) * speed_));
     if (due < 0) {
         timer_.stop();
         armedFor_ = -1;

@@ -15,7 +15,8 @@ class QWidget;
 
 namespace orbek::qt {
 
-// Advances the scheduler with the real clock, waking only when something is due. One
+// Advances the scheduler with the real clock, waking only when something is due (and once for
+// everything due within a few milliseconds). One
 // single-shot timer is re-armed to the next due time whenever that may have changed, also from
 // inside a tick; a tick that holds a modal box therefore leaves it armed, and the box's nested
 // event loop keeps the other timers firing. The advance itself may nest.
@@ -34,6 +35,8 @@ class SchedulerDriver : public QObject {
     std::function<void()> afterAdvance;
     // How often the driver woke (for the idle measurement).
     uint64_t wakeups() const { return wakeups_; }
+    // Items due this many real milliseconds after the next one share its wake-up.
+    static constexpr int kShareMs = 4;
 
   private:
     void wake();

@@ -11,12 +11,14 @@
 #include <cerrno>
 #include <cstring>
 #include <grp.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 #ifdef __linux__
 #include <linux/serial.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #endif
 
 namespace orbek::qt {
@@ -163,7 +165,10 @@ bool QtSerialPort::openDevice(const std::string& device) {
 #endif
     overloaded_ = false;
     gone_ = false;
-    poller_.start();
+    wakeCount_ = 0;
+    updateWakeCount();
+    // A pseudo-terminal has neither pins nor counters: nothing to look at, no timer.
+    if (pinsReadable_ || countersReadable_) poller_.start();
     return true;
 }
 
@@ -195,6 +200,30 @@ std::size_t QtSerialPort::waiting() const {
     return port_.isOpen() ? static_cast<std::size_t>(port_.bytesAvailable()) : 0;
 }
 
+void QtSerialPort::setReceiveThreshold(std::size_t count) {
+    SerialPort::setReceiveThreshold(count);
+    updateWakeCount();
+}
+
+void QtSerialPort::updateWakeCount() {
+#ifdef __linux__
+    // In raw mode with no time-out, a Linux terminal reports itself readable only once VMIN
+    // characters wait; what QSerialPort has already read counts towards the threshold.
+    if (!port_.isOpen() || gone_) return;
+    const std::size_t held = waiting();
+    const std::size_t wanted =
+        pulling_ || held >= receiveThreshold() ? 1 : receiveThreshold() - held;
+    const int count = static_cast<int>(std::min<std::size_t>(wanted, 255));
+    if (count == wakeCount_) return;
+    const int fd = static_cast<int>(port_.handle());
+    termios line{};
+    if (fd < 0 || ::tcgetattr(fd, &line) != 0) return;
+    line.c_cc[VMIN] = static_cast<cc_t>(count);
+    line.c_cc[VTIME] = 0;
+    if (::tcsetattr(fd, TCSANOW, &line) == 0) wakeCount_ = count;
+#endif
+}
+
 void QtSerialPort::onReadyRead() {
     // The station's handler runs later, from the event loop: a handler that opens a modal box
     // then lets QSerialPort read on and signal again, and the next delivery runs inside that
@@ -219,6 +248,7 @@ void QtSerialPort::deliver() {
         overloaded_ = false;
     }
     raiseReceiveWhileWaiting();
+    updateWakeCount();
     if (afterEvent) afterEvent();
 }
 
@@ -229,10 +259,14 @@ uint64_t QtSerialPort::arrived() const {
 bool QtSerialPort::pull(uint64_t arrivedBefore, std::size_t count, int waitMs) {
     QElapsedTimer clock;
     clock.start();
+    // Every character wakes the wait, however few the player wrote.
+    pulling_ = true;
+    updateWakeCount();
     while (port_.isOpen() && arrived() < arrivedBefore + count) {
         const qint64 left = waitMs - clock.elapsed();
         if (left <= 0 || !port_.waitForReadyRead(static_cast<int>(left))) break;
     }
+    pulling_ = false;
     const bool all = arrived() >= arrivedBefore + count;
     deliver();
     return all;
@@ -255,6 +289,12 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
         if (port_.isOpen()) lost();
         return;
     case QSerialPort::ReadError:
+        // A device that went away hangs its line up: reads find nothing, ever again.
+        if (port_.isOpen() && hungUp()) {
+            lost();
+            return;
+        }
+        [[fallthrough]];
     case QSerialPort::WriteError:
     case QSerialPort::NotOpenError:
     case QSerialPort::OpenError:
@@ -307,9 +347,19 @@ void QtSerialPort::poll() {
         if (changed & QSerialPort::DataSetReadySignal) raiseEvent(CommEvent::DsrChanged);
         if (changed & QSerialPort::DataCarrierDetectSignal) raiseEvent(CommEvent::CdChanged);
     }
-    // A device that vanished without an error shows up as a dead handle.
+}
+
+bool QtSerialPort::hungUp() const {
+#ifndef _WIN32
+    pollfd line{static_cast<int>(port_.handle()), POLLIN, 0};
+    if (line.fd >= 0 && ::poll(&line, 1, 0) == 1 && (line.revents & (POLLHUP | POLLERR)))
+        return true;
+    // The device's node gone is as good a sign.
     std::error_code ec;
-    if (!device_.empty() && device_.front() == '/' && !std::filesystem::exists(device_, ec)) lost();
+    return !device_.empty() && device_.front() == '/' && !std::filesystem::exists(device_, ec);
+#else
+    return false;
+#endif
 }
 
 } // namespace orbek::qt

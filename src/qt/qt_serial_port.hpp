@@ -1,6 +1,12 @@
 // The controller line on a real serial device through QSerialPort, with the station's fixed
 // settings, its receive threshold of 18 characters, and the line errors, modem-pin changes and
 // device loss turned into communication events.
+//
+// The program wakes only when there is something to do: on Linux the line's own minimum count
+// (VMIN) holds the wake-up until the characters the station waits for are there, so a frame is
+// one wake-up however it trickles in and every frame waiting is handled in that one; the line
+// errors and modem pins are looked at only on a device that has them (not on a
+// pseudo-terminal), and a device that goes away says so itself (a hang-up).
 #pragma once
 
 #include "core/serial_port.hpp"
@@ -32,6 +38,7 @@ class QtSerialPort : public QObject, public SerialPort {
     OpenError lastError() const override { return error_; }
     std::string deviceName(int number) const override;
     bool devicePresent(int number) const override;
+    void setReceiveThreshold(std::size_t count) override;
 
     // Told of every write, as it is made (a player stamps the orders it reads from the line).
     std::function<void(const std::vector<uint8_t>&)> onWrite;
@@ -45,7 +52,7 @@ class QtSerialPort : public QObject, public SerialPort {
     // Characters received since the port was created: taken by the station or waiting.
     uint64_t arrived() const;
 
-    // How often the modem pins and line-error counters are looked at.
+    // How often the modem pins and line-error counters are looked at, on a device that has them.
     static constexpr int kPollMs = 100;
     // The receive buffer of the original control; more waiting is an overload.
     static constexpr qint64 kReceiveBuffer = 1024;
@@ -58,6 +65,10 @@ class QtSerialPort : public QObject, public SerialPort {
     void onError(QSerialPort::SerialPortError error);
     void poll();
     void lost();
+    // True when the device has hung the line up (gone away).
+    bool hungUp() const;
+    // The count of characters the line waits for before it wakes the program.
+    void updateWakeCount();
 
     std::function<std::filesystem::path()> appFolder_;
     QSerialPort port_;
@@ -77,6 +88,8 @@ class QtSerialPort : public QObject, public SerialPort {
     bool overloaded_ = false;
     bool gone_ = false; // the device went away; the port closes at the next turn of the loop
     bool deliveryQueued_ = false;
+    bool pulling_ = false; // a player waits for single characters
+    int wakeCount_ = 0;    // the line's minimum count as last set (0: not known)
     uint64_t taken_ = 0;
 };
 

@@ -49,6 +49,9 @@ namespace {
 
 constexpr int kTwipsPerPixel = 15;
 constexpr int kShortestPassMs = 33;
+// How late a pass waits for the event that would draw it anyway: longer than the gap between
+// two frames of a full line (9.4 ms).
+constexpr int kLateMs = 12;
 // The room a window manager's title bar and borders take at most.
 const QSize kFrameAllowance(16, 44);
 // The plot shrinks to this part of its designed size at most.
@@ -701,7 +704,16 @@ void StartView::requestRender() {
         Changes::arm();
         return;
     }
-    frame_.start(static_cast<int>(std::max<qint64>(0, frameMs_ - sinceRender_.elapsed())));
+    const qint64 left = sinceRender_.isValid() ? frameMs_ - sinceRender_.elapsed() : 0;
+    frame_.start(static_cast<int>(std::max<qint64>(0, left) + kLateMs));
+}
+
+void StartView::renderSoon() {
+    if (station_.ended() || Changes::count() == renderedAt_) return;
+    if (!sinceRender_.isValid() || sinceRender_.elapsed() >= frameMs_)
+        render();
+    else
+        requestRender();
 }
 
 void StartView::render() {

@@ -48,6 +48,10 @@ class StartView : public QMainWindow {
     // Draws what changed at the next screen frame; any number of requests make one pass. A
     // change in the models requests it by itself.
     void requestRender();
+    // At the end of every event handled: draws what changed now when a screen frame has passed
+    // since the last pass, so a steady stream of events draws on its own wake-ups; otherwise at
+    // the next frame, a little late, so that an event coming meanwhile draws it instead.
+    void renderSoon();
 
     // The view of another window (a dialog named after its model), brought to the front once
     // it is shown; null for a window without a view.

@@ -21,6 +21,28 @@ TEST(Scheduler, TimersFireOnTheirIntervalsInDueOrder) {
     EXPECT_EQ(s.now(), 1000);
 }
 
+TEST(Scheduler, AnUnwantedTimerNeitherRunsNorWakesAndTicksAtOnceWhenWantedAgain) {
+    Scheduler s;
+    bool wanted = false;
+    std::vector<int64_t> ticks;
+    Timer clock(s, "clock", 20, [&] { ticks.push_back(s.now()); });
+    Timer plot(s, "plot", 200, [] {});
+    Timer late(s, "late", 203, [] {});
+    clock.setWanted([&] { return wanted; });
+    for (Timer* t : {&clock, &plot, &late})
+        t->start();
+    EXPECT_EQ(s.nextDue(), 200);
+    EXPECT_EQ(s.nextDue(3), 203); // what falls due within 3 ms shares the wake-up
+    EXPECT_EQ(s.nextDue(2), 200);
+    s.advanceTo(1000);
+    EXPECT_TRUE(ticks.empty());
+    EXPECT_TRUE(clock.enabled());
+    wanted = true;
+    s.wantsChanged();
+    s.advanceTo(1050);
+    EXPECT_EQ(ticks, (std::vector<int64_t>{1000, 1020, 1040}));
+}
+
 TEST(Scheduler, OnlySettingTheIntervalRestartsTheCount) {
     Scheduler s;
     std::vector<int64_t> ticks;

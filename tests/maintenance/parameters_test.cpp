@@ -109,5 +109,23 @@ TEST_F(Parameters, ReadingFollowsTheRunStateOfNsIni) {
     EXPECT_EQ(st().RunActive, 1);
 }
 
+TEST_F(Parameters, TheClockRunsOnlyWhileSeenOrSentAndIsCurrentWhenItIs) {
+    // Hidden from start-up on: the 20 ms clock neither runs nor wakes the station.
+    scheduler.advanceBy(5000);
+    EXPECT_EQ(p().Label52.caption, "");
+    EXPECT_GT(scheduler.nextDue() - scheduler.now(), 20);
+    clock.set({2026, 12, 4, 9, 5, 31});
+    p().show();
+    scheduler.runDue();
+    EXPECT_EQ(p().Label52.caption, "09:05:31");
+    // A clock write keeps the registers current behind a hidden window.
+    p().hide();
+    clock.set({2026, 12, 4, 9, 6, 45});
+    p().Timer4.start();
+    scheduler.advanceBy(20);
+    EXPECT_EQ(p().Text15[0].caption, std::to_string(0x45));
+    EXPECT_EQ(p().Text15[1].caption, std::to_string(0x06));
+}
+
 } // namespace
 } // namespace orbek
