@@ -153,7 +153,9 @@ void Lecture_MSCOM(Station& s) {
     StationState& st = s.state;
     const auto file = s.appFile("status.ini");
     const bool simulated = s.port.simulated();
-    const auto first = files::readFirstLine(file);
+    const auto lines = s.configLines(file);
+    const auto first =
+        lines && !lines->empty() ? std::optional(lines->front()) : std::optional<std::string>();
     // The simulated controller needs no saved port; a missing file is then no problem.
     if (!first && !files::exists(file) && !simulated)
         s.reportFileProblem(file, "read", "no such file");
