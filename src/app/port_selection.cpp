@@ -65,6 +65,8 @@ void showPortDevices(Station& s) {
 void portLost(Station& s) {
     if (s.port.isOpen()) s.port.close();
     link::linkInterrupted(s);
+    // Whatever the controller did meanwhile, the values and the run shown are from before.
+    link::valuesOutdated(s);
     // A frame cut short by the loss is not carried over into the next line.
     s.state.RxText.clear();
     s.receiver = link::Receiver();

@@ -240,12 +240,19 @@ TEST_F(PortSelection, TheDevicePulledOutShowsAtOnceAndThePortComesBackByItself) 
     EXPECT_EQ(start().Label7[0].caption, "RS232 Interrupted !   ");
     port.deliverFrame(254, 5);
     EXPECT_EQ(start().Label7[0].caption, "RS232 Activated...");
-    EXPECT_TRUE(start().Label5[10].visible);
+    // Each value only with the frame that sets it again: scenario stale_after_reopen.
+    EXPECT_FALSE(start().Label5[4].visible);
+    port.deliverFrame(251, 30);
+    EXPECT_TRUE(start().Label5[4].visible);
+    EXPECT_FALSE(start().Label5[10].visible);
     scheduler.advanceBy(10000);
     EXPECT_EQ(attempts(), before + 5);
 
-    // Quitting while the device is away stops the tries.
+    // A second loss tells its reason again, even the one told the first time.
     unplug();
+    scheduler.advanceBy(2000);
+    EXPECT_EQ(eventsWith("could not be opened again: Device or resource busy"), 2u);
+    // Quitting while the device is away stops the tries.
     ui.reply(MsgAnswer::Yes);
     start().fire("mnquitter");
     const auto atQuit = attempts();
