@@ -18,10 +18,14 @@ std::string portName(Station& s, int number) {
 // each new reason.
 void tellOpenFailure(Station& s, int number) {
     const OpenError error = s.port.lastError();
-    s.addEvent(portName(s, number) + " could not be opened" +
-               (error.reason.empty() ? std::string() : ": " + error.reason));
-    if (error.kind == OpenFailure::NoDevice || error.kind == OpenFailure::None) return;
     const std::string told = std::to_string(number) + "|" + error.reason;
+    // Start-up looks at the port twice: a failure already listed is not listed again until the
+    // port has been open.
+    if (s.portWatch.listed != told)
+        s.addEvent(portName(s, number) + " could not be opened" +
+                   (error.reason.empty() ? std::string() : ": " + error.reason));
+    s.portWatch.listed = told;
+    if (error.kind == OpenFailure::NoDevice || error.kind == OpenFailure::None) return;
     if (s.portWatch.boxed == told) return;
     s.portWatch.boxed = told;
     s.ui.message({" Error !", openFailureText(number, s.port.deviceName(number), error),
@@ -183,6 +187,7 @@ void Lecture_MSCOM(Station& s) {
 
     if (s.port.isOpen()) {
         s.portWatch.opened = st.ComPortNumber;
+        s.portWatch.listed.clear();
         w.Timer34.stop();
         w.Startbouton.backColour = colour::lightGrey;
         w.Startbouton.visible = true;

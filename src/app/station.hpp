@@ -79,9 +79,11 @@ class Station {
     // Scale factors of DataCoeff.ini already reported as not a number.
     std::array<bool, 16> coefficientReported{};
     // The port number last opened, which comes back after its device went away; the last
-    // failure to open told in a box and the last told while reopening, each said once.
+    // failure to open listed since the port was open, the last told in a box and the last told
+    // while reopening, each said once.
     struct PortWatch {
         int opened = 0;
+        std::string listed;
         std::string boxed;
         std::string reopening;
     } portWatch;

@@ -189,10 +189,20 @@ TEST_F(PortSelection, APortThatIsThereButWillNotOpenIsToldInABoxOnce) {
         port.openable = {};
         port.refusal = c.error;
         const auto boxesBefore = ui.boxes().size();
+        // Behind the box, before any word was asked: the operator's menus only.
+        std::vector<std::string> menus;
+        ui.onMessage = [&](const ScriptedUiHost::Shown&) {
+            for (const Control* m : {&start().mnPCom, &start().mnufonctions, &start().mnuCode,
+                                     &start().mnuPEMUser, &start().mnuPESERVICE})
+                if (m->visible) menus.push_back(m->name);
+        };
         app::Form_Load(s());
-        scheduler.advanceBy(100); // start-up looks at the port a second time
+        scheduler.advanceBy(100); // start-up looks at the port a second time, and lists it once
         EXPECT_EQ(start().Label7[0].caption, "Error! Select COM Port ");
-        EXPECT_EQ(eventsWith("COM 2 (COM2) could not be opened: " + c.error.reason), 2u);
+        EXPECT_EQ(eventsWith("COM 2 (COM2) could not be opened: " + c.error.reason), 1u);
+        EXPECT_FALSE(menus.empty());
+        for (const std::string& m : menus)
+            EXPECT_EQ(m, "mnuPESERVICE");
         std::vector<std::string> texts;
         for (std::size_t i = boxesBefore; i < ui.boxes().size(); ++i)
             if (ui.boxes()[i].box.title == " Error !") texts.push_back(ui.boxes()[i].box.text);

@@ -118,7 +118,8 @@ TEST_F(SerialPty, TheOtherEndKilledAndRestartedOnTheSameLinkComesBackByItself) {
     again.write("000, 251, 002, S\r\n");
     ASSERT_TRUE(waitFor([&] { return st().RxFrame[2] == 2; }));
     EXPECT_EQ(w.Label7[0].caption, "RS232 Activated...");
-    EXPECT_TRUE(w.Label5[10].visible);
+    EXPECT_TRUE(w.Label5[4].visible); // the value this frame set, not those older than the loss
+    EXPECT_FALSE(w.Label5[10].visible);
     station->sendOrder(255, 2);
     EXPECT_EQ(again.read(3), std::string("\x00\xff\x02", 3));
 }
