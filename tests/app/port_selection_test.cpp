@@ -48,7 +48,10 @@ TEST(PortListing, TellsWhereEachNumberGoesAndHowToMapAnAdapter) {
     std::filesystem::create_directories(byId);
     test::writeBytes(folder.path() / "ttyUSB0", "");
     test::writeBytes(folder.path() / "ttyUSB1", "");
+    test::writeBytes(folder.path() / "ttyUSB2", "");
     std::filesystem::create_symlink(folder.path() / "ttyUSB0", base / "com2");
+    // A relative link leads from the application folder, wherever the station was started.
+    std::filesystem::create_symlink("../ttyUSB2", base / "com4");
     std::filesystem::create_symlink(folder.path() / "gone", base / "com3");
     std::filesystem::create_symlink("../ttyUSB0", byId / "usb-mapped-port0");
     std::filesystem::create_symlink("../ttyUSB1", byId / "usb-new-port0");
@@ -58,6 +61,8 @@ TEST(PortListing, TellsWhereEachNumberGoesAndHowToMapAnAdapter) {
     EXPECT_TRUE(has("COM  2  " + (folder.path() / "ttyUSB0").string())) << text;
     EXPECT_TRUE(has("(link com2)\n")) << text;
     EXPECT_TRUE(has("(link com3) missing\n")) << text;
+    EXPECT_TRUE(has("COM  4  " + (base / "../ttyUSB2").string() + " ")) << text;
+    EXPECT_TRUE(has("(link com4)\n")) << text;
     EXPECT_TRUE(has("COM 14  /dev/ttyS13")) << text;
     // Only the adapter no number opens yet is offered, on a number that has no link.
     EXPECT_FALSE(has("usb-mapped-port0")) << text;
