@@ -6,6 +6,8 @@
 #include "link/comm.hpp"
 #include "link/supervision.hpp"
 
+#include <cstdio>
+
 namespace orbek::app {
 
 namespace {
@@ -35,19 +37,43 @@ void tellOpenFailure(Station& s, int number) {
 } // namespace
 
 std::string openFailureText(int number, const std::string& device, const OpenError& error) {
-    std::string text = "COM " + std::to_string(number) +
-                       " could not be opened.\r\nDevice: " + device + "\r\nReason: " + error.reason;
+    std::string text = "COM " + std::to_string(number) + " could not be opened.\r\nDevice: " +
+                       (error.device.empty() ? device : error.device);
+    if (!error.owner.empty() && error.kind == OpenFailure::NoPermission) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", error.mode);
+        text += " (owner " + error.owner + ", group " + error.deviceGroup + ", mode " + mode + ")";
+    }
+    text += "\r\nReason: " + error.reason;
     switch (error.kind) {
     case OpenFailure::NoPermission:
-        text += "\r\n\r\nAdd your user to the " +
-                (error.group.empty() ? std::string("dialout") : error.group) +
-                " group, then log in again.";
+        if (!error.group.empty() || error.owner.empty()) {
+            text += "\r\n\r\nAdd your user to the " +
+                    (error.group.empty() ? std::string("dialout") : error.group) +
+                    " group, then log in again.";
+        } else {
+            // Its group may not use it, or is root's: joining a group does not help.
+            const std::string name = pathFromText(error.device).filename().string();
+            text += "\r\n\r\nAsk the administrator to give the device to the dialout group with "
+                    "read and write for the group, for instance with the udev rule\r\n"
+                    "    KERNEL==\"" +
+                    name +
+                    "\", GROUP=\"dialout\", MODE=\"0660\"\r\nthen add your user to the "
+                    "dialout group and log in again.";
+        }
         break;
     case OpenFailure::InUse:
-        text += "\r\n\r\n" +
-                (error.holder.empty() ? std::string("Another program is using this device.")
-                                      : "The device is in use by " + error.holder + ".") +
-                " Close that program, then start the station again.";
+        if (!error.staleLock.empty())
+            text += "\r\n\r\nNo program has the device open, but the lock file " + error.staleLock +
+                    " of process " + std::to_string(error.lockPid) +
+                    ", which no longer holds it, stands in the way. Only " + error.owner +
+                    " or the administrator may remove it:\r\n    sudo rm " + error.staleLock +
+                    "\r\nthen start the station again.";
+        else
+            text += "\r\n\r\n" +
+                    (error.holder.empty() ? std::string("Another program is using this device.")
+                                          : "The device is in use by " + error.holder + ".") +
+                    " Close that program, then start the station again.";
         break;
     default:
         break;
