@@ -11,7 +11,10 @@
 #include <map>
 
 #ifndef _WIN32
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 #endif
 
 namespace orbek {
@@ -248,8 +251,14 @@ TEST_F(Startup, WhatIsNoFileOrFarTooLargeIsRefusedWithoutWaitingAndTheDefaultsSe
     writeBytes(app() / "status.ini", "2\r\n" + std::string(5000, '\n'));
     for (const char* name : {"DataCoeff.ini", "NS.ini"})
         zero(app() / name);
-    for (const char* name : {"LevelPW.ini", "Counter.ini", "TypeFile.ini", "LevLgGraph.ini"})
+    for (const char* name : {"LevelPW.ini", "Counter.ini", "TypeFile.ini"})
         pipe(app() / name);
+    sockaddr_un socket{AF_UNIX, {}};
+    std::snprintf(socket.sun_path, sizeof socket.sun_path, "%s",
+                  (app() / "LevLgGraph.ini").c_str());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&socket), sizeof socket), 0);
+    ::close(fd);
     pipe(user() / "Name.inc");
     pipe(folder.path() / "elsewhere");
     fs::create_symlink(folder.path() / "elsewhere", user() / "SWord.inx");
@@ -272,7 +281,7 @@ TEST_F(Startup, WhatIsNoFileOrFarTooLargeIsRefusedWithoutWaitingAndTheDefaultsSe
           "File LevelPW.ini is a named pipe, not a regular file: not read",
           "File Counter.ini is a named pipe, not a regular file: not read",
           "File TypeFile.ini is a named pipe, not a regular file: not read",
-          "File LevLgGraph.ini is a named pipe, not a regular file: not read",
+          "File LevLgGraph.ini is a socket, not a regular file: not read",
           "File Name.inc is a named pipe, not a regular file: not read",
           "File SWord.inx is a named pipe, not a regular file: not read"})
         EXPECT_EQ(eventsWith(line), 1u) << line;

@@ -6,15 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
-#ifndef _WIN32
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
-#include <unistd.h>
-#endif
-
 namespace orbek {
 namespace {
 
@@ -156,40 +147,11 @@ TEST(TextFiles, OnlyRegularFilesAreReadAndOnlyTheLinesWithinTheLimit) {
     EXPECT_EQ(files::readFirstLine(file, files::kConfigLimit, &refused), "2");
     EXPECT_EQ(refused, "");
 
-    // Nothing but a regular file is opened, and nothing waits: a pipe without a writer, a
-    // device that never ends, a socket, a folder.
+    // What is no regular file is refused without waiting: with the station's own readers in
+    // Startup.WhatIsNoFileOrFarTooLargeIsRefusedWithoutWaitingAndTheDefaultsServe.
     std::filesystem::create_directories(folder.path() / "folder.ini");
     EXPECT_FALSE(files::readLines(folder.path() / "folder.ini", files::kConfigLimit, &refused));
     EXPECT_EQ(refused, "is a folder, not a regular file: not read");
-#ifndef _WIN32
-    const struct {
-        std::string name;
-        std::function<void(const std::filesystem::path&)> make;
-        const char* kind;
-    } odd[] = {
-        {"pipe.ini", [](const auto& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
-         "a named pipe"},
-        {"zero.ini", [](const auto& p) { std::filesystem::create_symlink("/dev/zero", p); },
-         "a character device"},
-        {"socket.ini",
-         [](const auto& p) {
-             sockaddr_un address{};
-             address.sun_family = AF_UNIX;
-             std::snprintf(address.sun_path, sizeof address.sun_path, "%s", p.c_str());
-             const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-             ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-             ::close(fd);
-         },
-         "a socket"},
-    };
-    for (const auto& o : odd) {
-        const auto path = folder.path() / o.name;
-        o.make(path);
-        EXPECT_FALSE(files::readListItems(path, files::kConfigLimit, &refused)) << o.name;
-        EXPECT_EQ(refused, std::string("is ") + o.kind + ", not a regular file: not read");
-        EXPECT_FALSE(files::readLines(path)) << o.name;
-    }
-#endif
 }
 
 } // namespace

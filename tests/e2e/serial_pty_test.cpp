@@ -1,28 +1,23 @@
-// The real serial adapter on a pseudo-terminal: the station's side opens the slave through the
-// "com<n>" link of its application folder, the test plays the controller on the master.
-#include "app/port_selection.hpp"
-#include "core/clock.hpp"
-#include "core/scripted_ui_host.hpp"
+// The real serial adapter on a pseudo-terminal opened through the "com<n>" link of its
+// application folder: why a port will not open, and the lock files of the serial-lock
+// convention. The line's loss and return through the adapter: the live scenarios port_fate and
+// stale_after_reopen.
 #include "core/serial_devices.hpp"
 #include "qt/qt_serial_port.hpp"
-#include "station/assembled_station.hpp"
 #include "support/child_program.hpp"
 #include "support/file_bytes.hpp"
 #include "support/qt_wait.hpp"
 #include "support/temp_folder.hpp"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSysInfo>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <grp.h>
-#include <poll.h>
 #include <stdlib.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <functional>
@@ -30,43 +25,18 @@
 namespace orbek {
 namespace {
 
+// The controller's end of a pseudo-terminal; the station's side is its slave.
 class PtyMaster {
   public:
     PtyMaster() {
         fd_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (fd_ < 0 || ::grantpt(fd_) != 0 || ::unlockpt(fd_) != 0) return;
-        slave_ = ::ptsname(fd_);
-        termios t{};
-        ::tcgetattr(fd_, &t);
-        ::cfmakeraw(&t);
-        ::tcsetattr(fd_, TCSANOW, &t);
+        if (fd_ >= 0 && ::grantpt(fd_) == 0 && ::unlockpt(fd_) == 0) slave_ = ::ptsname(fd_);
     }
-    ~PtyMaster() { close(); }
-    void close() {
+    ~PtyMaster() {
         if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
     }
-    bool ok() const { return fd_ >= 0 && !slave_.empty(); }
+    bool ok() const { return !slave_.empty(); }
     const std::string& slave() const { return slave_; }
-    void write(const std::string& text) {
-        ASSERT_EQ(::write(fd_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    }
-    // Reads exactly `n` bytes, running the Qt event loop meanwhile, or what came within 3 s.
-    std::string read(std::size_t n) {
-        std::string got;
-        QElapsedTimer clock;
-        clock.start();
-        while (got.size() < n && clock.elapsed() < 3000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            pollfd p{fd_, POLLIN, 0};
-            if (::poll(&p, 1, 10) > 0 && (p.revents & POLLIN)) {
-                char buffer[64];
-                const auto r = ::read(fd_, buffer, std::min(sizeof buffer, n - got.size()));
-                if (r > 0) got.append(buffer, static_cast<std::size_t>(r));
-            }
-        }
-        return got;
-    }
 
   private:
     int fd_ = -1;
@@ -74,59 +44,6 @@ class PtyMaster {
 };
 
 using test::waitFor;
-
-struct SerialPty : ::testing::Test {
-    test::TempFolder folder;
-    PtyMaster master;
-    Scheduler scheduler;
-    ScriptedUiHost ui{scheduler};
-    FixedClock clock;
-    qt::QtSerialPort port{[this] { return folder.path(); }};
-    std::unique_ptr<Station> station;
-
-    void SetUp() override {
-        ASSERT_TRUE(master.ok());
-        std::filesystem::create_symlink(master.slave(), folder.path() / "com5");
-        station = std::make_unique<AssembledStation>(scheduler, port, ui, clock,
-                                                     Paths{folder.path(), folder.path()});
-        ASSERT_TRUE(port.open(5)) << port.error();
-    }
-    StationState& st() { return station->state; }
-    const LineList& events() { return station->Start().List2.items; }
-};
-
-TEST_F(SerialPty, TheOtherEndKilledAndRestartedOnTheSameLinkComesBackByItself) {
-    test::writeBytes(folder.path() / "status.ini", "5\r\n");
-    app::Lecture_MSCOM(*station);
-    master.write("000, 251, 001, S\r\n");
-    ASSERT_TRUE(waitFor([&] { return st().RxFrame[2] == 1; }));
-    StartWindow& w = station->Start();
-
-    master.close();
-    ASSERT_TRUE(waitFor([&] { return !port.isOpen(); }));
-    EXPECT_EQ(events().back(), "Serial port device removed");
-    EXPECT_EQ(w.Label7[0].caption, "RS232 Interrupted !   ");
-    EXPECT_FALSE(w.Label5[10].visible);
-    station->sendOrder(255, 2); // dropped quietly
-    scheduler.advanceBy(2000);
-    EXPECT_FALSE(port.isOpen());
-
-    // The other end starts again on a new device under the same link.
-    PtyMaster again;
-    ASSERT_TRUE(again.ok());
-    std::filesystem::remove(folder.path() / "com5");
-    std::filesystem::create_symlink(again.slave(), folder.path() / "com5");
-    scheduler.advanceBy(2000);
-    ASSERT_TRUE(port.isOpen()) << port.error();
-    EXPECT_EQ(events().back(), "COM 5 (" + again.slave() + ") opened again");
-    again.write("000, 251, 002, S\r\n");
-    ASSERT_TRUE(waitFor([&] { return st().RxFrame[2] == 2; }));
-    EXPECT_EQ(w.Label7[0].caption, "RS232 Activated...");
-    EXPECT_TRUE(w.Label5[4].visible); // the value this frame set, not those older than the loss
-    EXPECT_FALSE(w.Label5[10].visible);
-    station->sendOrder(255, 2);
-    EXPECT_EQ(again.read(3), std::string("\x00\xff\x02", 3));
-}
 
 TEST(SerialDevice, APortThatWillNotOpenSaysWhy) {
     test::TempFolder folder;
