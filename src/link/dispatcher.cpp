@@ -199,10 +199,11 @@ void dispatch(Station& s) {
     if (any(253)) s.state.CycleReported = 1;
 
     // After a loss of the device, the run shown is only what was known before: a controller
-    // that tells it is idle ends it as the ready report does, and one that shows a lamp on
-    // confirms it.
+    // that tells it is idle ends it as the ready report does (unless a start is being asked
+    // for now), and one that shows a lamp on confirms it.
     StationState& st = s.state;
-    const bool runShown = st.LampPhase != 0 || st.RunInProgress != 0 || st.RunStarted != 0;
+    const bool runShown =
+        (st.LampPhase != 0 || st.RunInProgress != 0) && !s.Start().Timer1.enabled();
     if (is(254, 0) || (is(254, 5) && st.StaleRun != 0 && runShown)) readyState(s);
     if (ours && (is(254, 5) || code == 238 || code == 253 || code == 252 || code == 250 ||
                  code == 249 || code == 226))
