@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScreen>
 #include <QWidget>
 
 namespace orbek::qt {
@@ -20,6 +21,19 @@ void nameWidget(QWidget* widget, const Control& control, const QString& accessib
     if (spoken.isEmpty()) spoken = QString::fromStdString(control.caption).trimmed();
     if (spoken.isEmpty()) spoken = QString::fromStdString(control.name);
     widget->setAccessibleName(spoken);
+}
+
+QSize openingSize(const QWidget& window, QSize wanted) {
+    QSize room = QSize(1366, 768 - 48) - kFrameAllowance;
+    if (const QScreen* screen = window.screen())
+        room = room.boundedTo(screen->availableGeometry().size() - kFrameAllowance);
+    return wanted.boundedTo(room).expandedTo(window.minimumSizeHint());
+}
+
+int titleBarWidth(const QWidget& window, const QString& title) {
+    // Title bars often set their text larger or bolder than the window's own font.
+    constexpr int kTitleBarButtons = 110;
+    return window.fontMetrics().horizontalAdvance(title) * 5 / 4 + kTitleBarButtons;
 }
 
 QString withMnemonic(const QString& caption, QChar key) {
@@ -40,6 +54,7 @@ QString withMnemonic(const QString& caption, QChar key) {
 namespace {
 
 constexpr const char* kSpeaksText = "orbekSpeaksText";
+constexpr const char* kBreaksPaths = "orbekBreaksPaths";
 
 // A label as a screen reader meets it: its role (the accessible name) and what it shows now, so
 // a reading cell says "Light intensity value: 96.0" and its value is "96.0".
@@ -72,6 +87,11 @@ QAccessibleInterface* labelAccessible(const QString&, QObject* object) {
 }
 
 } // namespace
+
+void breakAtSeparators(QLabel* label) {
+    label->setWordWrap(true);
+    label->setProperty(kBreaksPaths, true);
+}
 
 void ControlWidgets::add(const Control& control, QWidget* widget) {
     if (auto* label = qobject_cast<QLabel*>(widget)) {
@@ -167,7 +187,11 @@ void ControlWidgets::draw(Entry& e) {
     bool colours = false;
     ColourRole role = ColourRole::Window;
     if (auto* label = qobject_cast<QLabel*>(widget)) {
-        setText(label, caption);
+        QString text = caption;
+        // A zero-width space after each separator lets the line break there.
+        if (label->property(kBreaksPaths).toBool())
+            text.replace('/', QStringLiteral("/\u200B")).replace('\\', QStringLiteral("\\\u200B"));
+        setText(label, text);
         colours = true;
     } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         if (edit->text() != caption) edit->setText(caption);

@@ -8,6 +8,7 @@
 
 #include <QAbstractListModel>
 #include <QPalette>
+#include <QSize>
 #include <QString>
 
 #include <string>
@@ -15,6 +16,7 @@
 #include <vector>
 
 class QAction;
+class QLabel;
 class QWidget;
 
 namespace orbek::qt {
@@ -22,9 +24,24 @@ namespace orbek::qt {
 // Names a widget after its control and gives it something a screen reader can speak.
 void nameWidget(QWidget* widget, const Control& control, const QString& accessible = {});
 
+// The room a window manager's title bar and borders take at most around a window.
+inline constexpr QSize kFrameAllowance{16, 44};
+
+// The size a window opens at: `wanted` (what its contents ask), within a 1366 x 768 screen above a
+// 48 px desktop panel and within its own screen's room (with the window's frame), never below what
+// its contents need.
+QSize openingSize(const QWidget& window, QSize wanted);
+
+// The width a window needs to show `title` whole beside its title bar's icon and buttons.
+int titleBarWidth(const QWidget& window, const QString& title);
+
 // A caption with its keyboard key underlined: `&` before the first `key` in it (any case), the
 // caption's own `&` kept as text. No key, or a key not in the caption: the caption as it is.
 QString withMnemonic(const QString& caption, QChar key);
+
+// A word-wrapped label whose text may also break after a folder separator: a file's path shows
+// whole however long it is.
+void breakAtSeparators(QLabel* label);
 
 // The widgets and menu entries of one window's controls.
 class ControlWidgets {

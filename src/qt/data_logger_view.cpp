@@ -91,7 +91,7 @@ QWidget* DataLoggerView::buildFileStep() {
     path->setFrameStyle(QFrame::Box | QFrame::Plain);
     path->setMargin(3);
     path->setMinimumWidth(320);
-    path->setWordWrap(true);
+    breakAtSeparators(path);
     path->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     path->setTextInteractionFlags(Qt::TextSelectableByMouse);
     addControlWidget(path, "Label7")->setAccessibleName("Log file");

@@ -48,8 +48,6 @@ namespace {
 
 constexpr int kTwipsPerPixel = 15;
 constexpr int kShortestPassMs = 33;
-// The room a window manager's title bar and borders take at most.
-const QSize kFrameAllowance(16, 44);
 // The plot shrinks to this part of its designed size at most.
 constexpr double kSmallestPlotScale = 0.75;
 
@@ -114,6 +112,20 @@ class PowerSlider : public QSlider {
     }
 };
 
+// The plot and its scale strip: they ask for their designed size and take less at a pinch.
+class Traces : public QWidget {
+  public:
+    using QWidget::QWidget;
+    QSize sizeHint() const override {
+        QSize size;
+        for (const PictureView* picture : findChildren<PictureView*>()) {
+            const QSize canvas = picture->canvasSize();
+            size = QSize(size.width() + canvas.width(), std::max(size.height(), canvas.height()));
+        }
+        return size;
+    }
+};
+
 // One row of the readings panel.
 struct PanelRow {
     const char* arrayOfCell; // "Label5" or "Label2"
@@ -160,15 +172,17 @@ StartView::StartView(Station& station, QWidget* parent)
     layout->setContentsMargins(8, 8, 8, 8);
     layout->setSpacing(8);
 
+    // The readings, the thermometer and the run column side by side, each framed once: the
+    // window fits a 768-pixel screen above a desktop panel.
     auto* top = new QHBoxLayout;
     auto* readings = new QGroupBox("Readings", central);
     auto* readingsLayout = new QHBoxLayout(readings);
     readingsLayout->addWidget(buildPanel(), 1);
-    auto* magnetron = new QGroupBox("Magnetron", readings);
+    auto* magnetron = new QGroupBox("Magnetron", central);
     auto* magnetronLayout = new QVBoxLayout(magnetron);
     magnetronLayout->addWidget(buildThermometer(), 0, Qt::AlignHCenter | Qt::AlignTop);
-    readingsLayout->addWidget(magnetron, 0);
     top->addWidget(readings, 1);
+    top->addWidget(magnetron, 0);
     top->addWidget(buildRunColumn(), 0);
     layout->addLayout(top, 0);
 
@@ -232,12 +246,7 @@ StartView::StartView(Station& station, QWidget* parent)
     // The column beside the readings keeps the width of its longest captions.
     runColumn_->setFixedWidth(runColumn_->sizeHint().width());
     setTabOrder();
-    // The designed size where the screen has room for it (with the window's frame), else the
-    // screen's room: a 1366 x 768 screen takes the whole window.
-    QSize size(1120, 740);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        size = size.boundedTo(screen->availableGeometry().size() - kFrameAllowance);
-    resize(size.expandedTo(minimumSizeHint()));
+    resize(openingSize(*this, sizeHint()));
 }
 
 void StartView::setTabOrder() {
@@ -467,14 +476,16 @@ QWidget* StartView::buildRunColumn() {
 
     auto* run = new QGroupBox("Lamp", column);
     auto* runLayout = new QVBoxLayout(run);
+    auto* startStop = new QHBoxLayout;
     for (Control* c : {&w.Startbouton, &w.Stopbouton}) {
         auto* button = new QPushButton(run);
         setFontLook(button, 1.3, true);
         button->setMinimumHeight(44);
         const std::string name = c->name;
         connect(button, &QPushButton::clicked, this, [this, name] { fire(name); });
-        runLayout->addWidget(add(button, *c));
+        startStop->addWidget(add(button, *c));
     }
+    runLayout->addLayout(startStop);
     auto* phase = newLabel(run, Qt::AlignCenter);
     statusLook(phase);
     setFontLook(phase, 1.4, true);
@@ -529,7 +540,7 @@ QWidget* StartView::buildPlotArea() {
     stack->setContentsMargins(0, 0, 0, 0);
 
     // The scale strip and the plot side by side, scaled together to the room they get.
-    traces_ = new QWidget(plotArea_);
+    traces_ = new Traces(plotArea_);
     scale_ = new PictureView(w.Picture7Canvas, 0, traces_);
     plot_ = new PictureView(w.Picture5Canvas, 0, traces_);
     add(scale_, w.Picture7, "Plot scale");
@@ -582,6 +593,11 @@ QWidget* StartView::buildPowerColumn() {
     statusLook(setPower);
     setPower->setCursor(Qt::PointingHandCursor);
     setPower->installEventFilter(this);
+    // Room for the highest power, so the column keeps its width as the figure changes.
+    setPower->setMinimumWidth(
+        setPower->fontMetrics().horizontalAdvance(
+            QString(" Set Power = %1 Watts").arg(StartWindow::kPowerMax * 10)) +
+        2 * (setPower->margin() + setPower->frameWidth()));
     layout->addWidget(add(setPower, w.Label56, "Set power"));
     setPower_ = setPower;
 

@@ -1,0 +1,204 @@
+// Every window of the station and its boxes, opened as a service technician meets them, on a
+// 1366 x 768 screen at the scale CTest gives (QT_SCALE_FACTOR 1 and 2), in a light and a dark
+// palette: each opens at least as large as its contents need, fits above a 48 px panel, and
+// shows every label, button and check box text whole. With ORBEK_WINDOW_PICTURES=DIR each window
+// is also saved as DIR/NAME-PALETTE-SCALE.png (scripts/screenshot-windows).
+#include "qt/colours.hpp"
+#include "qt/control_view.hpp"
+#include "qt/qt_host.hpp"
+#include "support/view_fixture.hpp"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace orbek {
+namespace {
+
+// What a mnemonic marker leaves on screen.
+QString shown(QString text) {
+    text.replace("&&", QChar(1));
+    text.remove('&');
+    return text.replace(QChar(1), '&');
+}
+
+// The room a label, button or check box has for its text and the room that text takes, each
+// within the style's margins; an empty room for a widget without text.
+std::pair<QSize, QSize> textRoom(QWidget* w) {
+    const QFontMetrics fm = w->fontMetrics();
+    if (auto* label = qobject_cast<QLabel*>(w)) {
+        if (label->text().trimmed().isEmpty() || label->textFormat() == Qt::RichText) return {};
+        const int m = label->margin();
+        QRect room = label->contentsRect().adjusted(m, m, -m, -m);
+        if (label->wordWrap()) { // every word on a line of its own at worst, every line in sight
+            int widest = 0;
+            for (const QString& word : label->text().split(QRegularExpression("[ \u200B]")))
+                widest = std::max(widest, fm.horizontalAdvance(word));
+            return {room.size(), QSize(widest, label->heightForWidth(label->width()) -
+                                                   label->height() + room.height())};
+        }
+        const QStringList lines = label->text().split('\n');
+        int widest = 0;
+        for (const QString& line : lines)
+            widest = std::max(widest, fm.horizontalAdvance(line));
+        return {room.size(), QSize(widest, fm.height() * int(lines.size()))};
+    }
+    auto* button = qobject_cast<QAbstractButton*>(w);
+    if (!button || button->text().isEmpty()) return {};
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    QStyle::SubElement contents = QStyle::SE_PushButtonContents;
+    int margin = 0;
+    if (qobject_cast<QCheckBox*>(button)) {
+        contents = QStyle::SE_CheckBoxContents;
+    } else if (qobject_cast<QRadioButton*>(button)) {
+        contents = QStyle::SE_RadioButtonContents;
+    } else if (auto* push = qobject_cast<QPushButton*>(button)) {
+        if (push->autoDefault() || push->isDefault())
+            option.features |= QStyleOptionButton::AutoDefaultButton;
+        margin = w->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, w);
+    }
+    const QRect room = w->style()->subElementRect(contents, &option, w);
+    return {room.size() - QSize(margin, 0),
+            QSize(fm.horizontalAdvance(shown(button->text())), fm.height())};
+}
+
+struct WindowFit : test::ViewFixture {
+    const int scale = qRound(QGuiApplication::primaryScreen()->devicePixelRatio());
+
+    // What of `window` does not show whole or does not fit the screen, one line each.
+    static std::vector<std::string> faults(QWidget* window) {
+        std::vector<std::string> out;
+        const auto fault = [&](QWidget* w, const QString& what) {
+            out.push_back(
+                (w->objectName() + " " + w->metaObject()->className() + ": " + what).toStdString());
+        };
+        const QSize framed = window->size() + qt::kFrameAllowance;
+        if (framed.width() > 1366 || framed.height() > 768 - 48)
+            fault(window,
+                  QString("%1 x %2 with its frame").arg(framed.width()).arg(framed.height()));
+        const QSize least = window->minimumSizeHint();
+        if (window->width() < least.width() || window->height() < least.height())
+            fault(window, QString("below the %1 x %2 its contents need")
+                              .arg(least.width())
+                              .arg(least.height()));
+        if (qobject_cast<QDialog*>(window) &&
+            window->width() < qt::titleBarWidth(*window, window->windowTitle()))
+            fault(window, "too narrow for its title \"" + window->windowTitle() + "\"");
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            if (!w->isVisible() || w->window() != window) continue;
+            if (!window->rect().contains(QRect(w->mapTo(window, QPoint()), w->size())))
+                fault(w, "outside the window");
+            const auto [room, need] = textRoom(w);
+            if (need.width() > room.width() || need.height() > room.height())
+                fault(w,
+                      QString("\"%1\" needs %2 x %3, has %4 x %5")
+                          .arg(qobject_cast<QLabel*>(w) ? qobject_cast<QLabel*>(w)->text()
+                                                        : qobject_cast<QAbstractButton*>(w)->text())
+                          .arg(need.width())
+                          .arg(need.height())
+                          .arg(room.width())
+                          .arg(room.height()));
+        }
+        return out;
+    }
+
+    void check(const QString& name, QWidget* window, const QString& palette) {
+        QApplication::processEvents();
+        ASSERT_TRUE(window->isVisible()) << name.toStdString();
+        for (const std::string& fault : faults(window))
+            ADD_FAILURE() << name.toStdString() << " (" << palette.toStdString() << ", "
+                          << scale * 100 << " %): " << fault;
+        const QString folder = qEnvironmentVariable("ORBEK_WINDOW_PICTURES");
+        if (!folder.isEmpty()) {
+            const QString file = QString("%1-%2-%3.png").arg(name, palette).arg(scale * 100);
+            EXPECT_TRUE(window->grab().save(QDir(folder).filePath(file)));
+        }
+    }
+
+    // Opens every window in turn with its longest texts and checks it.
+    void tour(qt::StartView& main, const QString& palette) {
+        StartWindow& w = *station->models().Start;
+        check("Password", &main, palette);
+        w.Text1.caption = "juniper";
+        w.fire("OkStart");
+        w.Label56.caption = " Set Power = 1300 Watts";
+        w.Label44.caption = "Data-Logger (Writing)  5 hours";
+        w.Label7[0].caption = "Error! Select COM Port ";
+        w.Label11.visible = w.Label12.visible = true;
+        main.render();
+        check("Start", &main, palette);
+
+        station->state.HolderTempRaw = "33";
+        DataLoggerWindow& logger = *station->models().DataLogger;
+        for (const char* name : {"Parametres", "Usures", "TestsMV", "DataLogger", "Boitestop",
+                                 "AlarmHolder", "FenInfoHolder", "CodeDialogue", "Codeserreurs"}) {
+            WindowModel& model = *station->findWindow(name);
+            model.show();
+            scheduler.advanceBy(1100); // the windows' load timers and clocks
+            if (model.name() == "Parametres") model.fire("Setup");
+            if (model.name() == "Usures") model.ctl("Label5[1]").caption = "262144";
+            if (model.name() == "DataLogger") {
+                logger.Label7.caption = folder.path().string() + "/Station/Data/a-long-name.csv";
+                logger.Picture1.visible = true;
+            }
+            model.show(); // a window that closes itself meanwhile (the wait box) comes back
+            main.render();
+            check(name, main.findChild<QDialog*>(name), palette);
+            model.unload();
+            main.render();
+        }
+
+        // The boxes: the start-up's, the quit question, a wrong and a right access code (the
+        // access-code box), the software address, the data logger's missing steps.
+        w.fire("mnquitter");
+        w.fire("mnuAdressesoft");
+        UsuresWindow& counters = *station->models().Usures;
+        counters.Text1[0].caption = "0";
+        counters.fire("Activation[0]");
+        counters.Text1[0].caption = "5821";
+        counters.fire("Activation[0]");
+        logger.fire("Activation");
+        std::set<std::string> seen;
+        for (const auto& shownBox : ui.boxes()) {
+            if (!seen.insert(shownBox.box.title + shownBox.box.text).second) continue;
+            const auto box = qt::messageBox(shownBox.box, &main);
+            box->show();
+            check(QString("Box%1").arg(seen.size()), box.get(), palette);
+        }
+        EXPECT_GE(seen.size(), 6u);
+    }
+};
+
+TEST_F(WindowFit, EveryWindowOpensLargeEnoughForItsTextsAndFitsASmallScreen) {
+    ASSERT_EQ(QGuiApplication::primaryScreen()->size(), QSize(1366, 768))
+        << "runs through CTest (window_fit.100, window_fit.200) on a 1366 x 768 screen";
+    const QPalette light = QApplication::palette();
+    view.reset();
+    for (const QPalette& palette : {light, qt::darkPalette()}) {
+        QApplication::setPalette(palette);
+        rebuild();
+        qt::StartView main(*station);
+        main.show();
+        app::Form_Load(*station);
+        scheduler.advanceBy(100);
+        main.render();
+        tour(main, palette == light ? "light" : "dark");
+    }
+    QApplication::setPalette(light);
+}
+
+} // namespace
+} // namespace orbek
