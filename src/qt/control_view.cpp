@@ -198,9 +198,11 @@ void ControlWidgets::draw(Entry& e) {
     } else if (auto* check = qobject_cast<QCheckBox*>(widget)) {
         if (check->text() != caption) check->setText(caption);
         if (check->isChecked() != control.checked) check->setChecked(control.checked);
+        colours = true; // its text reads on the window, greyed or not
     } else if (auto* option = qobject_cast<QRadioButton*>(widget)) {
         if (option->text() != caption) option->setText(caption);
         if (option->isChecked() != control.checked) option->setChecked(control.checked);
+        colours = true;
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         if (button->text() != caption) button->setText(caption);
         colours = true;

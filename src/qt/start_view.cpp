@@ -11,6 +11,7 @@
 #include "qt/maintenance_views.hpp"
 #include "qt/parameters_view.hpp"
 #include "qt/picture_view.hpp"
+#include "qt/station_style.hpp"
 #include "qt/wait_box_view.hpp"
 
 #include <QCheckBox>
@@ -158,6 +159,7 @@ constexpr int kBarTop = 10;
 
 StartView::StartView(Station& station, QWidget* parent)
     : QMainWindow(parent), station_(station), controls_(*station.models().Start) {
+    useStationStyle();
     StartWindow& w = *station_.models().Start;
     setObjectName("Start");
     setAccessibleName("ORBEK station");

@@ -10,11 +10,18 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionSlider>
 #include <QTest>
+#include <QtMath>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -234,7 +241,9 @@ TEST_F(AccessTest, EveryColouredControlIsReadableInALightAndADarkPalette) {
                     for (const Control& c : station->findWindow(name)->controls()) {
                         QWidget* widget = in<QWidget>(root, c.name);
                         const bool button = qobject_cast<QPushButton*>(widget) != nullptr;
-                        if (!button && !qobject_cast<QLabel*>(widget)) continue;
+                        if (!button && !qobject_cast<QLabel*>(widget) &&
+                            !qobject_cast<QAbstractButton*>(widget))
+                            continue;
                         // A label that does not fill its back shows what is behind it.
                         QWidget* behind = widget;
                         while (!button && !behind->autoFillBackground() && behind->parentWidget())
@@ -254,6 +263,91 @@ TEST_F(AccessTest, EveryColouredControlIsReadableInALightAndADarkPalette) {
                     }
                 }
             }
+    }
+    QApplication::setPalette(light);
+}
+
+// How many pixels of `widget` inside `outer` and outside `inner` stand out from `back` at 3 : 1.
+int standingOut(QWidget* widget, const QRect& outer, const QRect& inner, const QColor& back) {
+    const QImage image = widget->grab().toImage();
+    const qreal scale = image.devicePixelRatio();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QPoint at(qFloor(x / scale), qFloor(y / scale));
+            if (outer.contains(at) && !inner.contains(at) &&
+                qt::contrastRatio(image.pixelColor(x, y), back) >= qt::kVisibleContrast)
+                ++count;
+        }
+    return qRound(count / (scale * scale));
+}
+
+// The parts that are not text stand out from the window at 3 : 1, in a light and a dark palette:
+// the box of every check box and the ring of every radio button, the power slider's ticks and
+// handle, the edge of every button whatever its face (the lit halogen button's green too).
+TEST_F(AccessTest, EveryControlStandsOutFromItsWindowInALightAndADarkPalette) {
+    const QPalette light = QApplication::palette();
+    serviceLevel();
+    station->models().Start->StartHalogen.backColour = colour::green;
+    station->models().Start->StopHalogen.enabled = true;
+    station->models().Parametres->Check1.visible = true;
+    station->models().Start->VScroll1[5].enabled = true;
+    for (const QPalette& palette : {light, qt::darkPalette()}) {
+        QApplication::setPalette(palette);
+        qt::StartView shown(*station);
+        shown.show();
+        std::vector<QWidget*> windows{&shown};
+        for (const char* name : {"Parametres", "DataLogger", "Usures", "Boitestop"}) {
+            station->findWindow(name)->show();
+            shown.render();
+            windows.push_back(shown.findChild<QDialog*>(name));
+        }
+        const char* look = palette == light ? "light" : "dark";
+        for (QWidget* window : windows)
+            for (auto* button : window->findChildren<QAbstractButton*>()) {
+                if (!button->isVisible() || !button->isEnabled() || button->isChecked()) continue;
+                QStyleOptionButton option;
+                option.initFrom(button);
+                QRect part = button->rect();
+                if (qobject_cast<QCheckBox*>(button))
+                    part = button->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option,
+                                                           button);
+                else if (qobject_cast<QRadioButton*>(button))
+                    part = button->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option,
+                                                           button);
+                QWidget* behind = button->parentWidget();
+                while (!behind->autoFillBackground() && behind->parentWidget())
+                    behind = behind->parentWidget();
+                // An edge around most of the part; inside a push button is its text.
+                const bool push = qobject_cast<QPushButton*>(button);
+                EXPECT_GE(standingOut(button, part, push ? part.adjusted(3, 3, -3, -3) : QRect(),
+                                      behind->palette().color(QPalette::Window)),
+                          part.width() + part.height())
+                    << button->objectName().toStdString() << " " << look;
+            }
+        auto* slider = in<QSlider>(&shown, "VScroll1[5]");
+        QStyleOptionSlider option;
+        option.initFrom(slider);
+        option.orientation = slider->orientation();
+        option.minimum = slider->minimum();
+        option.maximum = slider->maximum();
+        option.sliderPosition = slider->sliderPosition();
+        option.upsideDown = !slider->invertedAppearance(); // a vertical slider's low end is down
+        option.tickPosition = slider->tickPosition();
+        option.tickInterval = slider->tickInterval();
+        option.subControls = QStyle::SC_All;
+        const QRect handle = slider->style()->subControlRect(QStyle::CC_Slider, &option,
+                                                             QStyle::SC_SliderHandle, slider);
+        const QColor back = slider->palette().color(QPalette::Window);
+        EXPECT_GE(standingOut(slider, handle, handle.adjusted(2, 2, -2, -2), back),
+                  handle.width() + handle.height())
+            << "slider handle " << look;
+        // Ticks both sides, every 10 from 18 to 130: twelve a side, each a few pixels long.
+        const QRect ticks(slider->rect().left(), 0, slider->width(), slider->height());
+        EXPECT_GE(standingOut(slider, ticks,
+                              QRect(handle.left(), 0, handle.width(), slider->height()), back),
+                  2 * 12 * 3)
+            << "slider ticks " << look;
     }
     QApplication::setPalette(light);
 }

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QTimer>
@@ -94,7 +95,10 @@ TEST(LogFileDialog, AnExistingFileIsChosenWithoutAReplaceQuestion) {
         } else if (auto* files = shownWindow<QFileDialog>()) {
             if (chosen) return files->reject();
             chosen = true;
-            files->selectFile(QString::fromStdString(existing.string()));
+            // The whole name typed into the dialog's name box, as a person would.
+            auto* name = files->findChild<QLineEdit*>("fileNameEdit");
+            ASSERT_NE(name, nullptr);
+            name->setText(QString::fromStdString(existing.string()));
             // As the Save button does, outside this tick so the poll goes on meanwhile.
             QTimer::singleShot(0, files, [files] { static_cast<QDialog*>(files)->accept(); });
         }
