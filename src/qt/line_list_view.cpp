@@ -169,7 +169,7 @@ void LineListView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     paintRows(painter, event->rect());
     // The keyboard focus: a ring just inside the list's edge, whether or not a line is current.
-    if (hasFocus())
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange))
         painter.fillPath(focusRing(), focusColour(palette(), palette().color(QPalette::Base)));
 }
 

@@ -14,6 +14,7 @@
 #include "qt/station_style.hpp"
 #include "qt/wait_box_view.hpp"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDialog>
@@ -41,6 +42,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <set>
 
 namespace orbek::qt {
@@ -274,7 +276,14 @@ QWidget* StartView::add(QWidget* widget, const Control& control, const QString& 
     QSizePolicy policy = widget->sizePolicy();
     policy.setRetainSizeWhenHidden(true);
     widget->setSizePolicy(policy);
-    controls_.add(control, widget);
+    // Alt and a letter of its caption press each button an operator uses, apart from the menus'
+    // keys (File F, Port COM P, Functions U, Data Logger D, Codes C).
+    static const std::map<std::string, char> keys{
+        {"Startbouton", 'S'}, {"Stopbouton", 'T'}, {"StartHalogen", 'H'}, {"StopHalogen", 'G'},
+        {"Log", 'L'},         {"Oscillo", 'O'},    {"Command7", 'A'},     {"EffScreenGraph", 'E'},
+        {"Check1", 'B'}};
+    const auto key = keys.find(control.name);
+    controls_.add(control, widget, key == keys.end() ? QChar() : QChar(key->second));
     return widget;
 }
 
@@ -723,7 +732,13 @@ void StartView::draw() {
     rendering_ = true;
     const QString title = QString::fromStdString(w.caption);
     if (windowTitle() != title) setWindowTitle(title);
+    // The word taken, the password box goes: its field lets go of the focus first, so that the
+    // toolkit does not hand it on to the next control in the chain (the holder cell).
+    const bool passwordTaken = !w.Picture8.visible && passwordBox_->isVisible();
+    if (passwordTaken && passwordBox_->isAncestorOf(QApplication::focusWidget()))
+        QApplication::focusWidget()->clearFocus();
     controls_.render();
+    if (passwordTaken) focusFirstControl();
     for (PictureView* picture : pictures_)
         picture->refresh();
 
@@ -753,6 +768,28 @@ void StartView::draw() {
     alarmHolder_->render();
     fenInfoHolder_->render();
     rendering_ = false;
+}
+
+void StartView::focusFirstControl() {
+    // The first control an operator uses: START, or the light power while a run holds START. The
+    // word typed, the keyboard is in use: the focus shows.
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    const StartWindow& w = *station_.models().Start;
+    for (const Control* c : {&w.Startbouton, &w.VScroll1[5], &w.Log})
+        if (c->visible && c->enabled) {
+            widgetOf(c->name)->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+}
+
+bool StartView::focusNextPrevChild(bool next) {
+    // A move from a control that is there to use is the user's Tab; a move off a control that
+    // hides or greys is the toolkit's.
+    const QWidget* from = QApplication::focusWidget();
+    userTab_ = from && from->isVisible() && from->isEnabled();
+    const bool moved = QMainWindow::focusNextPrevChild(next);
+    userTab_ = false;
+    return moved;
 }
 
 void StartView::storeGeometry() {
@@ -793,10 +830,8 @@ bool StartView::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::Leave && !holderCell_->hasFocus()) fire("Form_MouseMove");
         if (event->type() == QEvent::FocusIn) {
             holderCell_->setFrameStyle(QFrame::Box | QFrame::Plain);
-            // Only the user's Tab opens it, not a focus the window moves by itself.
-            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-            if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
-                fire("Label5[10]:MouseMove");
+            // Only the user's Tab opens it, not a focus the window or the toolkit moves.
+            if (userTab_) fire("Label5[10]:MouseMove");
         }
         if (event->type() == QEvent::FocusOut) {
             holderCell_->setFrameStyle(QFrame::Panel | QFrame::Sunken);

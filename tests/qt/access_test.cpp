@@ -5,6 +5,7 @@
 #include "qt/code_views.hpp"
 #include "qt/colours.hpp"
 #include "qt/picture_view.hpp"
+#include "support/qt_wait.hpp"
 #include "support/view_fixture.hpp"
 
 #include <QAbstractButton>
@@ -12,10 +13,12 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -40,8 +43,8 @@ struct AccessTest : test::ViewFixture {
         type(named<QWidget>("Text1"), "juniper");
         named<QAbstractButton>("OkStart")->click();
     }
-    static QChar keyOf(const QAction* action) {
-        const QString text = action->text();
+    static QChar keyOf(const QAction* action) { return keyOf(action->text()); }
+    static QChar keyOf(const QString& text) {
         const qsizetype at = text.indexOf(u'&');
         return at >= 0 && at + 1 < text.size() ? text[at + 1].toUpper() : QChar();
     }
@@ -139,6 +142,95 @@ TEST_F(AccessTest, TabFollowsTheReadingOrderAndOpensTheHolderInformation) {
     EXPECT_EQ(order, (std::vector<std::string>{"Text1", "OkStart", "Label5[10]", "Startbouton",
                                                "Log", "Oscillo", "EffScreenGraph", "Check1",
                                                "Text1", "OkStart", "Label5[10]", "Startbouton"}));
+}
+
+TEST_F(AccessTest, ThePasswordHandsTheFocusToTheFirstControlAnOperatorUses) {
+    auto* field = named<QLineEdit>("Text1");
+    type(field, "marigold");
+    QTest::keyClick(field, Qt::Key_Return);
+    view->render();
+    EXPECT_EQ(QApplication::focusWidget(), named<QWidget>("Startbouton"));
+    EXPECT_FALSE(station->models().FenInfoHolder->loaded()); // no Tab reached the holder cell
+    // A run holds START back: the light power takes the focus.
+    StartWindow& w = *station->models().Start;
+    w.Startbouton.visible = false;
+    w.VScroll1[5].enabled = true;
+    view->actionOf("mnuPESERVICE")->trigger();
+    scheduler.advanceBy(100);
+    view->render();
+    type(field, "juniper");
+    QTest::keyClick(field, Qt::Key_Return);
+    view->render();
+    EXPECT_EQ(QApplication::focusWidget(), named<QWidget>("VScroll1[5]"));
+    EXPECT_FALSE(station->models().FenInfoHolder->loaded());
+}
+
+// START, STOP, the halogen buttons, Log, Plotter, Clear, TB-Reset and "Activate light output"
+// answer Alt and a letter of their caption that no menu takes; Enter presses a focused push
+// button, except one that resets or erases; a hidden menu's key does nothing.
+TEST_F(AccessTest, ButtonsAnswerTheirKeysAndEnterAndHiddenMenusDoNot) {
+    StartWindow& w = *station->models().Start;
+    type(named<QWidget>("Text1"), "marigold");
+    named<QAbstractButton>("OkStart")->click();
+    // At operator level "Port COM" is hidden: Alt+P leaves no menu bar half active for Tab.
+    QTest::keyClick(view.get(), Qt::Key_P, Qt::AltModifier);
+    EXPECT_EQ(view->menuBar()->activeAction(), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+
+    serviceLevel();
+    std::set<QChar> keys;
+    for (QAction* top : view->menuBar()->actions())
+        keys.insert(keyOf(top));
+    for (const char* name : {"Startbouton", "Stopbouton", "StartHalogen", "StopHalogen", "Log",
+                             "Oscillo", "EffScreenGraph", "Check1", "Command7"}) {
+        w.ctl(name).visible = w.ctl(name).enabled = true;
+        view->render();
+        auto* button = named<QAbstractButton>(name);
+        QObject::disconnect(button, &QAbstractButton::clicked, view.get(), nullptr);
+        const QChar key = keyOf(button->text());
+        EXPECT_TRUE(keys.insert(key).second) << name << " takes a key already taken";
+        EXPECT_EQ(QString(button->text()).remove('&').toStdString(), w.ctl(name).caption);
+        QSignalSpy clicked(button, &QAbstractButton::clicked);
+        QTest::keyClick(view.get(), qtKey(key), Qt::AltModifier);
+        EXPECT_TRUE(test::waitFor([&] { return clicked.count() == 1; }, 1000)) << name;
+    }
+    const auto enterPresses = [](QAbstractButton* button) {
+        QSignalSpy clicked(button, &QAbstractButton::clicked);
+        button->setFocus();
+        QTest::keyClick(button, Qt::Key_Return);
+        return clicked.count() == 1;
+    };
+    EXPECT_TRUE(enterPresses(named<QAbstractButton>("Log")));
+    view->actionOf("mnuparametres")->trigger();
+    auto* parametres = named<QDialog>("Parametres");
+    parametres->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(parametres));
+    EXPECT_TRUE(enterPresses(in<QAbstractButton>(parametres, "Degres")));
+    EXPECT_FALSE(enterPresses(in<QAbstractButton>(parametres, "ResetAdr4")));
+}
+
+// The keyboard focus shows on the event list, the power slider and the lit halogen button: a
+// ring of pixels that change by 3 : 1 or more as the focus arrives.
+TEST_F(AccessTest, TheFocusShowsOnTheEventListTheSliderAndTheLitHalogenButton) {
+    StartWindow& w = *station->models().Start;
+    w.StartHalogen.backColour = colour::green;
+    w.StartHalogen.visible = w.VScroll1[5].enabled = true;
+    named<QAbstractButton>("Log")->click();         // the event list in the plot's place
+    view->setAttribute(Qt::WA_KeyboardFocusChange); // as after a Tab
+    for (const char* name : {"List2", "VScroll1[5]", "StartHalogen"}) {
+        QWidget* widget = named<QWidget>(name);
+        named<QWidget>("Oscillo")->setFocus();
+        const QImage before = widget->grab().toImage();
+        widget->setFocus();
+        const QImage after = widget->grab().toImage();
+        int changed = 0;
+        for (int y = 0; y < before.height(); ++y)
+            for (int x = 0; x < before.width(); ++x)
+                changed += qt::contrastRatio(before.pixelColor(x, y), after.pixelColor(x, y)) >=
+                           qt::kVisibleContrast;
+        EXPECT_GE(changed, 100) << name;
+    }
 }
 
 TEST_F(AccessTest, StateShownByColourIsAlsoSaidInWords) {

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -71,6 +72,44 @@ TEST_F(DataLoggerViewTest, AnExistingFileShowsThePanelAndTheCloseBoxClosesTheDia
     EXPECT_FALSE(station->models().DataLogger->loaded());
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_FALSE(station->models().Start->Timer15.enabled());
+}
+
+// Each choice is one Tab stop (Step 1's file type and separator, Step 3's interval) and the arrows
+// move within it: an option an arrow reaches is chosen, an interval waits for Space.
+TEST_F(DataLoggerViewTest, EachChoiceIsOneTabStopWithTheArrowsWithin) {
+    DataLoggerWindow& d = *station->models().DataLogger;
+    inDialog([&] {
+        dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+        const auto focus = [] { return QApplication::focusWidget()->objectName().toStdString(); };
+        const auto key = [](Qt::Key k, Qt::KeyboardModifiers m = {}) {
+            QTest::keyClick(QApplication::focusWidget(), k, m);
+        };
+        named<QWidget>("Command1")->setFocus();
+        key(Qt::Key_Backtab);
+        key(Qt::Key_Backtab);
+        const std::string option = focus();
+        EXPECT_EQ(option.rfind("Option1[", 0), 0u) << option;
+        key(Qt::Key_Down);
+        EXPECT_NE(focus(), option);
+        EXPECT_TRUE(d.ctl(focus()).checked);
+        key(Qt::Key_Tab);
+        EXPECT_EQ(focus().rfind("Option2[", 0), 0u);
+        std::vector<std::string> stops;
+        for (key(Qt::Key_Tab); stops.size() < 30 && focus() != "Activation"; key(Qt::Key_Tab))
+            stops.push_back(focus());
+        // The file button, the file list, the sixteen sensors, one interval.
+        ASSERT_EQ(stops.size(), 19u);
+        EXPECT_EQ(stops.front(), "Command1");
+        key(Qt::Key_Backtab);
+        EXPECT_EQ(focus(), stops.back());
+        key(Qt::Key_Right);
+        EXPECT_NE(focus(), stops.back());
+        EXPECT_EQ(d.ctl(focus()).backColour, colour::buttonFace);
+        key(Qt::Key_Space);
+        EXPECT_EQ(d.ctl(focus()).backColour, colour::lightGreen);
+        dialog->reject();
+    });
 }
 
 template <class T> T* shownWindow() {
