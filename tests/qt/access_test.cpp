@@ -444,18 +444,12 @@ TEST_F(AccessTest, EveryControlStandsOutFromItsWindowInALightAndADarkPalette) {
     QApplication::setPalette(light);
 }
 
-TEST_F(AccessTest, TheMainWindowFitsASmallScreenAndKeepsItsColumns) {
-    // 1366 x 768 at 100 %, with a title bar and borders.
-    const QSize least = view->minimumSizeHint();
-    EXPECT_LE(least.width() + 16, 1366);
-    EXPECT_LE(least.height() + 44, 768);
-    view->resize(1366 - 16, 768 - 44);
-    view->render();
-    QApplication::processEvents();
-
+TEST_F(AccessTest, TheMainWindowKeepsItsColumnsWhateverTheCaptionsSay) {
+    view->resize(1366 - 16, 720 - 44); // a small screen above a panel, with a title bar
     StartWindow& w = *station->models().Start;
-    const char* watched[] = {"Label18",   "Label5[0]", "Label1",     "Label13[0]", "Startbouton",
-                             "Label7[0]", "Picture6",  "Label5[10]", "Log"};
+    const char* watched[] = {"Label18",     "Label5[0]", "Label1",   "Label13[0]",
+                             "Startbouton", "Label7[0]", "Picture6", "Label5[10]",
+                             "Log",         "Picture5",  "Label56",  "Command7"};
     const auto places = [&] {
         view->render();
         QApplication::processEvents();
@@ -476,6 +470,7 @@ TEST_F(AccessTest, TheMainWindowFitsASmallScreenAndKeepsItsColumns) {
         w.Label5[i].visible = false; // the supply rows hidden in phase 4
     w.Label9.visible = false;
     w.Startbouton.visible = false;
+    w.Label56.caption = " Set Power = 1300 Watts";
     EXPECT_EQ(places(), before);
 }
 
