@@ -63,6 +63,10 @@ void StationStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* o
         painter->restore();
         break;
     }
+    case PE_FrameLineEdit:
+        // A focused box keeps the desktop's focus colour.
+        if (!(option->state & State_HasFocus)) ring(painter, r, 1, edgeColour(option->palette));
+        break;
     case PE_PanelButtonCommand:
         ring(painter, r, 1, edgeColour(option->palette));
         // Inside the edge, on the button's own face, whatever colour the face has.

@@ -1,7 +1,8 @@
 // The station's look over the desktop's own style: the parts of a control that are not text (the
-// box of a check box, the ring of a radio button, a slider's ticks and handle, a button's edge)
-// stand out from what is around them at 3 : 1 or better in a light and a dark palette, and the
-// keyboard focus shows as a ring on buttons and sliders in a colour that stands out from them.
+// box of a check box, the ring of a radio button, a slider's ticks and handle, the edge of a
+// button or a text box) stand out from what is around them at 3 : 1 or better in a light and a
+// dark palette, and the keyboard focus shows as a ring on buttons and sliders in a colour that
+// stands out from them.
 #pragma once
 
 #include <QProxyStyle>

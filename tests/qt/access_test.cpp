@@ -376,7 +376,8 @@ int standingOut(QWidget* widget, const QRect& outer, const QRect& inner, const Q
 
 // The parts that are not text stand out from the window at 3 : 1, in a light and a dark palette:
 // the box of every check box and the ring of every radio button, the power slider's ticks and
-// handle, the edge of every button whatever its face (the lit halogen button's green too).
+// handle, the edge of every button whatever its face (the lit halogen button's green too) and of
+// every text box.
 TEST_F(AccessTest, EveryControlStandsOutFromItsWindowInALightAndADarkPalette) {
     const QPalette light = QApplication::palette();
     serviceLevel();
@@ -396,26 +397,30 @@ TEST_F(AccessTest, EveryControlStandsOutFromItsWindowInALightAndADarkPalette) {
         }
         const char* look = palette == light ? "light" : "dark";
         for (QWidget* window : windows)
-            for (auto* button : window->findChildren<QAbstractButton*>()) {
-                if (!button->isVisible() || !button->isEnabled() || button->isChecked()) continue;
+            for (auto* widget : window->findChildren<QWidget*>()) {
+                auto* button = qobject_cast<QAbstractButton*>(widget);
+                if ((!button && !qobject_cast<QLineEdit*>(widget)) || !widget->isVisible() ||
+                    !widget->isEnabled() || widget->hasFocus() || (button && button->isChecked()))
+                    continue;
                 QStyleOptionButton option;
-                option.initFrom(button);
-                QRect part = button->rect();
-                if (qobject_cast<QCheckBox*>(button))
-                    part = button->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option,
-                                                           button);
-                else if (qobject_cast<QRadioButton*>(button))
-                    part = button->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option,
-                                                           button);
-                QWidget* behind = button->parentWidget();
+                option.initFrom(widget);
+                // A box's edge around most of the part; inside a button or text box is its text.
+                QRect part = widget->rect();
+                QRect text = part.adjusted(3, 3, -3, -3);
+                if (qobject_cast<QCheckBox*>(widget) || qobject_cast<QRadioButton*>(widget)) {
+                    part = widget->style()->subElementRect(qobject_cast<QCheckBox*>(widget)
+                                                               ? QStyle::SE_CheckBoxIndicator
+                                                               : QStyle::SE_RadioButtonIndicator,
+                                                           &option, widget);
+                    text = {};
+                }
+                QWidget* behind = widget->parentWidget();
                 while (!behind->autoFillBackground() && behind->parentWidget())
                     behind = behind->parentWidget();
-                // An edge around most of the part; inside a push button is its text.
-                const bool push = qobject_cast<QPushButton*>(button);
-                EXPECT_GE(standingOut(button, part, push ? part.adjusted(3, 3, -3, -3) : QRect(),
-                                      behind->palette().color(QPalette::Window)),
-                          part.width() + part.height())
-                    << button->objectName().toStdString() << " " << look;
+                EXPECT_GE(
+                    standingOut(widget, part, text, behind->palette().color(QPalette::Window)),
+                    part.width() + part.height())
+                    << widget->objectName().toStdString() << " " << look;
             }
         auto* slider = in<QSlider>(&shown, "VScroll1[5]");
         QStyleOptionSlider option;

@@ -146,7 +146,10 @@ struct WindowFit : test::ViewFixture {
         for (const char* name : {"Parametres", "Usures", "TestsMV", "DataLogger", "Boitestop",
                                  "AlarmHolder", "FenInfoHolder", "CodeDialogue", "Codeserreurs"}) {
             WindowModel& model = *station->findWindow(name);
-            model.show();
+            if (model.name() == "FenInfoHolder")
+                w.fire("Label5[10]:MouseMove"); // the pointer over the holder cell
+            else
+                model.show();
             scheduler.advanceBy(1100); // the windows' load timers and clocks
             if (model.name() == "Parametres") model.fire("Setup");
             if (model.name() == "Usures") model.ctl("Label5[1]").caption = "262144";
@@ -154,6 +157,7 @@ struct WindowFit : test::ViewFixture {
                 logger.Label7.caption = folder.path().string() + "/Station/Data/a-long-name.csv";
                 logger.Picture1.visible = true;
             }
+            if (model.name() == "Boitestop") model.ctl("Label2").caption = "61";
             model.show(); // a window that closes itself meanwhile (the wait box) comes back
             main.render();
             check(name, main.findChild<QDialog*>(name), palette);
@@ -176,7 +180,12 @@ struct WindowFit : test::ViewFixture {
             if (!seen.insert(shownBox.box.title + shownBox.box.text).second) continue;
             const auto box = qt::messageBox(shownBox.box, &main);
             box->show();
-            check(QString("Box%1").arg(seen.size()), box.get(), palette);
+            QString name = "Box-"; // after the first words of its text
+            for (const QString& word : QString::fromStdString(shownBox.box.text)
+                                           .split(QRegularExpression("\\W+"), Qt::SkipEmptyParts)
+                                           .mid(0, 4))
+                name += word.left(1).toUpper() + word.mid(1);
+            check(name, box.get(), palette);
         }
         EXPECT_GE(seen.size(), 6u);
     }
