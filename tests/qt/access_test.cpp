@@ -1,7 +1,7 @@
 // The station without a mouse and without good eyes: every menu by its keys, Tab through the
-// main window, state that colour shows also in words, readable text on every coloured control
-// in a light and a dark palette, and a main window that fits a 1366 x 768 screen and keeps its
-// columns in place.
+// main window, the keyboard from the password on and its focus in sight, state that colour shows
+// also in words, readable text and controls that stand out in a light and a dark palette, and a
+// main window that keeps its columns in place.
 #include "qt/code_views.hpp"
 #include "qt/colours.hpp"
 #include "qt/picture_view.hpp"
@@ -43,7 +43,6 @@ struct AccessTest : test::ViewFixture {
         type(named<QWidget>("Text1"), "juniper");
         named<QAbstractButton>("OkStart")->click();
     }
-    static QChar keyOf(const QAction* action) { return keyOf(action->text()); }
     static QChar keyOf(const QString& text) {
         const qsizetype at = text.indexOf(u'&');
         return at >= 0 && at + 1 < text.size() ? text[at + 1].toUpper() : QChar();
@@ -69,7 +68,7 @@ TEST_F(AccessTest, EveryMenuAndEntryIsReachedByItsKeys) {
     std::set<QChar> barKeys;
     for (QAction* top : view->menuBar()->actions()) {
         QMenu* menu = top->menu();
-        const QChar key = keyOf(top);
+        const QChar key = keyOf(top->text());
         ASSERT_FALSE(key.isNull()) << top->text().toStdString();
         EXPECT_TRUE(barKeys.insert(key).second) << "key used twice on the bar: " << key.toLatin1();
         std::map<QChar, std::vector<QAction*>> byKey;
@@ -78,8 +77,8 @@ TEST_F(AccessTest, EveryMenuAndEntryIsReachedByItsKeys) {
                 EXPECT_TRUE(entry->text().isEmpty()); // drawn as a line, not as "-"
                 continue;
             }
-            ASSERT_FALSE(keyOf(entry).isNull()) << entry->text().toStdString();
-            byKey[keyOf(entry)].push_back(entry);
+            ASSERT_FALSE(keyOf(entry->text()).isNull()) << entry->text().toStdString();
+            byKey[keyOf(entry->text())].push_back(entry);
         }
         for (auto& [entryKey, entries] : byKey) {
             // Alt and the menu's key open it; the entry's key chooses it, or, where fourteen
@@ -144,44 +143,54 @@ TEST_F(AccessTest, TabFollowsTheReadingOrderAndOpensTheHolderInformation) {
                                                "Text1", "OkStart", "Label5[10]", "Startbouton"}));
 }
 
-TEST_F(AccessTest, ThePasswordHandsTheFocusToTheFirstControlAnOperatorUses) {
-    auto* field = named<QLineEdit>("Text1");
-    type(field, "marigold");
-    QTest::keyClick(field, Qt::Key_Return);
-    view->render();
-    EXPECT_EQ(QApplication::focusWidget(), named<QWidget>("Startbouton"));
-    EXPECT_FALSE(station->models().FenInfoHolder->loaded()); // no Tab reached the holder cell
-    // A run holds START back: the light power takes the focus.
-    StartWindow& w = *station->models().Start;
-    w.Startbouton.visible = false;
-    w.VScroll1[5].enabled = true;
-    view->actionOf("mnuPESERVICE")->trigger();
-    scheduler.advanceBy(100);
-    view->render();
-    type(field, "juniper");
-    QTest::keyClick(field, Qt::Key_Return);
-    view->render();
-    EXPECT_EQ(QApplication::focusWidget(), named<QWidget>("VScroll1[5]"));
-    EXPECT_FALSE(station->models().FenInfoHolder->loaded());
+// How many pixels of `image` (a widget's picture) inside `outer` (all of it when empty) and outside
+// `inner` stand out at 3 : 1 from the same pixels of `against`, or from `back` without it.
+int standingOut(const QImage& image, const QImage& against, const QColor& back = {},
+                const QRect& outer = {}, const QRect& inner = {}) {
+    const qreal scale = image.devicePixelRatio();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QPoint at(qFloor(x / scale), qFloor(y / scale));
+            const QColor other = against.isNull() ? back : against.pixelColor(x, y);
+            count += (outer.isEmpty() || outer.contains(at)) && !inner.contains(at) &&
+                     qt::contrastRatio(image.pixelColor(x, y), other) >= qt::kVisibleContrast;
+        }
+    return qRound(count / (scale * scale));
 }
 
-// START, STOP, the halogen buttons, Log, Plotter, Clear, TB-Reset and "Activate light output"
-// answer Alt and a letter of their caption that no menu takes; Enter presses a focused push
-// button, except one that resets or erases; a hidden menu's key does nothing.
-TEST_F(AccessTest, ButtonsAnswerTheirKeysAndEnterAndHiddenMenusDoNot) {
+// After the password the focus is on START (on the light power while a run holds START back), and
+// the holder information stays shut. START, STOP, the halogen buttons, Log, Plotter, Clear,
+// TB-Reset and "Activate light output" answer Alt and a letter of their caption that no menu takes;
+// Enter presses a focused push button, except one that resets or erases; a hidden menu's key does
+// nothing.
+TEST_F(AccessTest, TheKeyboardFromThePasswordOn) {
     StartWindow& w = *station->models().Start;
-    type(named<QWidget>("Text1"), "marigold");
-    named<QAbstractButton>("OkStart")->click();
+    auto* field = named<QLineEdit>("Text1");
+    const auto logIn = [&](const char* word) {
+        type(field, word);
+        QTest::keyClick(field, Qt::Key_Return);
+        view->render();
+        EXPECT_FALSE(station->models().FenInfoHolder->loaded()); // no Tab reached the holder cell
+    };
+    logIn("marigold");
+    EXPECT_EQ(QApplication::focusWidget(), named<QWidget>("Startbouton"));
     // At operator level "Port COM" is hidden: Alt+P leaves no menu bar half active for Tab.
     QTest::keyClick(view.get(), Qt::Key_P, Qt::AltModifier);
     EXPECT_EQ(view->menuBar()->activeAction(), nullptr);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    w.Startbouton.visible = false;
+    w.VScroll1[5].enabled = true;
+    view->actionOf("mnuPESERVICE")->trigger();
+    scheduler.advanceBy(100);
+    view->render();
+    logIn("juniper");
+    EXPECT_EQ(QApplication::focusWidget(), named<QWidget>("VScroll1[5]"));
 
-    serviceLevel();
     std::set<QChar> keys;
     for (QAction* top : view->menuBar()->actions())
-        keys.insert(keyOf(top));
+        keys.insert(keyOf(top->text()));
     for (const char* name : {"Startbouton", "Stopbouton", "StartHalogen", "StopHalogen", "Log",
                              "Oscillo", "EffScreenGraph", "Check1", "Command7"}) {
         w.ctl(name).visible = w.ctl(name).enabled = true;
@@ -208,28 +217,22 @@ TEST_F(AccessTest, ButtonsAnswerTheirKeysAndEnterAndHiddenMenusDoNot) {
     EXPECT_TRUE(QTest::qWaitForWindowActive(parametres));
     EXPECT_TRUE(enterPresses(in<QAbstractButton>(parametres, "Degres")));
     EXPECT_FALSE(enterPresses(in<QAbstractButton>(parametres, "ResetAdr4")));
-}
 
-// The keyboard focus shows on the event list, the power slider and the lit halogen button: a
-// ring of pixels that change by 3 : 1 or more as the focus arrives.
-TEST_F(AccessTest, TheFocusShowsOnTheEventListTheSliderAndTheLitHalogenButton) {
-    StartWindow& w = *station->models().Start;
+    // The focus shows on the event list, the power slider and the lit halogen button: a ring of
+    // pixels that change by 3 : 1 or more as the focus arrives.
+    view->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(view.get()));
     w.StartHalogen.backColour = colour::green;
     w.StartHalogen.visible = w.VScroll1[5].enabled = true;
-    named<QAbstractButton>("Log")->click();         // the event list in the plot's place
+    w.fire("Log"); // the event list in the plot's place (the button no longer reaches the model)
+    view->render();
     view->setAttribute(Qt::WA_KeyboardFocusChange); // as after a Tab
     for (const char* name : {"List2", "VScroll1[5]", "StartHalogen"}) {
         QWidget* widget = named<QWidget>(name);
         named<QWidget>("Oscillo")->setFocus();
         const QImage before = widget->grab().toImage();
         widget->setFocus();
-        const QImage after = widget->grab().toImage();
-        int changed = 0;
-        for (int y = 0; y < before.height(); ++y)
-            for (int x = 0; x < before.width(); ++x)
-                changed += qt::contrastRatio(before.pixelColor(x, y), after.pixelColor(x, y)) >=
-                           qt::kVisibleContrast;
-        EXPECT_GE(changed, 100) << name;
+        EXPECT_GE(standingOut(widget->grab().toImage(), before), 100) << name;
     }
 }
 
@@ -286,10 +289,18 @@ TEST_F(AccessTest, StateShownByColourIsAlsoSaidInWords) {
     EXPECT_EQ(cell->text(QAccessible::Name), "Light intensity value: 96.0");
 }
 
-// Every label and button of every window, on each colour pair the design gives a control, reads
-// at 4.5 : 1 or better, enabled and disabled, on a light and on a dark desktop.
-TEST_F(AccessTest, EveryColouredControlIsReadableInALightAndADarkPalette) {
+// Every control of every window, light and dark. Its text (labels, buttons, check boxes) reads at
+// 4.5 : 1 or better on each colour pair the design gives a control, enabled and disabled. What is
+// not text stands out from the window at 3 : 1: the box of every check box and the ring of every
+// radio button, the power slider's ticks and handle, the edge of every button whatever its face
+// (the lit halogen button's green too) and of every text box.
+TEST_F(AccessTest, EveryControlReadsAndStandsOutInALightAndADarkPalette) {
     const QPalette light = QApplication::palette();
+    serviceLevel();
+    station->models().Start->StartHalogen.backColour = colour::green;
+    station->models().Start->StopHalogen.enabled = true;
+    station->models().Parametres->Check1.visible = true;
+    station->models().Start->VScroll1[5].enabled = true;
     const uint32_t backs[] = {colour::buttonFace,
                               colour::green,
                               colour::lightGreen,
@@ -317,8 +328,63 @@ TEST_F(AccessTest, EveryColouredControlIsReadableInALightAndADarkPalette) {
     for (const QPalette& palette : {light, qt::darkPalette()}) {
         QApplication::setPalette(palette);
         qt::StartView shown(*station);
+        shown.show();
+        std::vector<QWidget*> roots{&shown};
         for (const char* name : windows)
-            if (std::string(name) != "Start") station->findWindow(name)->show();
+            if (std::string(name) != "Start") {
+                station->findWindow(name)->show();
+                shown.render();
+                roots.push_back(shown.findChild<QDialog*>(name));
+            }
+        const char* look = palette == light ? "light" : "dark";
+        for (QWidget* window : roots)
+            for (auto* widget : window->findChildren<QWidget*>()) {
+                auto* button = qobject_cast<QAbstractButton*>(widget);
+                if ((!button && !qobject_cast<QLineEdit*>(widget)) || !widget->isVisible() ||
+                    !widget->isEnabled() || widget->hasFocus() || (button && button->isChecked()))
+                    continue;
+                QStyleOptionButton option;
+                option.initFrom(widget);
+                // A box's edge around most of the part; inside a button or text box is its text.
+                QRect part = widget->rect();
+                QRect text = part.adjusted(3, 3, -3, -3);
+                if (qobject_cast<QCheckBox*>(widget) || qobject_cast<QRadioButton*>(widget)) {
+                    part = widget->style()->subElementRect(qobject_cast<QCheckBox*>(widget)
+                                                               ? QStyle::SE_CheckBoxIndicator
+                                                               : QStyle::SE_RadioButtonIndicator,
+                                                           &option, widget);
+                    text = {};
+                }
+                QWidget* behind = widget->parentWidget();
+                while (!behind->autoFillBackground() && behind->parentWidget())
+                    behind = behind->parentWidget();
+                EXPECT_GE(standingOut(widget->grab().toImage(), {},
+                                      behind->palette().color(QPalette::Window), part, text),
+                          part.width() + part.height())
+                    << widget->objectName().toStdString() << " " << look;
+            }
+        auto* slider = in<QSlider>(&shown, "VScroll1[5]");
+        QStyleOptionSlider option;
+        option.initFrom(slider);
+        option.orientation = slider->orientation();
+        option.minimum = slider->minimum();
+        option.maximum = slider->maximum();
+        option.sliderPosition = slider->sliderPosition();
+        option.upsideDown = !slider->invertedAppearance(); // a vertical slider's low end is down
+        option.tickPosition = slider->tickPosition();
+        const QRect handle = slider->style()->subControlRect(QStyle::CC_Slider, &option,
+                                                             QStyle::SC_SliderHandle, slider);
+        const QColor back = slider->palette().color(QPalette::Window);
+        const QImage image = slider->grab().toImage();
+        EXPECT_GE(standingOut(image, {}, back, handle, handle.adjusted(2, 2, -2, -2)),
+                  handle.width() + handle.height())
+            << "slider handle " << look;
+        // Ticks both sides, every 10 from 18 to 130: twelve a side, each a few pixels long.
+        EXPECT_GE(standingOut(image, {}, back, {},
+                              QRect(handle.left(), 0, handle.width(), slider->height())),
+                  2 * 12 * 3)
+            << "slider ticks " << look;
+
         for (uint32_t back : backs)
             for (uint32_t fore : fores) {
                 for (const char* name : windows)
@@ -355,96 +421,6 @@ TEST_F(AccessTest, EveryColouredControlIsReadableInALightAndADarkPalette) {
                     }
                 }
             }
-    }
-    QApplication::setPalette(light);
-}
-
-// How many pixels of `widget` inside `outer` and outside `inner` stand out from `back` at 3 : 1.
-int standingOut(QWidget* widget, const QRect& outer, const QRect& inner, const QColor& back) {
-    const QImage image = widget->grab().toImage();
-    const qreal scale = image.devicePixelRatio();
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const QPoint at(qFloor(x / scale), qFloor(y / scale));
-            if (outer.contains(at) && !inner.contains(at) &&
-                qt::contrastRatio(image.pixelColor(x, y), back) >= qt::kVisibleContrast)
-                ++count;
-        }
-    return qRound(count / (scale * scale));
-}
-
-// The parts that are not text stand out from the window at 3 : 1, in a light and a dark palette:
-// the box of every check box and the ring of every radio button, the power slider's ticks and
-// handle, the edge of every button whatever its face (the lit halogen button's green too) and of
-// every text box.
-TEST_F(AccessTest, EveryControlStandsOutFromItsWindowInALightAndADarkPalette) {
-    const QPalette light = QApplication::palette();
-    serviceLevel();
-    station->models().Start->StartHalogen.backColour = colour::green;
-    station->models().Start->StopHalogen.enabled = true;
-    station->models().Parametres->Check1.visible = true;
-    station->models().Start->VScroll1[5].enabled = true;
-    for (const QPalette& palette : {light, qt::darkPalette()}) {
-        QApplication::setPalette(palette);
-        qt::StartView shown(*station);
-        shown.show();
-        std::vector<QWidget*> windows{&shown};
-        for (const char* name : {"Parametres", "DataLogger", "Usures", "Boitestop"}) {
-            station->findWindow(name)->show();
-            shown.render();
-            windows.push_back(shown.findChild<QDialog*>(name));
-        }
-        const char* look = palette == light ? "light" : "dark";
-        for (QWidget* window : windows)
-            for (auto* widget : window->findChildren<QWidget*>()) {
-                auto* button = qobject_cast<QAbstractButton*>(widget);
-                if ((!button && !qobject_cast<QLineEdit*>(widget)) || !widget->isVisible() ||
-                    !widget->isEnabled() || widget->hasFocus() || (button && button->isChecked()))
-                    continue;
-                QStyleOptionButton option;
-                option.initFrom(widget);
-                // A box's edge around most of the part; inside a button or text box is its text.
-                QRect part = widget->rect();
-                QRect text = part.adjusted(3, 3, -3, -3);
-                if (qobject_cast<QCheckBox*>(widget) || qobject_cast<QRadioButton*>(widget)) {
-                    part = widget->style()->subElementRect(qobject_cast<QCheckBox*>(widget)
-                                                               ? QStyle::SE_CheckBoxIndicator
-                                                               : QStyle::SE_RadioButtonIndicator,
-                                                           &option, widget);
-                    text = {};
-                }
-                QWidget* behind = widget->parentWidget();
-                while (!behind->autoFillBackground() && behind->parentWidget())
-                    behind = behind->parentWidget();
-                EXPECT_GE(
-                    standingOut(widget, part, text, behind->palette().color(QPalette::Window)),
-                    part.width() + part.height())
-                    << widget->objectName().toStdString() << " " << look;
-            }
-        auto* slider = in<QSlider>(&shown, "VScroll1[5]");
-        QStyleOptionSlider option;
-        option.initFrom(slider);
-        option.orientation = slider->orientation();
-        option.minimum = slider->minimum();
-        option.maximum = slider->maximum();
-        option.sliderPosition = slider->sliderPosition();
-        option.upsideDown = !slider->invertedAppearance(); // a vertical slider's low end is down
-        option.tickPosition = slider->tickPosition();
-        option.tickInterval = slider->tickInterval();
-        option.subControls = QStyle::SC_All;
-        const QRect handle = slider->style()->subControlRect(QStyle::CC_Slider, &option,
-                                                             QStyle::SC_SliderHandle, slider);
-        const QColor back = slider->palette().color(QPalette::Window);
-        EXPECT_GE(standingOut(slider, handle, handle.adjusted(2, 2, -2, -2), back),
-                  handle.width() + handle.height())
-            << "slider handle " << look;
-        // Ticks both sides, every 10 from 18 to 130: twelve a side, each a few pixels long.
-        const QRect ticks(slider->rect().left(), 0, slider->width(), slider->height());
-        EXPECT_GE(standingOut(slider, ticks,
-                              QRect(handle.left(), 0, handle.width(), slider->height()), back),
-                  2 * 12 * 3)
-            << "slider ticks " << look;
     }
     QApplication::setPalette(light);
 }
@@ -498,13 +474,6 @@ TEST_F(AccessTest, PlotWindowsAndLabelsKeepTheirPlaceAndShape) {
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(cell, &leave);
     EXPECT_FALSE(station->models().FenInfoHolder->loaded());
-
-    // The wait box shows its whole title.
-    station->models().Boitestop->show();
-    view->render();
-    auto* box = named<QDialog>("Boitestop");
-    EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance(box->windowTitle()) + 60);
-    station->models().Boitestop->unload();
 
     // The parameter window opens over the main window, the second time as the first.
     view->move(40, 30);
