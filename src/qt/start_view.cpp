@@ -660,8 +660,6 @@ void StartView::buildPasswordBox(QWidget* central) {
     passwordBox_->setFrameShape(QFrame::StyledPanel);
     passwordBox_->setFrameShadow(QFrame::Raised);
     passwordBox_->setAutoFillBackground(true);
-    passwordBox_->setFixedSize(StartWindow::kPasswordBoxWidth / kTwipsPerPixel,
-                               StartWindow::kPasswordBoxHeight / kTwipsPerPixel);
     add(passwordBox_, w.Picture8, "Password box");
     auto* grid = new QGridLayout(passwordBox_);
     grid->addWidget(add(newLabel(passwordBox_), w.Label30), 0, 0);
@@ -680,6 +678,11 @@ void StartView::buildPasswordBox(QWidget* central) {
 
 void StartView::placePasswordBox() {
     const StartWindow& w = *station_.models().Start;
+    // The designed size, or larger where its texts need it (a larger font, another language).
+    const QSize size = QSize(StartWindow::kPasswordBoxWidth / kTwipsPerPixel,
+                             StartWindow::kPasswordBoxHeight / kTwipsPerPixel)
+                           .expandedTo(passwordBox_->minimumSizeHint());
+    if (passwordBox_->size() != size) passwordBox_->resize(size);
     QWidget* area = centralWidget();
     const int x = std::clamp(w.Picture8.left / kTwipsPerPixel, 0,
                              std::max(0, area->width() - passwordBox_->width()));
