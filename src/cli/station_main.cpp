@@ -98,6 +98,7 @@ The ORBEK operator station: drives the machine's controller over the RS232 line.
   --record FILE    record the session as a scenario into FILE, for orbek-replay (the
                    configuration files at the start are saved in FILE.base)
   -h, --help       this text
+  --help-all       this text and a word on the Qt toolkit's own options
   -v, --version    the version
 )";
 

@@ -62,6 +62,7 @@ class StartView : public QMainWindow {
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
   private:
     void buildMenus();
@@ -76,6 +77,7 @@ class StartView : public QMainWindow {
     void fire(const std::string& event);
     void placePasswordBox();
     void setTabOrder();
+    void focusFirstControl();
     void fitPlot();
     void storeGeometry();
 
@@ -105,6 +107,7 @@ class StartView : public QMainWindow {
     uint64_t renderedAt_ = 0;
     uint64_t passwordBoxPlacedAt_ = 0;
     bool rendering_ = false;
+    bool userTab_ = false; // while the user's Tab moves the focus
     QTimer frame_;
     QElapsedTimer sinceRender_;
     int frameMs_ = 33;
