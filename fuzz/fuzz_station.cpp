@@ -1,16 +1,19 @@
 // The whole station on virtual time, driven by the fuzzer's bytes read as scenario steps: frames
 // from the controller clean and damaged, communication events, clicks on every named control
 // and handler of every window, typed text, slider and check box values, answers to message
-// boxes and file dialogs, the port's fate and the wall clock, with time passing between them.
+// boxes and file dialogs, the port's fate and the wall clock, with time passing between them;
+// now and then configuration or user files that are no files or far too large before the start.
 // Each input is played by the scenario player, so a finding is a scenario: run the target on
 // it with ORBEK_FUZZ_PRINT=1 to print it, and keep it under tests/scenarios. An input plays at
 // most kMaxTime of virtual time.
 #include "core/clock.hpp"
+#include "core/files.hpp"
 #include "core/memory_port.hpp"
 #include "core/scripted_ui_host.hpp"
 #include "replay/replay.hpp"
 #include "station/assembled_station.hpp"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -18,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <ostream>
 #include <streambuf>
@@ -257,6 +261,51 @@ std::string scenarioOf(Bytes& in) {
     return s;
 }
 
+// A configuration or user file made odd before the start: a pipe nobody writes, a link to a
+// device that never ends, a file past the read limit, or the input's own bytes.
+struct OddFile {
+    std::string name;
+    int kind;
+    std::string bytes;
+};
+
+std::vector<OddFile> oddFiles(Bytes& in) {
+    static const std::vector<std::string> names{
+        "status.ini",       "NS.ini",       "LevelPW.ini",   "LevLgGraph.ini", "Counter.ini",
+        "StartHalogen.ini", "TypeFile.ini", "DataCoeff.ini", "user/Name.inc",  "user/SWord.inx"};
+    std::vector<OddFile> odd;
+    if (in.next() % 4 != 0) return odd; // mostly a fresh folder
+    for (int n = 1 + in.next() % 4; n > 0; --n) {
+        OddFile f{in.pick(names), in.next() % 4, {}};
+        for (int k = in.next() % 64; k > 0; --k)
+            f.bytes += static_cast<char>(in.next());
+        if (f.kind == 2)
+            while (f.bytes.size() <= orbek::files::kConfigLimit)
+                f.bytes += f.bytes.empty() ? std::string("0\r\n") : f.bytes;
+        odd.push_back(std::move(f));
+    }
+    return odd;
+}
+
+void makeOdd(const OddFile& f, const std::filesystem::path& app) {
+    const auto path = f.name.rfind("user/", 0) == 0 ? app.parent_path() / f.name : app / f.name;
+    std::error_code ec;
+    std::filesystem::create_directories(path.parent_path(), ec);
+    std::filesystem::remove(path, ec);
+    if (f.kind == 0)
+        ::mkfifo(path.c_str(), 0600);
+    else if (f.kind == 1)
+        std::filesystem::create_symlink("/dev/zero", path, ec);
+    else
+        std::ofstream(path, std::ios::binary) << f.bytes;
+}
+
+const char* oddKind(int kind) {
+    static const char* kinds[] = {"a named pipe", "a link to /dev/zero", "past the read limit",
+                                  "the bytes of the input"};
+    return kinds[kind];
+}
+
 // Output nobody reads.
 class NullBuffer : public std::streambuf {
   protected:
@@ -267,9 +316,12 @@ class NullBuffer : public std::streambuf {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Bytes in(data, size);
+    const std::vector<OddFile> odd = oddFiles(in);
     const std::string text = scenarioOf(in);
     const bool print = std::getenv("ORBEK_FUZZ_PRINT") != nullptr;
     if (print) {
+        for (const OddFile& f : odd)
+            std::printf("# before the start, %s is %s\n", f.name.c_str(), oddKind(f.kind));
         std::fputs(text.c_str(), stdout);
         std::fflush(stdout);
     }
@@ -292,6 +344,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     options.appFolder = folder / "Station";
     options.userFolder = folder / "user";
     options.echoFrames = print;
+    for (const OddFile& f : odd)
+        makeOdd(f, options.appFolder);
 
     const orbek::replay::Scenario scenario = orbek::replay::parse(text);
     NullBuffer null;

@@ -1,7 +1,7 @@
 // The texts the station reads from outside besides the line: configuration files through the
-// list-input reader and the lenient numbers, the scenarios of orbek-replay and the fault
-// scenarios of the simulated controller. Arbitrary
-// bytes never crash them.
+// list-input reader and the lenient numbers (also past the read limit), the scenarios of
+// orbek-replay and the fault scenarios of the simulated controller. Arbitrary bytes never crash
+// them.
 #include "core/files.hpp"
 #include "core/text.hpp"
 #include "replay/replay.hpp"
@@ -31,6 +31,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (const auto lines = orbek::files::readLines(file))
         for (const auto& line : *lines)
             if (line.find_first_of("\r\n") != std::string::npos) std::abort();
+    // The same text again and again past the limit of a configuration file: only whole lines
+    // within the limit are read.
+    if (!text.empty()) {
+        std::string big = text;
+        while (big.size() <= orbek::files::kConfigLimit)
+            big += text;
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << big;
+        std::string refused;
+        const auto lines = orbek::files::readLines(file, orbek::files::kConfigLimit, &refused);
+        std::size_t read = 0;
+        for (const auto& line : lines.value())
+            read += line.size() + 1;
+        if (read > orbek::files::kConfigLimit || refused.empty()) std::abort();
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+    }
     (void)orbek::replay::parse(text);
     std::vector<orbek::sim::Fault> faults;
     std::string error;

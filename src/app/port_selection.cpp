@@ -6,6 +6,8 @@
 #include "link/comm.hpp"
 #include "link/supervision.hpp"
 
+#include <cstdio>
+
 namespace orbek::app {
 
 namespace {
@@ -18,10 +20,14 @@ std::string portName(Station& s, int number) {
 // each new reason.
 void tellOpenFailure(Station& s, int number) {
     const OpenError error = s.port.lastError();
-    s.addEvent(portName(s, number) + " could not be opened" +
-               (error.reason.empty() ? std::string() : ": " + error.reason));
-    if (error.kind == OpenFailure::NoDevice || error.kind == OpenFailure::None) return;
     const std::string told = std::to_string(number) + "|" + error.reason;
+    // Start-up looks at the port twice: a failure already listed is not listed again until the
+    // port has been open.
+    if (s.portWatch.listed != told)
+        s.addEvent(portName(s, number) + " could not be opened" +
+                   (error.reason.empty() ? std::string() : ": " + error.reason));
+    s.portWatch.listed = told;
+    if (error.kind == OpenFailure::NoDevice || error.kind == OpenFailure::None) return;
     if (s.portWatch.boxed == told) return;
     s.portWatch.boxed = told;
     s.ui.message({" Error !", openFailureText(number, s.port.deviceName(number), error),
@@ -31,19 +37,43 @@ void tellOpenFailure(Station& s, int number) {
 } // namespace
 
 std::string openFailureText(int number, const std::string& device, const OpenError& error) {
-    std::string text = "COM " + std::to_string(number) +
-                       " could not be opened.\r\nDevice: " + device + "\r\nReason: " + error.reason;
+    std::string text = "COM " + std::to_string(number) + " could not be opened.\r\nDevice: " +
+                       (error.device.empty() ? device : error.device);
+    if (!error.owner.empty() && error.kind == OpenFailure::NoPermission) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", error.mode);
+        text += " (owner " + error.owner + ", group " + error.deviceGroup + ", mode " + mode + ")";
+    }
+    text += "\r\nReason: " + error.reason;
     switch (error.kind) {
     case OpenFailure::NoPermission:
-        text += "\r\n\r\nAdd your user to the " +
-                (error.group.empty() ? std::string("dialout") : error.group) +
-                " group, then log in again.";
+        if (!error.group.empty() || error.owner.empty()) {
+            text += "\r\n\r\nAdd your user to the " +
+                    (error.group.empty() ? std::string("dialout") : error.group) +
+                    " group, then log in again.";
+        } else {
+            // Its group may not use it, or is root's: joining a group does not help.
+            const std::string name = pathFromText(error.device).filename().string();
+            text += "\r\n\r\nAsk the administrator to give the device to the dialout group with "
+                    "read and write for the group, for instance with the udev rule\r\n"
+                    "    KERNEL==\"" +
+                    name +
+                    "\", GROUP=\"dialout\", MODE=\"0660\"\r\nthen add your user to the "
+                    "dialout group and log in again.";
+        }
         break;
     case OpenFailure::InUse:
-        text += "\r\n\r\n" +
-                (error.holder.empty() ? std::string("Another program is using this device.")
-                                      : "The device is in use by " + error.holder + ".") +
-                " Close that program, then start the station again.";
+        if (!error.staleLock.empty())
+            text += "\r\n\r\nNo program has the device open, but the lock file " + error.staleLock +
+                    " of process " + std::to_string(error.lockPid) +
+                    ", which no longer holds it, stands in the way. Only " + error.owner +
+                    " or the administrator may remove it:\r\n    sudo rm " + error.staleLock +
+                    "\r\nthen start the station again.";
+        else
+            text += "\r\n\r\n" +
+                    (error.holder.empty() ? std::string("Another program is using this device.")
+                                          : "The device is in use by " + error.holder + ".") +
+                    " Close that program, then start the station again.";
         break;
     default:
         break;
@@ -65,6 +95,8 @@ void showPortDevices(Station& s) {
 void portLost(Station& s) {
     if (s.port.isOpen()) s.port.close();
     link::linkInterrupted(s);
+    // Whatever the controller did meanwhile, the values and the run shown are from before.
+    link::valuesOutdated(s);
     // A frame cut short by the loss is not carried over into the next line.
     s.state.RxText.clear();
     s.receiver = link::Receiver();
@@ -153,7 +185,9 @@ void Lecture_MSCOM(Station& s) {
     StationState& st = s.state;
     const auto file = s.appFile("status.ini");
     const bool simulated = s.port.simulated();
-    const auto first = files::readFirstLine(file);
+    const auto lines = s.configLines(file);
+    const auto first =
+        lines && !lines->empty() ? std::optional(lines->front()) : std::optional<std::string>();
     // The simulated controller needs no saved port; a missing file is then no problem.
     if (!first && !files::exists(file) && !simulated)
         s.reportFileProblem(file, "read", "no such file");
@@ -179,6 +213,7 @@ void Lecture_MSCOM(Station& s) {
 
     if (s.port.isOpen()) {
         s.portWatch.opened = st.ComPortNumber;
+        s.portWatch.listed.clear();
         w.Timer34.stop();
         w.Startbouton.backColour = colour::lightGrey;
         w.Startbouton.visible = true;

@@ -142,7 +142,7 @@ void loadCoefficients(Station& s) {
     StationState& st = s.state;
     const fs::path path = s.appFile("DataCoeff.ini");
     const std::vector<std::string>& defaults = defaultOf("DataCoeff.ini").lines;
-    const auto lines = files::readLines(path);
+    const auto lines = s.configLines(path);
     if (!lines) s.reportFileProblem(path, "read", "default coefficients used");
     std::vector<int> garbled;
     std::size_t present = lines ? lines->size() : 0;
@@ -335,7 +335,7 @@ void Timer7_Tick(Station& s) {
 
 std::optional<int> savedPowerStep(Station& s, const std::string& consequence) {
     const fs::path path = s.appFile("LevelPW.ini");
-    const auto items = files::readListItems(path);
+    const auto items = s.configItems(path);
     if (!items) {
         s.reportFileProblem(path, "read", consequence);
         return std::nullopt;
@@ -362,7 +362,7 @@ void Sauv_NSINI(Station& s) {
     // stored stay.
     std::string version = st.SavedStampVersion;
     if (version.empty() || !st.SeparatorLoaded) {
-        const auto items = files::readListItems(path);
+        const auto items = s.configItems(path);
         if (version.empty())
             version = items && !items->empty() && !items->front().empty() ? items->front() : "0";
         if (!st.SeparatorLoaded && items && items->size() >= 4) {
@@ -380,7 +380,7 @@ void Sauv_NSINI(Station& s) {
 void Read_NSINI(Station& s) {
     StationState& st = s.state;
     const fs::path path = s.appFile("NS.ini");
-    auto items = files::readListItems(path);
+    auto items = s.configItems(path);
     const bool read = items.has_value();
     const std::vector<std::string>& defaults = defaultOf("NS.ini").lines;
     if (!items) {

@@ -53,6 +53,10 @@ struct StationState {
     // 1 once a cycle frame (code 253) has come since the last Start: the start was heard even
     // when other frames arrived after it.
     uint8_t CycleReported = 0;
+    // Since the device behind the port went away: the value cells (bit i for Label5(i)) that no
+    // frame has set since, and whether the run shown is still the one at the loss, unconfirmed.
+    uint16_t StaleValues = 0;
+    uint8_t StaleRun = 0;
     // Seconds left of the lamp's cooling, from the last cooling frame (code 252).
     int16_t CoolingSeconds = 0;
 

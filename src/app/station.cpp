@@ -1,5 +1,6 @@
 #include "app/station.hpp"
 
+#include "core/files.hpp"
 #include "link/frame.hpp"
 
 namespace orbek {
@@ -96,6 +97,26 @@ void Station::reportFileProblem(const std::filesystem::path& file, const std::st
 
 void Station::reportShortFile(const std::filesystem::path& file, const std::string& what) {
     addEvent("File " + pathText(file.filename()) + " " + what);
+}
+
+void Station::tellRefusal(const std::filesystem::path& file, const std::string& refused) {
+    std::string& told = refusalsTold_[file];
+    if (!refused.empty() && refused != told) reportShortFile(file, refused);
+    told = refused;
+}
+
+std::optional<std::vector<std::string>> Station::configLines(const std::filesystem::path& file) {
+    std::string refused;
+    auto lines = files::readLines(file, files::kConfigLimit, &refused);
+    tellRefusal(file, refused);
+    return lines;
+}
+
+std::optional<std::vector<std::string>> Station::configItems(const std::filesystem::path& file) {
+    std::string refused;
+    auto items = files::readListItems(file, files::kConfigLimit, &refused);
+    tellRefusal(file, refused);
+    return items;
 }
 
 void Station::endProgram(std::string reason) {

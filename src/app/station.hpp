@@ -17,7 +17,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -83,9 +85,11 @@ class Station {
     // Scale factors of DataCoeff.ini already reported as not a number.
     std::array<bool, 16> coefficientReported{};
     // The port number last opened, which comes back after its device went away; the last
-    // failure to open told in a box and the last told while reopening, each said once.
+    // failure to open listed since the port was open, the last told in a box and the last told
+    // while reopening, each said once.
     struct PortWatch {
         int opened = 0;
+        std::string listed;
         std::string boxed;
         std::string reopening;
     } portWatch;
@@ -103,6 +107,11 @@ class Station {
                            const std::string& why);
     // A file that holds less than its reader expects: one event-list line naming it.
     void reportShortFile(const std::filesystem::path& file, const std::string& what);
+    // A configuration or user file read as the files module reads it, at most
+    // files::kConfigLimit bytes: what was refused of it (not a regular file, the part past the
+    // limit) is one event-list line, told again only once the file has read clean.
+    std::optional<std::vector<std::string>> configLines(const std::filesystem::path& file);
+    std::optional<std::vector<std::string>> configItems(const std::filesystem::path& file);
 
     // Ends the station: every timer stops and the host ends the program. `reason` is set where
     // the end is no choice of the user, for the program to tell.
@@ -114,7 +123,11 @@ class Station {
     std::filesystem::path appFile(const std::string& name) const;
 
   private:
+    void tellRefusal(const std::filesystem::path& file, const std::string& refused);
+
     Windows windows_;
+    // The refusal last told for each file.
+    std::map<std::filesystem::path, std::string> refusalsTold_;
     bool ended_ = false;
     std::string endReason_;
 };

@@ -2,7 +2,6 @@
 
 #include "app/startup.hpp"
 #include "app/station.hpp"
-#include "core/files.hpp"
 #include "core/text.hpp"
 
 namespace orbek::app {
@@ -14,7 +13,7 @@ std::vector<std::string> accessWords(Station& s) {
         if (f.name == "Name.inc")
             for (const std::string& line : f.lines)
                 defaults.push_back(line.substr(1, line.size() - 2));
-    auto words = files::readListItems(path);
+    auto words = s.configItems(path);
     if (!words) {
         s.reportFileProblem(path, "read", "the default access words are used");
         return defaults;

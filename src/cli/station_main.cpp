@@ -28,17 +28,53 @@
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <optional>
 
+#ifndef _WIN32
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace {
+
+#ifndef _WIN32
+// A station ended by the system (logout, a kill, Ctrl+C in its terminal) ends as by Quit, from
+// the event loop: the port closes and its lock file goes with it, so the next user may open it.
+int endSignals[2] = {-1, -1};
+
+void onEndSignal(int) {
+    const char c = 1;
+    [[maybe_unused]] const auto written = ::write(endSignals[1], &c, 1);
+}
+
+void endOnSignals(QApplication& application, const std::function<void()>& end) {
+    if (::pipe2(endSignals, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    auto* notifier = new QSocketNotifier(endSignals[0], QSocketNotifier::Read, &application);
+    QObject::connect(notifier, &QSocketNotifier::activated, [end] {
+        char c;
+        while (::read(endSignals[0], &c, 1) > 0) {
+        }
+        end();
+    });
+    struct sigaction action {};
+    action.sa_handler = onEndSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGHUP, SIGINT})
+        ::sigaction(signal, &action, nullptr);
+}
+#endif
 
 // The command line, read before anything needs a screen.
 struct StationOptions {
@@ -62,6 +98,7 @@ The ORBEK operator station: drives the machine's controller over the RS232 line.
   --record FILE    record the session as a scenario into FILE, for orbek-replay (the
                    configuration files at the start are saved in FILE.base)
   -h, --help       this text
+  --help-all       this text and a word on the Qt toolkit's own options
   -v, --version    the version
 )";
 
@@ -178,6 +215,9 @@ int main(int argc, char** argv) {
         }
     }
 
+#ifndef _WIN32
+    endOnSignals(application, [&station] { orbek::app::QuittFinal(station); });
+#endif
     view = std::make_unique<orbek::qt::StartView>(station);
     // Every request makes at most one pass per screen frame.
     ui.render = [&view] {

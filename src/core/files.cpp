@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <system_error>
 
 #ifdef _WIN32
@@ -24,13 +23,111 @@ namespace orbek::files {
 
 namespace {
 
-std::optional<std::string> readAll(const fs::path& path) {
+void setError(std::string* error, std::string text) {
+    if (error) *error = std::move(text);
+}
+
+// What stands at a path that is no regular file, for the event list.
+std::string kindOf(fs::file_type type) {
+    switch (type) {
+    case fs::file_type::directory:
+        return "a folder";
+    case fs::file_type::fifo:
+        return "a named pipe";
+    case fs::file_type::socket:
+        return "a socket";
+    case fs::file_type::character:
+        return "a character device";
+    case fs::file_type::block:
+        return "a block device";
+    default:
+        return "something else";
+    }
+}
+
+#ifndef _WIN32
+fs::file_type typeOf(mode_t mode) {
+    if (S_ISDIR(mode)) return fs::file_type::directory;
+    if (S_ISFIFO(mode)) return fs::file_type::fifo;
+    if (S_ISSOCK(mode)) return fs::file_type::socket;
+    if (S_ISCHR(mode)) return fs::file_type::character;
+    if (S_ISBLK(mode)) return fs::file_type::block;
+    return S_ISREG(mode) ? fs::file_type::regular : fs::file_type::unknown;
+}
+#endif
+
+std::string notRegular(fs::file_type type) {
+    return "is " + kindOf(type) + ", not a regular file: not read";
+}
+
+// At most `limit` + 1 bytes of a regular file, and its size. Anything else is refused before
+// it is opened; it is opened without waiting for a writer and looked at again once open, in
+// case it was swapped meanwhile.
+std::optional<std::string> readHead(const fs::path& path, std::size_t limit, std::uintmax_t& size,
+                                    std::string* refused) {
+#ifdef _WIN32
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec) return std::nullopt;
+    if (status.type() != fs::file_type::regular) {
+        setError(refused, notRegular(status.type()));
+        return std::nullopt;
+    }
+    size = fs::file_size(path, ec);
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    std::ostringstream content;
-    content << in.rdbuf();
+    std::string head(limit + 1, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
     if (in.bad()) return std::nullopt;
-    return content.str();
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    return head;
+#else
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    if (!S_ISREG(info.st_mode)) {
+        setError(refused, notRegular(typeOf(info.st_mode)));
+        return std::nullopt;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        setError(refused, notRegular(typeOf(info.st_mode)));
+        ::close(fd);
+        return std::nullopt;
+    }
+    size = static_cast<std::uintmax_t>(info.st_size);
+    std::string head(limit + 1, '\0');
+    std::size_t got = 0;
+    while (got < head.size()) {
+        const ssize_t n = ::read(fd, head.data() + got, head.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    head.resize(got);
+    return head;
+#endif
+}
+
+// The file's bytes up to `limit`; past it, only the lines that end within the limit.
+std::optional<std::string> readAll(const fs::path& path, std::size_t limit, std::string* refused) {
+    if (refused) refused->clear();
+    std::uintmax_t size = 0;
+    auto content = readHead(path, limit, size, refused);
+    if (!content || content->size() <= limit) return content;
+    content->resize(limit);
+    const std::size_t end = content->find_last_of("\r\n");
+    content->resize(end == std::string::npos ? 0 : end + 1);
+    setError(refused, "holds " + std::to_string(std::max<std::uintmax_t>(size, limit + 1)) +
+                          " bytes, more than " + std::to_string(limit) +
+                          ": only the lines within its first " + std::to_string(limit) +
+                          " are read");
+    return content;
 }
 
 std::string joinCrLf(const std::vector<std::string>& lines) {
@@ -40,10 +137,6 @@ std::string joinCrLf(const std::vector<std::string>& lines) {
         text += "\r\n";
     }
     return text;
-}
-
-void setError(std::string* error, std::string text) {
-    if (error) *error = std::move(text);
 }
 
 std::string lastError() {
@@ -142,8 +235,9 @@ void syncFolder(const fs::path& folder) {
 
 } // namespace
 
-std::optional<std::vector<std::string>> readLines(const fs::path& path) {
-    const auto content = readAll(path);
+std::optional<std::vector<std::string>> readLines(const fs::path& path, std::size_t limit,
+                                                  std::string* refused) {
+    const auto content = readAll(path, limit, refused);
     if (!content) return std::nullopt;
     std::vector<std::string> lines;
     std::string line;
@@ -164,14 +258,16 @@ std::optional<std::vector<std::string>> readLines(const fs::path& path) {
     return lines;
 }
 
-std::optional<std::string> readFirstLine(const fs::path& path) {
-    auto lines = readLines(path);
+std::optional<std::string> readFirstLine(const fs::path& path, std::size_t limit,
+                                         std::string* refused) {
+    auto lines = readLines(path, limit, refused);
     if (!lines || lines->empty()) return std::nullopt;
     return lines->front();
 }
 
-std::optional<std::vector<std::string>> readListItems(const fs::path& path) {
-    const auto content = readAll(path);
+std::optional<std::vector<std::string>> readListItems(const fs::path& path, std::size_t limit,
+                                                      std::string* refused) {
+    const auto content = readAll(path, limit, refused);
     if (!content) return std::nullopt;
     std::vector<std::string> items;
     const std::string& text = *content;
@@ -289,9 +385,13 @@ bool openToOthers(const fs::path& path) {
     (void)path;
     return false;
 #else
+    // Only the station's own files and folders: never what a link leads to elsewhere (a
+    // device, a pipe), whose modes are the system's.
     std::error_code ec;
-    const fs::perms perms = fs::status(path, ec).permissions();
-    return !ec && (perms & (fs::perms::group_all | fs::perms::others_all)) != fs::perms::none;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec || (!fs::is_regular_file(status) && !fs::is_directory(status))) return false;
+    const fs::perms perms = status.permissions();
+    return (perms & (fs::perms::group_all | fs::perms::others_all)) != fs::perms::none;
 #endif
 }
 

@@ -13,16 +13,34 @@ namespace orbek::files {
 
 namespace fs = std::filesystem;
 
+// The most a configuration or user file is read of: each holds a few short lines, and a file
+// that never ends (a link to /dev/zero) or a huge one must not fill the memory.
+inline constexpr std::size_t kConfigLimit = 4096;
+// The most of any other text file the station or its tools read (fault scenarios, files the
+// player prints).
+inline constexpr std::size_t kTextLimit = std::size_t{16} << 20;
+
+// Every reader below opens only a regular file, checked before it is opened and again once it
+// is open (opened without waiting, so a named pipe cannot hang the station), and takes at most
+// `limit` bytes of it: a larger file gives the lines that end within its first `limit` bytes,
+// as a file cut short. `refused`, when given, says what was refused ("is a named pipe, not a
+// regular file: not read", or of the part past the limit), empty when nothing was.
+
 // The lines of a text file without their line ends (CR LF, LF or a lone CR all end a line).
 // Empty optional when the file cannot be read.
-std::optional<std::vector<std::string>> readLines(const fs::path& path);
+std::optional<std::vector<std::string>>
+readLines(const fs::path& path, std::size_t limit = kTextLimit, std::string* refused = nullptr);
 
 // First line of a file, empty optional when the file cannot be read or is empty.
-std::optional<std::string> readFirstLine(const fs::path& path);
+std::optional<std::string> readFirstLine(const fs::path& path, std::size_t limit = kConfigLimit,
+                                         std::string* refused = nullptr);
 
 // Items of a file read the list-input way: an item ends at a comma or a line end, blanks
-// around it are dropped, and a double-quoted item keeps its commas and blanks.
-std::optional<std::vector<std::string>> readListItems(const fs::path& path);
+// around it are dropped, and a double-quoted item keeps its commas and blanks. Only the
+// configuration and user files are read so.
+std::optional<std::vector<std::string>> readListItems(const fs::path& path,
+                                                      std::size_t limit = kConfigLimit,
+                                                      std::string* refused = nullptr);
 
 // Who may read a file the station writes: everyone the system lets, or its owner only (the
 // access words and codes).

@@ -1,8 +1,19 @@
 #include "core/serial_devices.hpp"
 
+#include "core/files.hpp"
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <system_error>
+
+#ifndef _WIN32
+#include <pwd.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace orbek {
 
@@ -110,6 +121,86 @@ std::string portListing(const std::filesystem::path& appFolder, const std::files
             text += "    every COM number is linked already\n";
     }
     return text;
+}
+
+#ifndef _WIN32
+namespace {
+
+// Whether process `pid` has the device open; true when that cannot be seen (the processes of
+// other users are hidden from all but root).
+bool holdsDevice(long pid, const std::string& device) {
+    std::error_code ec;
+    const auto target = std::filesystem::canonical(device, ec);
+    if (ec) return true;
+    std::filesystem::directory_iterator fds("/proc/" + std::to_string(pid) + "/fd", ec);
+    if (ec) return true;
+    for (; !ec && fds != std::filesystem::directory_iterator(); fds.increment(ec)) {
+        std::error_code linkError;
+        if (std::filesystem::read_symlink(fds->path(), linkError) == target) return true;
+    }
+    return static_cast<bool>(ec);
+}
+
+// The process number a lock file holds: ten characters, blank-padded, or the first line of
+// the serial port library's own form. 0 when there is none.
+long lockPid(const std::filesystem::path& file) {
+    const auto line = files::readFirstLine(file, 256);
+    if (!line) return 0;
+    const std::size_t first = line->find_first_not_of(' ');
+    if (first == std::string::npos || line->size() - first > 9) return 0;
+    long pid = 0;
+    for (std::size_t i = first; i < line->size(); ++i) {
+        if ((*line)[i] < '0' || (*line)[i] > '9') return 0;
+        pid = pid * 10 + ((*line)[i] - '0');
+    }
+    return pid;
+}
+
+} // namespace
+#endif
+
+std::optional<DeviceLock> deviceLock(const std::string& device) {
+#ifdef _WIN32
+    (void)device;
+    return std::nullopt;
+#else
+    std::string name = device.rfind("/dev/", 0) == 0 ? device.substr(5) : device;
+    std::replace(name.begin(), name.end(), '/', '_');
+    for (const char* folder : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp",
+                               "/tmp", "/var/tmp", "/var/lock/lockdev", "/run/lock"}) {
+        if (::access(folder, R_OK) != 0) continue;
+        const std::filesystem::path file = std::filesystem::path(folder) / ("LCK.." + name);
+        struct stat info {};
+        if (::stat(file.c_str(), &info) != 0) {
+            if (::access(folder, W_OK) == 0) return std::nullopt;
+            continue;
+        }
+        DeviceLock lock{file, lockPid(file), false, std::to_string(info.st_uid)};
+        if (const passwd* user = ::getpwuid(info.st_uid)) lock.owner = user->pw_name;
+        if (lock.pid > 0)
+            lock.stale = (::kill(static_cast<pid_t>(lock.pid), 0) != 0 && errno == ESRCH) ||
+                         !holdsDevice(lock.pid, device);
+        return lock;
+    }
+    return std::nullopt;
+#endif
+}
+
+bool removeStaleLock(const DeviceLock& lock, std::string* why) {
+#ifdef _WIN32
+    (void)lock;
+    if (why) *why = "no lock files here";
+    return false;
+#else
+    // Another program may have taken the device since: then its lock is its own.
+    if (!lock.stale || lockPid(lock.file) != lock.pid) {
+        if (why) *why = "the lock has changed";
+        return false;
+    }
+    if (::unlink(lock.file.c_str()) == 0 || errno == ENOENT) return true;
+    if (why) *why = std::strerror(errno);
+    return false;
+#endif
 }
 
 } // namespace orbek

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,5 +31,19 @@ std::vector<PortDevice> portDevices(const std::filesystem::path& appFolder, int 
 // would map it to a free number.
 std::string portListing(const std::filesystem::path& appFolder,
                         const std::filesystem::path& byId = "/dev/serial/by-id");
+
+// The lock file of the serial-lock convention ("LCK..NAME" holding the number of the process
+// that locked the device) where the serial port library looks for `device`'s lock: the first
+// readable one of the usual lock folders that holds it or that the user may write.
+struct DeviceLock {
+    std::filesystem::path file;
+    long pid = 0;       // 0 when the file holds no process number
+    bool stale = false; // its process has ended, or is alive and does not have the device open
+    std::string owner;  // the user the file belongs to
+};
+std::optional<DeviceLock> deviceLock(const std::string& device);
+// Removes a stale lock (still naming the same process); false, and why, when the system does
+// not let this user (a lock folder where only a file's owner may remove it).
+bool removeStaleLock(const DeviceLock& lock, std::string* why);
 
 } // namespace orbek

@@ -65,8 +65,18 @@ struct OpenError {
 
     OpenFailure kind = OpenFailure::None;
     std::string reason; // the system's own words
-    std::string group;  // NoPermission: the group that may use the device, when known
+    std::string group;  // NoPermission: a group to join that may read and write the device
     std::string holder; // InUse: the program that has it open ("minicom (process 812)"), if known
+    // NoPermission: the device itself (every link followed), its owner, group and mode.
+    std::string device;
+    std::string deviceGroup;
+    unsigned mode = 0;
+    // InUse: a lock file that no program holds any more but this user may not remove, and the
+    // process it names.
+    std::string staleLock;
+    long lockPid = 0;
+    // The owner of the device (NoPermission) or of the stale lock file (InUse).
+    std::string owner;
 };
 
 class SerialPort {

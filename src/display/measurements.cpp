@@ -51,13 +51,15 @@ bool fahrenheit(Station& s) {
     return s.state.Coefficients[8].toNumber() != 0;
 }
 
-// value x coefficient k (/ divisor) into the cell, with one decimal.
-void scaledCell(Station& s, Control& cell, int16_t x, std::size_t k, double divisor = 1.0) {
+// value x coefficient k (/ divisor) into the cell, with one decimal; false when the
+// coefficient leaves the cell as it was.
+bool scaledCell(Station& s, Control& cell, int16_t x, std::size_t k, double divisor = 1.0) {
     const auto c = coefficient(s, k);
-    if (!c) return;
+    if (!c) return false;
     const double scaled = x * *c / divisor;
     s.state.ScaledValue = scaled;
     cell.caption = fixedOneDecimal(scaled);
+    return true;
 }
 
 void magnetronTemperature(Station& s, int16_t x) {
@@ -79,6 +81,7 @@ void magnetronTemperature(Station& s, int16_t x) {
         w.Label5[4].caption = signedNumber(x) + "°C";
         st.MagnetronTempShown = x;
     }
+    link::valueSet(s, 4);
     app::TableDegres(s);
     w.Stopbouton.enabled = true;
     if (x > 120) run::StopTemp(s);
@@ -114,10 +117,11 @@ void onMeasurement(Station& s, int16_t code, int16_t x) {
         st.Readings[16] = x;
         st.ScaledValue = static_cast<double>(x);
         w.Label5[0].caption = plainNumber(x);
+        link::valueSet(s, 0);
         break;
     case 249:
         st.Readings[0] = x;
-        scaledCell(s, w.Label5[1], x, 1);
+        if (scaledCell(s, w.Label5[1], x, 1)) link::valueSet(s, 1);
         break;
     case 248:
         if (st.LampPhase < 4) scaledCell(s, w.Label5[2], x, 2, 100.0);
@@ -127,21 +131,22 @@ void onMeasurement(Station& s, int16_t code, int16_t x) {
         break;
     case 235:
         st.Readings[1] = x;
-        scaledCell(s, w.Label5[6], x, 4);
+        if (scaledCell(s, w.Label5[6], x, 4)) link::valueSet(s, 6);
         break;
     case 234:
         st.Readings[2] = x;
-        scaledCell(s, w.Label5[7], x, 6);
+        if (scaledCell(s, w.Label5[7], x, 6)) link::valueSet(s, 7);
         break;
     case 233:
         st.Readings[3] = x;
-        scaledCell(s, w.Label5[8], x, 5);
+        if (scaledCell(s, w.Label5[8], x, 5)) link::valueSet(s, 8);
         break;
     case 232:
         st.Readings[4] = x;
         if (const auto c = coefficient(s, 7)) {
             st.ScaledValue = x * *c;
             w.Label5[9].caption = plainNumber(x * *c).substr(0, 6);
+            link::valueSet(s, 9);
         }
         st.ExtBoardPresent = x == 255 ? 0 : 1;
         break;
@@ -169,6 +174,7 @@ void onHolderTemperature(Station& s, int16_t x) {
     } else {
         w.Label5[10].caption = st.HolderTempLabel;
     }
+    link::valueSet(s, 10);
 }
 
 void refreshExternalBoard(Station& s) {

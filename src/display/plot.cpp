@@ -110,7 +110,7 @@ void drawLevelLines(Station& s) {
 
 void readLevelLines(Station& s) {
     const auto file = s.appFile("LevLgGraph.ini");
-    const auto items = files::readListItems(file);
+    const auto items = s.configItems(file);
     if (!items || items->size() < 2) {
         s.reportFileProblem(file, "read", items ? "fewer than two levels" : "no such file");
         return;

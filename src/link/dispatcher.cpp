@@ -70,8 +70,11 @@ void readyState(Station& s) {
     run::StopTraces(s);
     for (int i = 0; i < 3; ++i)
         s.Usures().Activation[i].enabled = true;
-    for (int i : {0, 1, 6, 7, 8, 10, 4})
+    for (int i : {0, 1, 6, 7, 8, 10, 4}) {
         w.Label5[i].caption = "0";
+        valueSet(s, i);
+    }
+    s.state.StaleRun = 0;
     w.StartHalogen.visible = false;
     for (int slot : {7, 6, 1, 2})
         s.state.Readings[static_cast<std::size_t>(slot)] = 0;
@@ -195,7 +198,16 @@ void dispatch(Station& s) {
     if (any(252)) s.state.CoolingSeconds = value;
     if (any(253)) s.state.CycleReported = 1;
 
-    if (is(254, 0)) readyState(s);
+    // After a loss of the device, the run shown is only what was known before: a controller
+    // that tells it is idle ends it as the ready report does (unless a start is being asked
+    // for now), and one that shows a lamp on confirms it.
+    StationState& st = s.state;
+    const bool runShown =
+        (st.LampPhase != 0 || st.RunInProgress != 0) && !s.Start().Timer1.enabled();
+    if (is(254, 0) || (is(254, 5) && st.StaleRun != 0 && runShown)) readyState(s);
+    if (ours && (is(254, 5) || code == 238 || code == 253 || code == 252 || code == 250 ||
+                 code == 249 || code == 226))
+        st.StaleRun = 0;
     if (s.state.LampPhase == 4) {
         if (s.state.StateRestored == 0) restoreRunState(s);
         hideSupplyRows(s);

@@ -8,6 +8,8 @@ namespace {
 
 constexpr int kWatchdogMs = 20000;
 constexpr int kStartTries = 5; // the sixth unanswered request gives up
+// The value cells Label5(i) that the link hides and shows.
+constexpr int kValueCells[] = {0, 1, 4, 6, 7, 8, 9, 10};
 
 void warningTick(Station& s) {
     s.Start().Label11.visible = true;
@@ -86,16 +88,27 @@ void linkLost(Station& s) {
 
 void Effacer_Valeurs(Station& s) {
     StartWindow& w = s.Start();
-    for (int i : {0, 1, 4, 6, 7, 8, 9, 10})
+    for (int i : kValueCells)
         w.Label5[i].visible = false;
     w.Label2[0].visible = false;
 }
 
 void Activer_Valeurs(Station& s) {
     StartWindow& w = s.Start();
-    for (int i : {0, 1, 4, 6, 7, 8, 9, 10})
-        w.Label5[i].visible = true;
+    for (int i : kValueCells)
+        w.Label5[i].visible = (s.state.StaleValues & (1u << i)) == 0;
     w.Label2[0].visible = true;
+}
+
+void valuesOutdated(Station& s) {
+    for (int i : kValueCells)
+        s.state.StaleValues |= static_cast<uint16_t>(1u << i);
+    s.state.StaleRun = 1;
+}
+
+void valueSet(Station& s, int cell) {
+    s.state.StaleValues &= static_cast<uint16_t>(~(1u << cell));
+    s.Start().Label5[cell].visible = true;
 }
 
 void wireTimers(Station& s) {

@@ -16,7 +16,12 @@ void linkLost(Station& s);
 void linkInterrupted(Station& s);
 
 void Effacer_Valeurs(Station& s);
+// Shows the value cells, but not those whose value is older than a loss of the device.
 void Activer_Valeurs(Station& s);
+// The device went away: every value shown is from before, and so is the run state.
+void valuesOutdated(Station& s);
+// A frame has set the value cell Label5(cell): it is current again and shown.
+void valueSet(Station& s, int cell);
 
 // Connects Timer1 (start request), Timer6 (warning) and Timer33 (watchdog).
 void wireTimers(Station& s);

@@ -84,7 +84,7 @@ std::vector<std::string> filesWithExtension(const fs::path& folder, const std::s
 // NS.ini's separator choice; the rest of the run state is read with it.
 void readSeparatorChoice(Station& s) {
     const fs::path path = s.appFile("NS.ini");
-    if (files::readLines(path)) {
+    if (s.configLines(path)) {
         app::Read_NSINI(s);
     } else if (files::exists(path)) {
         s.reportFileProblem(path, "read", "the separator choice stays as it was");
@@ -108,7 +108,7 @@ TypeFile readTypeFile(Station& s) {
     TypeFile file;
     const fs::path path = s.appFile(kTypeFile);
     if (!files::exists(path)) return file;
-    const auto read = files::readLines(path);
+    const auto read = s.configLines(path);
     if (!read) {
         s.reportFileProblem(path, "read", "no set-up is restored");
         return file;

@@ -147,7 +147,7 @@ void controlLock(Station& s) {
     }
     // The run state as NS.ini holds it; an unreadable file keeps what the station knows.
     const auto path = s.appFile("NS.ini");
-    const auto items = files::readListItems(path);
+    const auto items = s.configItems(path);
     if (!items || items->size() < 4) {
         if (!p.runStateReported)
             s.reportFileProblem(path, "read", "the run state in memory is kept");

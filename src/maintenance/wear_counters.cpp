@@ -67,7 +67,7 @@ void readCounterFile(Station& s) {
     const auto path = counterFile(s);
     std::vector<std::string> fields;
     u.counterFileHeld = false;
-    auto items = files::isDirectory(path) ? std::nullopt : files::readListItems(path);
+    auto items = s.configItems(path);
     if (items) {
         fields = std::move(*items);
         if (fields.size() < kCounterLines)
@@ -105,7 +105,7 @@ void readAccessCodes(Station& s) {
         u.Text1[i].enabled = stopped;
     }
     const auto path = s.paths.userFile("SWord.inx");
-    const auto codes = files::readListItems(path);
+    const auto codes = s.configItems(path);
     std::size_t found = codes ? codes->size() : 0;
     for (std::size_t i = 0; i < 3; ++i) {
         st.EraseCodes[i] = i < found ? (*codes)[i] : std::string();

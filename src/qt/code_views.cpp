@@ -17,8 +17,6 @@ namespace orbek::qt {
 
 namespace {
 constexpr int kTwipsPerPixel = 15;
-// The room of a title bar's icon and buttons.
-constexpr int kTitleBarButtons = 110;
 } // namespace
 
 ModelDialog::ModelDialog(Station& station, WindowModel& model, std::string quitButton,
@@ -69,10 +67,6 @@ void ModelDialog::render() {
     if (windowTitle() != title) {
         setWindowTitle(title);
         setAccessibleName(title.trimmed());
-        // Wide enough for its title, beside the title bar's icon and buttons.
-        const int room = fontMetrics().horizontalAdvance(title) * 5 / 4 + kTitleBarButtons;
-        const int content = layout() ? layout()->minimumSize().width() : 0;
-        setMinimumWidth(std::max(room, content));
     }
     controls_.render();
     if (!isVisible()) {
@@ -89,8 +83,13 @@ void ModelDialog::render() {
 }
 
 void ModelDialog::place() {
-    adjustSize();
     QWidget* main = parentWidget() ? parentWidget()->window() : nullptr;
+    const QScreen* shown = main ? main->screen() : screen();
+    // As large as its contents ask and wide enough for its title (the layout's minimum then holds
+    // it at least as large as its contents need).
+    ensurePolished();
+    resize(
+        openingSize(*this, sizeHint().expandedTo(QSize(titleBarWidth(*this, windowTitle()), 0))));
     const QRect over = main ? main->frameGeometry() : QRect();
     // Centred over the main window, unless the window places itself (its left edge, in twips)
     // or the view names a point for it.
@@ -99,7 +98,6 @@ void ModelDialog::place() {
         at = anchor();
     else if (model_.left != 0)
         at.setX(model_.left / kTwipsPerPixel);
-    const QScreen* shown = main ? main->screen() : screen();
     if (shown) {
         const QRect room = shown->availableGeometry();
         at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - width())));

@@ -11,6 +11,7 @@ namespace orbek::qt {
 
 namespace {
 constexpr uint32_t kSystem = 0x80000000u;
+constexpr uint32_t kLightGreyFace = 0xE0E0E0u;
 constexpr double kClearContrast = 7.0;
 } // namespace
 
@@ -39,23 +40,37 @@ double contrastRatio(const QColor& a, const QColor& b) {
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-QColor textColourOn(const QColor& back, const QColor& wanted) {
-    if (contrastRatio(back, wanted) >= kReadableContrast) return wanted;
-    // One of black and white always reads (at 4.58 or better); the nearest readable colour
-    // towards it keeps the designed shade where it can.
+namespace {
+
+// `wanted` when it stands out from `back` at `least`, else the first colour on the way from it
+// to black or white (whichever stands out more) that reaches `aim`.
+QColor movedFrom(const QColor& back, const QColor& wanted, double least, double aim) {
+    if (contrastRatio(back, wanted) >= least) return wanted;
+    // One of black and white always stands out (at 4.58 or better); the nearest colour towards
+    // it keeps the designed shade where it can.
     const QColor end = contrastRatio(back, Qt::black) >= contrastRatio(back, Qt::white)
                            ? QColor(Qt::black)
                            : QColor(Qt::white);
-    // Once moved, the text goes on to a clear contrast rather than the bare limit.
     const QColor from = wanted.toRgb();
     for (int step = 1; step < 20; ++step) {
         const double t = step / 20.0;
         const auto mix = [t](int a, int b) { return qRound(a + (b - a) * t); };
         const QColor c(mix(from.red(), end.red()), mix(from.green(), end.green()),
                        mix(from.blue(), end.blue()));
-        if (contrastRatio(back, c) >= kClearContrast) return c;
+        if (contrastRatio(back, c) >= aim) return c;
     }
     return end;
+}
+
+} // namespace
+
+QColor textColourOn(const QColor& back, const QColor& wanted) {
+    // Once moved, the text goes on to a clear contrast rather than the bare limit.
+    return movedFrom(back, wanted, kReadableContrast, kClearContrast);
+}
+
+QColor edgeColourOn(const QColor& back, const QColor& wanted) {
+    return movedFrom(back, wanted, kVisibleContrast + 0.5, kVisibleContrast + 1.0);
 }
 
 QPalette darkPalette() {
@@ -114,6 +129,8 @@ QPalette paletteWith(const QPalette& base, ColourRole role, const QColor& back,
 
 void applyColours(QWidget* widget, const QPalette& base, bool baseFill, ColourRole role,
                   uint32_t back, uint32_t fore) {
+    // A button's light grey is the design's plain face: the desktop's own face, light or dark.
+    if (role == ColourRole::Button && back == kLightGreyFace) back = kSystem | 0x0F;
     using Key = std::tuple<qint64, int, uint32_t, uint32_t>;
     static std::map<Key, QPalette> palettes;
     const Key key{base.cacheKey(), static_cast<int>(role), back, fore};

@@ -26,6 +26,14 @@ inline constexpr double kReadableContrast = 4.5;
 // it reads there, else the colour nearest to it on the way to black or white that does.
 QColor textColourOn(const QColor& back, const QColor& wanted);
 
+// What is not text (a check box's box, a slider's ticks, a button's edge, the focus ring) stands
+// out from what is beside it at this contrast or better.
+inline constexpr double kVisibleContrast = 3.0;
+
+// The colour of such a part on `back`: `wanted` when it stands out there, else the colour nearest
+// to it on the way to black or white that does, with a little to spare for smoothed edges.
+QColor edgeColourOn(const QColor& back, const QColor& wanted);
+
 // A dark desktop palette, for pictures and checks of the station on a dark desktop.
 QPalette darkPalette();
 

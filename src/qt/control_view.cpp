@@ -6,11 +6,16 @@
 #include <QAccessibleWidget>
 #include <QAction>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace orbek::qt {
 
@@ -20,6 +25,19 @@ void nameWidget(QWidget* widget, const Control& control, const QString& accessib
     if (spoken.isEmpty()) spoken = QString::fromStdString(control.caption).trimmed();
     if (spoken.isEmpty()) spoken = QString::fromStdString(control.name);
     widget->setAccessibleName(spoken);
+}
+
+QSize openingSize(const QWidget& window, QSize wanted) {
+    QSize room = QSize(1366, 768 - 48) - kFrameAllowance;
+    if (const QScreen* screen = window.screen())
+        room = room.boundedTo(screen->availableGeometry().size() - kFrameAllowance);
+    return wanted.boundedTo(room).expandedTo(window.minimumSizeHint());
+}
+
+int titleBarWidth(const QWidget& window, const QString& title) {
+    // Title bars often set their text larger or bolder than the window's own font.
+    constexpr int kTitleBarButtons = 110;
+    return window.fontMetrics().horizontalAdvance(title) * 5 / 4 + kTitleBarButtons;
 }
 
 QString withMnemonic(const QString& caption, QChar key) {
@@ -40,6 +58,7 @@ QString withMnemonic(const QString& caption, QChar key) {
 namespace {
 
 constexpr const char* kSpeaksText = "orbekSpeaksText";
+constexpr const char* kBreaksPaths = "orbekBreaksPaths";
 
 // A label as a screen reader meets it: its role (the accessible name) and what it shows now, so
 // a reading cell says "Light intensity value: 96.0" and its value is "96.0".
@@ -73,7 +92,87 @@ QAccessibleInterface* labelAccessible(const QString&, QObject* object) {
 
 } // namespace
 
-void ControlWidgets::add(const Control& control, QWidget* widget) {
+namespace {
+
+constexpr const char* kNoEnter = "orbekNoEnter";
+
+// Enter on a focused push button presses it, as Space does; a dialog's default button (which
+// takes Enter itself) and the buttons kept from Enter excepted.
+class EnterPresses : public QObject {
+  public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if ((key != Qt::Key_Return && key != Qt::Key_Enter) || !button || button->isDefault() ||
+            button->autoDefault() || button->property(kNoEnter).toBool())
+            return false;
+        button->click();
+        return true;
+    }
+};
+
+QObject* enterPresses() {
+    static EnterPresses filter;
+    return &filter;
+}
+
+} // namespace
+
+void keepFromEnter(QAbstractButton* button) {
+    button->setProperty(kNoEnter, true);
+}
+
+void ChoiceGroup::add(QAbstractButton* button) {
+    buttons_.push_back(button);
+    button->installEventFilter(this);
+}
+
+void ChoiceGroup::settle(const QAbstractButton* chosen) {
+    if (!chosen && !buttons_.empty()) chosen = buttons_.front();
+    for (QAbstractButton* b : buttons_) {
+        const Qt::FocusPolicy policy = b == chosen ? Qt::StrongFocus : Qt::ClickFocus;
+        if (b->focusPolicy() != policy) b->setFocusPolicy(policy);
+    }
+}
+
+bool ChoiceGroup::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return false;
+    int step = 0;
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+        step = -1;
+        break;
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+        step = 1;
+        break;
+    default:
+        return false;
+    }
+    const auto at = std::find(buttons_.begin(), buttons_.end(), watched);
+    if (at == buttons_.end()) return false;
+    // The next button in the group that can be used, round the end.
+    const auto count = static_cast<std::ptrdiff_t>(buttons_.size());
+    for (std::ptrdiff_t i = 1; i < count; ++i) {
+        QAbstractButton* next = buttons_[static_cast<std::size_t>(
+            ((at - buttons_.begin()) + step * i % count + count) % count)];
+        if (!next->isVisible() || !next->isEnabled()) continue;
+        next->setFocus(step > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        if (qobject_cast<QRadioButton*>(next)) next->click();
+        break;
+    }
+    return true;
+}
+
+void breakAtSeparators(QLabel* label) {
+    label->setWordWrap(true);
+    label->setProperty(kBreaksPaths, true);
+}
+
+void ControlWidgets::add(const Control& control, QWidget* widget, QChar key) {
+    if (qobject_cast<QPushButton*>(widget)) widget->installEventFilter(enterPresses());
     if (auto* label = qobject_cast<QLabel*>(widget)) {
         // Captions are plain text: no rich-text guess on every new text.
         label->setTextFormat(Qt::PlainText);
@@ -93,6 +192,7 @@ void ControlWidgets::add(const Control& control, QWidget* widget) {
     e.baseFill = widget->autoFillBackground();
     const QString caption = QString::fromStdString(control.caption).trimmed();
     e.nameFromCaption = !caption.isEmpty() && widget->accessibleName() == caption;
+    e.key = key;
     entries_.push_back(e);
     all_ = true;
 }
@@ -150,7 +250,9 @@ void ControlWidgets::draw(Entry& e) {
     const QString caption = QString::fromStdString(control.caption);
     if (QAction* action = e.action) {
         // A separator is drawn as a line, never as its "-" caption.
-        const QString text = action->isSeparator() ? QString() : withMnemonic(caption, e.key);
+        const QString text = action->isSeparator()
+                                 ? QString()
+                                 : withMnemonic(caption, control.visible ? e.key : QChar());
         if (action->text() != text) action->setText(text);
         if (action->isVisible() != control.visible) action->setVisible(control.visible);
         if (action->isEnabled() != control.enabled) action->setEnabled(control.enabled);
@@ -167,18 +269,26 @@ void ControlWidgets::draw(Entry& e) {
     bool colours = false;
     ColourRole role = ColourRole::Window;
     if (auto* label = qobject_cast<QLabel*>(widget)) {
-        setText(label, caption);
+        QString text = caption;
+        // A zero-width space after each separator lets the line break there.
+        if (label->property(kBreaksPaths).toBool())
+            text.replace('/', QStringLiteral("/\u200B")).replace('\\', QStringLiteral("\\\u200B"));
+        setText(label, text);
         colours = true;
     } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         if (edit->text() != caption) edit->setText(caption);
     } else if (auto* check = qobject_cast<QCheckBox*>(widget)) {
-        if (check->text() != caption) check->setText(caption);
+        if (check->text() != withMnemonic(caption, e.key))
+            check->setText(withMnemonic(caption, e.key));
         if (check->isChecked() != control.checked) check->setChecked(control.checked);
+        colours = true; // its text reads on the window, greyed or not
     } else if (auto* option = qobject_cast<QRadioButton*>(widget)) {
         if (option->text() != caption) option->setText(caption);
         if (option->isChecked() != control.checked) option->setChecked(control.checked);
+        colours = true;
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        if (button->text() != caption) button->setText(caption);
+        if (button->text() != withMnemonic(caption, e.key))
+            button->setText(withMnemonic(caption, e.key));
         colours = true;
         role = ColourRole::Button;
     } else if (auto* slider = qobject_cast<QAbstractSlider*>(widget)) {

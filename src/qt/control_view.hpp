@@ -7,14 +7,18 @@
 #include "qt/colours.hpp"
 
 #include <QAbstractListModel>
+#include <QObject>
 #include <QPalette>
+#include <QSize>
 #include <QString>
 
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+class QAbstractButton;
 class QAction;
+class QLabel;
 class QWidget;
 
 namespace orbek::qt {
@@ -22,9 +26,45 @@ namespace orbek::qt {
 // Names a widget after its control and gives it something a screen reader can speak.
 void nameWidget(QWidget* widget, const Control& control, const QString& accessible = {});
 
+// The room a window manager's title bar and borders take at most around a window.
+inline constexpr QSize kFrameAllowance{16, 44};
+
+// The size a window opens at: `wanted` (what its contents ask), within a 1366 x 768 screen above a
+// 48 px desktop panel and within its own screen's room (with the window's frame), never below what
+// its contents need.
+QSize openingSize(const QWidget& window, QSize wanted);
+
+// The width a window needs to show `title` whole beside its title bar's icon and buttons.
+int titleBarWidth(const QWidget& window, const QString& title);
+
 // A caption with its keyboard key underlined: `&` before the first `key` in it (any case), the
 // caption's own `&` kept as text. No key, or a key not in the caption: the caption as it is.
 QString withMnemonic(const QString& caption, QChar key);
+
+// A word-wrapped label whose text may also break after a folder separator: a file's path shows
+// whole however long it is.
+void breakAtSeparators(QLabel* label);
+
+// A button that resets or erases takes Space or a click, never Enter: an Enter typed on after a
+// value must not wipe anything (every other push button of the views takes Enter when focused).
+void keepFromEnter(QAbstractButton* button);
+
+// Buttons that make one choice between them (a group of radio buttons, the interval buttons): one
+// Tab stop, on the chosen button or else the first, and the arrow keys move within the group; a
+// radio button an arrow reaches is chosen, as on the usual desktops.
+class ChoiceGroup : public QObject {
+  public:
+    explicit ChoiceGroup(QObject* parent) : QObject(parent) {}
+    void add(QAbstractButton* button);
+    // Puts the Tab stop on `chosen`, or on the first button when none is chosen.
+    void settle(const QAbstractButton* chosen);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    std::vector<QAbstractButton*> buttons_;
+};
 
 // The widgets and menu entries of one window's controls.
 class ControlWidgets {
@@ -32,9 +72,11 @@ class ControlWidgets {
     // The window whose controls these are: its state texts reach the screen reader.
     explicit ControlWidgets(const WindowModel& window) : window_(window) {}
     // The widget's look without the model's colours is its palette now. A label speaks its text
-    // (its value) after the role its accessible name gives.
-    void add(const Control& control, QWidget* widget);
-    // A menu entry, its caption shown with `key` underlined.
+    // (its value) after the role its accessible name gives; a button's caption shows `key`
+    // underlined (Alt and the key press it). A push button takes Enter when focused.
+    void add(const Control& control, QWidget* widget, QChar key = {});
+    // A menu entry, its caption shown with `key` underlined while the entry is shown: a hidden
+    // menu's key does nothing.
     void add(const Control& control, QAction* action, QChar key = {});
     QWidget* widget(const std::string& name) const;
     QAction* action(const std::string& name) const;

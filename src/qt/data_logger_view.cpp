@@ -69,9 +69,12 @@ QWidget* DataLoggerView::buildFileStep() {
         auto* box = new QGroupBox(QString::fromStdString(w.ctl(g.frame).caption).trimmed(), step);
         addControlWidget(box, g.frame);
         auto* options = new QVBoxLayout(box);
+        Choice& choice = choices_.emplace_back(Choice{new ChoiceGroup(box), g.options, {}});
         for (int i = 0; i < g.count; ++i) {
             Control& c = (*g.options)[i];
             auto* option = new QRadioButton(box);
+            choice.group->add(option);
+            choice.buttons.push_back(option);
             // The model keeps one option of the group chosen; the view only shows it.
             option->setAutoExclusive(false);
             const std::string event = c.name;
@@ -91,7 +94,7 @@ QWidget* DataLoggerView::buildFileStep() {
     path->setFrameStyle(QFrame::Box | QFrame::Plain);
     path->setMargin(3);
     path->setMinimumWidth(320);
-    path->setWordWrap(true);
+    breakAtSeparators(path);
     path->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     path->setTextInteractionFlags(Qt::TextSelectableByMouse);
     addControlWidget(path, "Label7")->setAccessibleName("Log file");
@@ -111,6 +114,7 @@ QWidget* DataLoggerView::buildFileStep() {
     existsRow->addWidget(addControlWidget(warning, "Label42"), 1);
     for (const char* name : {"EErase", "EAppend"}) {
         auto* button = new QPushButton(exists);
+        if (std::string(name) == "EErase") keepFromEnter(button);
         const std::string event = name;
         connect(button, &QPushButton::clicked, this, [this, event] { fire(event); });
         existsRow->addWidget(addControlWidget(button, name));
@@ -168,9 +172,12 @@ QWidget* DataLoggerView::buildIntervalStep() {
     layout->addWidget(addControlWidget(new QLabel(step), "Label8"), 0, 1, 1, 12);
     layout->addWidget(addControlWidget(new QLabel(step), "Label6"), 1, 1, 1, 6, Qt::AlignHCenter);
     layout->addWidget(addControlWidget(new QLabel(step), "Label10"), 1, 7, 1, 5, Qt::AlignHCenter);
+    intervals_ = new ChoiceGroup(step);
     for (int i = 0; i < DataLoggerWindow::kIntervals; ++i) {
         Control& c = w.Sel[i];
         auto* button = new QPushButton(step);
+        intervals_->add(button);
+        intervalButtons_.push_back(button);
         button->setFixedWidth(40);
         button->setAutoDefault(false);
         const QString unit = i < 6 ? (i == 0 ? "minute" : "minutes") : (i == 6 ? "hour" : "hours");
@@ -217,7 +224,21 @@ void DataLoggerView::render() {
             files_->setCurrentRow(w.List1.value);
     }
     ModelDialog::render();
-    if (w.shown() && w.focusRequest != focusRequest_) {
+    if (!w.shown()) return;
+    // One Tab stop a choice: the option or interval chosen (the chosen interval shows light
+    // green), else the first.
+    for (const Choice& choice : choices_) {
+        const QAbstractButton* chosen = nullptr;
+        for (std::size_t i = 0; i < choice.buttons.size(); ++i)
+            if ((*choice.options)[static_cast<int>(i)].checked) chosen = choice.buttons[i];
+        choice.group->settle(chosen);
+    }
+    const QAbstractButton* interval = nullptr;
+    for (int i = 0; i < DataLoggerWindow::kIntervals; ++i)
+        if (w.Sel[i].backColour == colour::lightGreen)
+            interval = intervalButtons_[static_cast<std::size_t>(i)];
+    intervals_->settle(interval);
+    if (w.focusRequest != focusRequest_) {
         focusRequest_ = w.focusRequest;
         const auto it = widgets_.find(w.focusControl);
         if (it != widgets_.end()) it->second->setFocus(Qt::OtherFocusReason);

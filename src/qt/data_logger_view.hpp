@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+class QAbstractButton;
 class QListWidget;
 
 namespace orbek::qt {
@@ -24,6 +25,14 @@ class DataLoggerView : public ModelDialog {
     QWidget* buildIntervalStep();
     QWidget* buildStartStep();
 
+    struct Choice {
+        ChoiceGroup* group;
+        const ControlArray* options;
+        std::vector<QAbstractButton*> buttons;
+    };
+    std::vector<Choice> choices_; // the file type and the separator
+    ChoiceGroup* intervals_ = nullptr;
+    std::vector<QAbstractButton*> intervalButtons_;
     QListWidget* files_ = nullptr;
     uint64_t filesShown_ = ~uint64_t{0};
     uint64_t focusRequest_ = 0;

@@ -1,8 +1,11 @@
 #include "qt/line_list_view.hpp"
 
+#include "qt/station_style.hpp"
+
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
@@ -14,6 +17,7 @@ namespace orbek::qt {
 
 namespace {
 constexpr int kRowPadding = 4;
+constexpr int kFocusWidth = 2;
 
 int clampToInt(qint64 v) {
     return static_cast<int>(std::clamp<qint64>(v, INT_MIN, INT_MAX));
@@ -162,10 +166,16 @@ void LineListView::updateGeometries() {
 }
 
 void LineListView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    paintRows(painter, event->rect());
+    // The keyboard focus: a ring just inside the list's edge, whether or not a line is current.
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange))
+        painter.fillPath(focusRing(), focusColour(palette(), palette().color(QPalette::Base)));
+}
+
+void LineListView::paintRows(QPainter& painter, const QRect& area) {
     const int count = rows();
     if (count == 0) return;
-    QPainter painter(viewport());
-    const QRect area = event->rect();
     const int first = std::clamp(rowAt(area.top()), 0, count - 1);
     const int last = std::clamp(rowAt(area.bottom()), 0, count - 1);
     // Plain text rows: one line each, drawn directly (no per-row layout or eliding).
@@ -200,6 +210,25 @@ void LineListView::paintEvent(QPaintEvent* event) {
         widest_ = widest;
         QMetaObject::invokeMethod(this, &LineListView::updateGeometries, Qt::QueuedConnection);
     }
+}
+
+QPainterPath LineListView::focusRing() const {
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    const QRect edge = viewport()->rect();
+    path.addRect(edge);
+    path.addRect(edge.adjusted(kFocusWidth, kFocusWidth, -kFocusWidth, -kFocusWidth));
+    return path;
+}
+
+void LineListView::focusInEvent(QFocusEvent* event) {
+    QAbstractItemView::focusInEvent(event);
+    viewport()->update();
+}
+
+void LineListView::focusOutEvent(QFocusEvent* event) {
+    QAbstractItemView::focusOutEvent(event);
+    viewport()->update();
 }
 
 void LineListView::changeEvent(QEvent* event) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAbstractItemView>
+#include <QPainterPath>
 
 namespace orbek::qt {
 
@@ -27,11 +28,15 @@ class LineListView : public QAbstractItemView {
     void updateGeometries() override;
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
     void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                      const QList<int>& roles = {}) override;
 
   private:
+    void paintRows(QPainter& painter, const QRect& area);
+    QPainterPath focusRing() const;
     int rows() const;
     int rowAt(int y) const; // viewport coordinate; may be past the last row
     QModelIndex indexOfRow(int row) const;

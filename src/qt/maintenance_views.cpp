@@ -135,6 +135,7 @@ UsuresView::UsuresView(Station& station, QWidget* parent)
         eraseGrid->addWidget(code, 1, 1 + i);
         auto* activate = new QPushButton(erase);
         addControlWidget(activate, button);
+        keepFromEnter(activate);
         connect(activate, &QPushButton::clicked, this, [this, button] { fire(button); });
         eraseGrid->addWidget(activate, 2, 1 + i);
     }
@@ -142,6 +143,7 @@ UsuresView::UsuresView(Station& station, QWidget* parent)
 
     auto* reset = new QPushButton(this);
     addControlWidget(reset, "ResetCompteurManuel");
+    keepFromEnter(reset);
     connect(reset, &QPushButton::clicked, this, [this] { fire("ResetCompteurManuel"); });
     layout->addWidget(reset, 0, Qt::AlignRight);
 }

@@ -43,7 +43,8 @@ ParametresView::ParametresView(Station& station, QWidget* parent)
         if (w.find(unit)) rows->addWidget(addControlWidget(new QLabel(this), unit), i, 2);
     }
     for (int row : kResetRows) {
-        QWidget* reset = button("ResetAdr" + std::to_string(row));
+        auto* reset = static_cast<QPushButton*>(button("ResetAdr" + std::to_string(row)));
+        keepFromEnter(reset);
         reset->setAccessibleName(QString("Reset parameter %1").arg(row));
         rows->addWidget(reset, row, 2);
         // Tab reaches a row's Reset right after its box.

@@ -1,14 +1,17 @@
 #include "qt/qt_host.hpp"
 
 #include "core/window.hpp"
+#include "qt/control_view.hpp"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -75,8 +78,7 @@ QString boxText(const std::string& text) {
 QtUiHost::QtUiHost(std::function<QWidget*()> parentWindow)
     : parentWindow_(std::move(parentWindow)) {}
 
-MsgAnswer QtUiHost::message(const MessageBox& box) {
-    if (render) render();
+std::unique_ptr<QMessageBox> messageBox(const MessageBox& box, QWidget* parent) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (box.icon) {
     case MsgIcon::None:
@@ -94,19 +96,30 @@ MsgAnswer QtUiHost::message(const MessageBox& box) {
         icon = QMessageBox::Question;
         break;
     }
-    QMessageBox dialog(icon, QString::fromStdString(box.title), boxText(box.text),
-                       box.buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No
-                                                        : QMessageBox::Ok,
-                       parentWindow_ ? parentWindow_() : nullptr);
-    dialog.setObjectName("MessageBox");
-    dialog.setAccessibleName(QString::fromStdString(box.title));
+    auto dialog = std::make_unique<QMessageBox>(
+        icon, QString::fromStdString(box.title), boxText(box.text),
+        box.buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+        parent);
+    dialog->setObjectName("MessageBox");
+    dialog->setAccessibleName(QString::fromStdString(box.title));
     for (auto [button, name] :
          {std::pair{QMessageBox::Ok, "Ok"}, std::pair{QMessageBox::Yes, "Yes"},
           std::pair{QMessageBox::No, "No"}})
-        if (QAbstractButton* b = dialog.button(button)) b->setObjectName(name);
+        if (QAbstractButton* b = dialog->button(button)) b->setObjectName(name);
+    // The box sizes itself to its text; a strut across its grid keeps room for its title too.
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog->layout()))
+        grid->addItem(new QSpacerItem(titleBarWidth(*dialog, dialog->windowTitle()), 0,
+                                      QSizePolicy::Fixed, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    return dialog;
+}
+
+MsgAnswer QtUiHost::message(const MessageBox& box) {
+    if (render) render();
+    const auto dialog = messageBox(box, parentWindow_ ? parentWindow_() : nullptr);
     std::optional<Scheduler::Waiting> waiting;
     if (scheduler) waiting.emplace(*scheduler);
-    const int answer = dialog.exec();
+    const int answer = dialog->exec();
     if (box.buttons == MsgButtons::Ok) return MsgAnswer::Ok;
     return answer == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
 }

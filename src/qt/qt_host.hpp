@@ -10,7 +10,9 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
+class QMessageBox;
 class QWidget;
 
 namespace orbek::qt {
@@ -75,5 +77,8 @@ class QtUiHost : public UiHost {
 
 // Text of a message box as the toolkit shows it: CR LF becomes a line break.
 QString boxText(const std::string& text);
+
+// The toolkit's box for `box`, its buttons named "Ok", "Yes" and "No", wide enough for its title.
+std::unique_ptr<QMessageBox> messageBox(const MessageBox& box, QWidget* parent);
 
 } // namespace orbek::qt

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <grp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -73,13 +74,23 @@ OpenError whyNotOpen(QSerialPort::SerialPortError code, const std::string& reaso
 #else
         if (::access(device.c_str(), R_OK | W_OK) == 0 || errno != EACCES)
             return {OpenFailure::InUse, reason, {}, holderOf(device)};
-        // Said as the device's own refusal: Qt may have tripped over its lock file first.
-        const std::string denied = std::strerror(EACCES);
-        std::string owners;
+        // Said as the device's own refusal: Qt may have tripped over its lock file first. The
+        // device is named as it is, past every link, with what decides who may use it.
+        OpenError error{OpenFailure::NoPermission, std::strerror(EACCES)};
+        std::error_code ec;
+        const auto real = std::filesystem::canonical(device, ec);
+        error.device = ec ? device : real.string();
         struct stat info {};
-        if (::stat(device.c_str(), &info) == 0 && info.st_gid != 0)
-            if (const struct group* g = ::getgrgid(info.st_gid)) owners = g->gr_name;
-        return {OpenFailure::NoPermission, denied, owners};
+        if (::stat(device.c_str(), &info) != 0) return error;
+        error.mode = info.st_mode & 07777;
+        const struct passwd* owner = ::getpwuid(info.st_uid);
+        error.owner = owner ? owner->pw_name : std::to_string(info.st_uid);
+        const struct group* g = ::getgrgid(info.st_gid);
+        error.deviceGroup = g ? g->gr_name : std::to_string(info.st_gid);
+        // Joining the group helps only when it may read and write, and root's is no user's.
+        if (info.st_gid != 0 && (info.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP))
+            error.group = error.deviceGroup;
+        return error;
 #endif
     }
     default:
@@ -147,10 +158,21 @@ bool QtSerialPort::openDevice(const std::string& device) {
     port_.setParity(QSerialPort::NoParity);
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::SoftwareControl);
-    if (!port_.open(QIODevice::ReadWrite)) {
-        error_ = whyNotOpen(port_.error(), port_.errorString().toStdString(), device_);
-        port_.clearError();
-        return false;
+    if (!tryOpen()) {
+        // A lock that no program holds any more (its process ended, or does not have the
+        // device open) is taken away, as the serial-lock convention allows, and the port tried
+        // once more.
+        if (error_.kind != OpenFailure::InUse || !error_.holder.empty()) return false;
+        const auto lock = deviceLock(device_);
+        if (!lock || !lock->stale) return false;
+        std::string why;
+        if (!removeStaleLock(*lock, &why)) {
+            error_.staleLock = lock->file.string();
+            error_.lockPid = lock->pid;
+            error_.owner = lock->owner;
+            return false;
+        }
+        if (!tryOpen()) return false;
     }
     // RTS off; a device without modem lines (a pseudo-terminal) simply has none to set.
     port_.setRequestToSend(false);
@@ -170,6 +192,13 @@ bool QtSerialPort::openDevice(const std::string& device) {
     // A pseudo-terminal has neither pins nor counters: nothing to look at, no timer.
     if (pinsReadable_ || countersReadable_) poller_.start();
     return true;
+}
+
+bool QtSerialPort::tryOpen() {
+    if (port_.open(QIODevice::ReadWrite)) return true;
+    error_ = whyNotOpen(port_.error(), port_.errorString().toStdString(), device_);
+    port_.clearError();
+    return false;
 }
 
 void QtSerialPort::close() {

@@ -59,6 +59,8 @@ class QtSerialPort : public QObject, public SerialPort {
 
   private:
     bool openDevice(const std::string& device);
+    // One open of the device with the line settings set; error_ says why it failed.
+    bool tryOpen();
     void onReadyRead();
     void deliver();
     void raiseEvent(CommEvent event);

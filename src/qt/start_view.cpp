@@ -11,8 +11,10 @@
 #include "qt/maintenance_views.hpp"
 #include "qt/parameters_view.hpp"
 #include "qt/picture_view.hpp"
+#include "qt/station_style.hpp"
 #include "qt/wait_box_view.hpp"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDialog>
@@ -41,6 +43,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <set>
 
 namespace orbek::qt {
@@ -52,8 +55,6 @@ constexpr int kShortestPassMs = 33;
 // How late a pass waits for the event that would draw it anyway: longer than the gap between
 // two frames of a full line (9.4 ms).
 constexpr int kLateMs = 12;
-// The room a window manager's title bar and borders take at most.
-const QSize kFrameAllowance(16, 44);
 // The plot shrinks to this part of its designed size at most.
 constexpr double kSmallestPlotScale = 0.75;
 
@@ -118,6 +119,20 @@ class PowerSlider : public QSlider {
     }
 };
 
+// The plot and its scale strip: they ask for their designed size and take less at a pinch.
+class Traces : public QWidget {
+  public:
+    using QWidget::QWidget;
+    QSize sizeHint() const override {
+        QSize size;
+        for (const PictureView* picture : findChildren<PictureView*>()) {
+            const QSize canvas = picture->canvasSize();
+            size = QSize(size.width() + canvas.width(), std::max(size.height(), canvas.height()));
+        }
+        return size;
+    }
+};
+
 // One row of the readings panel.
 struct PanelRow {
     const char* arrayOfCell; // "Label5" or "Label2"
@@ -150,6 +165,7 @@ constexpr int kBarTop = 10;
 
 StartView::StartView(Station& station, QWidget* parent)
     : QMainWindow(parent), station_(station), controls_(*station.models().Start) {
+    useStationStyle();
     StartWindow& w = *station_.models().Start;
     setObjectName("Start");
     setAccessibleName("ORBEK station");
@@ -164,15 +180,17 @@ StartView::StartView(Station& station, QWidget* parent)
     layout->setContentsMargins(8, 8, 8, 8);
     layout->setSpacing(8);
 
+    // The readings, the thermometer and the run column side by side, each framed once: the
+    // window fits a 768-pixel screen above a desktop panel.
     auto* top = new QHBoxLayout;
     auto* readings = new QGroupBox("Readings", central);
     auto* readingsLayout = new QHBoxLayout(readings);
     readingsLayout->addWidget(buildPanel(), 1);
-    auto* magnetron = new QGroupBox("Magnetron", readings);
+    auto* magnetron = new QGroupBox("Magnetron", central);
     auto* magnetronLayout = new QVBoxLayout(magnetron);
     magnetronLayout->addWidget(buildThermometer(), 0, Qt::AlignHCenter | Qt::AlignTop);
-    readingsLayout->addWidget(magnetron, 0);
     top->addWidget(readings, 1);
+    top->addWidget(magnetron, 0);
     top->addWidget(buildRunColumn(), 0);
     layout->addLayout(top, 0);
 
@@ -236,12 +254,7 @@ StartView::StartView(Station& station, QWidget* parent)
     // The column beside the readings keeps the width of its longest captions.
     runColumn_->setFixedWidth(runColumn_->sizeHint().width());
     setTabOrder();
-    // The designed size where the screen has room for it (with the window's frame), else the
-    // screen's room: a 1366 x 768 screen takes the whole window.
-    QSize size(1120, 740);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        size = size.boundedTo(screen->availableGeometry().size() - kFrameAllowance);
-    resize(size.expandedTo(minimumSizeHint()));
+    resize(openingSize(*this, sizeHint()));
 }
 
 void StartView::setTabOrder() {
@@ -269,7 +282,14 @@ QWidget* StartView::add(QWidget* widget, const Control& control, const QString& 
     QSizePolicy policy = widget->sizePolicy();
     policy.setRetainSizeWhenHidden(true);
     widget->setSizePolicy(policy);
-    controls_.add(control, widget);
+    // Alt and a letter of its caption press each button an operator uses, apart from the menus'
+    // keys (File F, Port COM P, Functions U, Data Logger D, Codes C).
+    static const std::map<std::string, char> keys{
+        {"Startbouton", 'S'}, {"Stopbouton", 'T'}, {"StartHalogen", 'H'}, {"StopHalogen", 'G'},
+        {"Log", 'L'},         {"Oscillo", 'O'},    {"Command7", 'A'},     {"EffScreenGraph", 'E'},
+        {"Check1", 'B'}};
+    const auto key = keys.find(control.name);
+    controls_.add(control, widget, key == keys.end() ? QChar() : QChar(key->second));
     return widget;
 }
 
@@ -473,14 +493,16 @@ QWidget* StartView::buildRunColumn() {
 
     auto* run = new QGroupBox("Lamp", column);
     auto* runLayout = new QVBoxLayout(run);
+    auto* startStop = new QHBoxLayout;
     for (Control* c : {&w.Startbouton, &w.Stopbouton}) {
         auto* button = new QPushButton(run);
         setFontLook(button, 1.3, true);
         button->setMinimumHeight(44);
         const std::string name = c->name;
         connect(button, &QPushButton::clicked, this, [this, name] { fire(name); });
-        runLayout->addWidget(add(button, *c));
+        startStop->addWidget(add(button, *c));
     }
+    runLayout->addLayout(startStop);
     auto* phase = newLabel(run, Qt::AlignCenter);
     statusLook(phase);
     setFontLook(phase, 1.4, true);
@@ -535,7 +557,7 @@ QWidget* StartView::buildPlotArea() {
     stack->setContentsMargins(0, 0, 0, 0);
 
     // The scale strip and the plot side by side, scaled together to the room they get.
-    traces_ = new QWidget(plotArea_);
+    traces_ = new Traces(plotArea_);
     scale_ = new PictureView(w.Picture7Canvas, 0, traces_);
     plot_ = new PictureView(w.Picture5Canvas, 0, traces_);
     add(scale_, w.Picture7, "Plot scale");
@@ -588,6 +610,11 @@ QWidget* StartView::buildPowerColumn() {
     statusLook(setPower);
     setPower->setCursor(Qt::PointingHandCursor);
     setPower->installEventFilter(this);
+    // Room for the highest power, so the column keeps its width as the figure changes.
+    setPower->setMinimumWidth(
+        setPower->fontMetrics().horizontalAdvance(
+            QString(" Set Power = %1 Watts").arg(StartWindow::kPowerMax * 10)) +
+        2 * (setPower->margin() + setPower->frameWidth()));
     layout->addWidget(add(setPower, w.Label56, "Set power"));
     setPower_ = setPower;
 
@@ -639,8 +666,6 @@ void StartView::buildPasswordBox(QWidget* central) {
     passwordBox_->setFrameShape(QFrame::StyledPanel);
     passwordBox_->setFrameShadow(QFrame::Raised);
     passwordBox_->setAutoFillBackground(true);
-    passwordBox_->setFixedSize(StartWindow::kPasswordBoxWidth / kTwipsPerPixel,
-                               StartWindow::kPasswordBoxHeight / kTwipsPerPixel);
     add(passwordBox_, w.Picture8, "Password box");
     auto* grid = new QGridLayout(passwordBox_);
     grid->addWidget(add(newLabel(passwordBox_), w.Label30), 0, 0);
@@ -670,6 +695,11 @@ void StartView::buildPasswordBox(QWidget* central) {
 
 void StartView::placePasswordBox() {
     const StartWindow& w = *station_.models().Start;
+    // The designed size, or larger where its texts need it (a larger font, another language).
+    const QSize size = QSize(StartWindow::kPasswordBoxWidth / kTwipsPerPixel,
+                             StartWindow::kPasswordBoxHeight / kTwipsPerPixel)
+                           .expandedTo(passwordBox_->minimumSizeHint());
+    if (passwordBox_->size() != size) passwordBox_->resize(size);
     QWidget* area = centralWidget();
     const int x = std::clamp(w.Picture8.left / kTwipsPerPixel, 0,
                              std::max(0, area->width() - passwordBox_->width()));
@@ -731,7 +761,13 @@ void StartView::draw() {
     rendering_ = true;
     const QString title = QString::fromStdString(w.caption);
     if (windowTitle() != title) setWindowTitle(title);
+    // The word taken, the password box goes: its field lets go of the focus first, so that the
+    // toolkit does not hand it on to the next control in the chain (the holder cell).
+    const bool passwordTaken = !w.Picture8.visible && passwordBox_->isVisible();
+    if (passwordTaken && passwordBox_->isAncestorOf(QApplication::focusWidget()))
+        QApplication::focusWidget()->clearFocus();
     controls_.render();
+    if (passwordTaken) focusFirstControl();
     for (PictureView* picture : pictures_)
         picture->refresh();
 
@@ -761,6 +797,28 @@ void StartView::draw() {
     alarmHolder_->render();
     fenInfoHolder_->render();
     rendering_ = false;
+}
+
+void StartView::focusFirstControl() {
+    // The first control an operator uses: START, or the light power while a run holds START. The
+    // word typed, the keyboard is in use: the focus shows.
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    const StartWindow& w = *station_.models().Start;
+    for (const Control* c : {&w.Startbouton, &w.VScroll1[5], &w.Log})
+        if (c->visible && c->enabled) {
+            widgetOf(c->name)->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+}
+
+bool StartView::focusNextPrevChild(bool next) {
+    // A move from a control that is there to use is the user's Tab; a move off a control that
+    // hides or greys is the toolkit's.
+    const QWidget* from = QApplication::focusWidget();
+    userTab_ = from && from->isVisible() && from->isEnabled();
+    const bool moved = QMainWindow::focusNextPrevChild(next);
+    userTab_ = false;
+    return moved;
 }
 
 void StartView::storeGeometry() {
@@ -801,12 +859,8 @@ bool StartView::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::Leave && !holderCell_->hasFocus()) fire("Form_MouseMove");
         if (event->type() == QEvent::FocusIn) {
             holderCell_->setFrameStyle(QFrame::Box | QFrame::Plain);
-            // Only the user's Tab opens it, not a focus the window moves by itself: a control
-            // hidden while it draws (the password box after its word) passes the focus on as a
-            // Tab would.
-            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-            if (!rendering_ && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason))
-                fire("Label5[10]:MouseMove");
+            // Only the user's Tab opens it, not a focus the window or the toolkit moves.
+            if (userTab_) fire("Label5[10]:MouseMove");
         }
         if (event->type() == QEvent::FocusOut) {
             holderCell_->setFrameStyle(QFrame::Panel | QFrame::Sunken);

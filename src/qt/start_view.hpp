@@ -66,6 +66,7 @@ class StartView : public QMainWindow {
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
   private:
     void buildMenus();
@@ -80,6 +81,7 @@ class StartView : public QMainWindow {
     void fire(const std::string& event);
     void placePasswordBox();
     void setTabOrder();
+    void focusFirstControl();
     void fitPlot();
     void storeGeometry();
 
@@ -109,6 +111,7 @@ class StartView : public QMainWindow {
     uint64_t renderedAt_ = 0;
     uint64_t passwordBoxPlacedAt_ = 0;
     bool rendering_ = false;
+    bool userTab_ = false; // while the user's Tab moves the focus
     QTimer frame_;
     QElapsedTimer sinceRender_;
     int frameMs_ = 33;

@@ -201,8 +201,10 @@ bool parseScenario(const std::vector<std::string>& lines, std::vector<Fault>& fa
 
 bool loadScenario(const std::filesystem::path& file, std::vector<Fault>& faults,
                   std::string* error) {
-    const auto lines = files::readLines(file);
-    if (!lines) return fail(error, file.string() + ": cannot be read");
+    std::string refused;
+    const auto lines = files::readLines(file, files::kTextLimit, &refused);
+    if (!lines)
+        return fail(error, file.string() + (refused.empty() ? ": cannot be read" : " " + refused));
     std::string why;
     if (!parseScenario(*lines, faults, &why)) return fail(error, file.string() + ": " + why);
     return true;

@@ -1,12 +1,21 @@
 #include "app/shell.hpp"
 #include "app/startup.hpp"
 #include "core/files.hpp"
+#include "display/plot.hpp"
+#include "logging/data_logger.hpp"
 #include "support/file_bytes.hpp"
 #include "support/station_fixture.hpp"
 
 #include <gtest/gtest.h>
 
 #include <map>
+
+#ifndef _WIN32
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
 
 namespace orbek {
 namespace {
@@ -232,6 +241,57 @@ TEST_F(Startup, FilesAndFoldersThatCannotBeCreatedAreReportedAndTheStationRuns) 
     EXPECT_FALSE(s().ended());
     EXPECT_EQ(st().ServiceLevel, 1);
 }
+
+#ifndef _WIN32
+TEST_F(Startup, WhatIsNoFileOrFarTooLargeIsRefusedWithoutWaitingAndTheDefaultsServe) {
+    // A pipe nobody writes (a read would wait for ever), a link to a device that never ends (a
+    // read would fill the memory), a file past the limit (one of 100 MB took 2 GB).
+    const auto pipe = [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0); };
+    const auto zero = [](const fs::path& p) { fs::create_symlink("/dev/zero", p); };
+    writeBytes(app() / "status.ini", "2\r\n" + std::string(5000, '\n'));
+    for (const char* name : {"DataCoeff.ini", "NS.ini"})
+        zero(app() / name);
+    for (const char* name : {"LevelPW.ini", "Counter.ini", "TypeFile.ini"})
+        pipe(app() / name);
+    sockaddr_un socket{AF_UNIX, {}};
+    std::snprintf(socket.sun_path, sizeof socket.sun_path, "%s",
+                  (app() / "LevLgGraph.ini").c_str());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&socket), sizeof socket), 0);
+    ::close(fd);
+    pipe(user() / "Name.inc");
+    pipe(folder.path() / "elsewhere");
+    fs::create_symlink(folder.path() / "elsewhere", user() / "SWord.inx");
+    startUp("juniper");
+    app::Read_NSINI(s());
+    (void)logging::readTypeFile(s());
+    display::readLevelLines(s());
+    s().Usures();
+    scheduler.advanceBy(300);
+
+    EXPECT_TRUE(port.isOpen()); // the port of the first line
+    EXPECT_EQ(st().ServiceLevel, 1);
+    EXPECT_EQ(st().Coefficients[7], Variant(65.0));
+    EXPECT_EQ(start().VScroll1[5].value, 80);
+    for (const std::string line :
+         {"File status.ini holds 5003 bytes, more than 4096: only the lines within its first "
+          "4096 are read",
+          "File DataCoeff.ini is a character device, not a regular file: not read",
+          "File NS.ini is a character device, not a regular file: not read",
+          "File LevelPW.ini is a named pipe, not a regular file: not read",
+          "File Counter.ini is a named pipe, not a regular file: not read",
+          "File TypeFile.ini is a named pipe, not a regular file: not read",
+          "File LevLgGraph.ini is a socket, not a regular file: not read",
+          "File Name.inc is a named pipe, not a regular file: not read",
+          "File SWord.inx is a named pipe, not a regular file: not read"})
+        EXPECT_EQ(eventsWith(line), 1u) << line;
+    // Nothing is written over them, nor are the modes of what the user files lead to changed.
+    EXPECT_TRUE(fs::is_fifo(app() / "Counter.ini"));
+    EXPECT_TRUE(fs::is_symlink(app() / "NS.ini"));
+    EXPECT_EQ(fs::status(user() / "SWord.inx").permissions() & fs::perms::mask, fs::perms(0644));
+    EXPECT_EQ(fs::status(user() / "Name.inc").permissions() & fs::perms::mask, fs::perms(0644));
+}
+#endif
 
 TEST_F(Startup, LeftoverTemporariesAreSweptAndTheUserFilesAreTheirOwnersOnly) {
     // What a kill or a power cut during a write leaves, beside names that are not the station's.

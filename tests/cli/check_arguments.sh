@@ -9,6 +9,7 @@ trap 'rm -rf "$work"' EXIT
 scenario="$work/s.scenario"
 echo "0 start" >"$scenario"
 touch "$work/file"
+mkfifo "$work/pipe" # a pipe nobody writes: a read of it would wait for ever
 failures=0
 fail() {
     echo "FAIL: $*" >&2
@@ -37,6 +38,7 @@ orbek-station|--speed 2|needs --simulate
 orbek-station|--faults $scenario|needs --simulate
 orbek-station|--simulate --faults $work|is a folder
 orbek-station|--simulate --faults $work/none|no file
+orbek-station|--simulate --faults $work/pipe|is a named pipe, not a regular file
 orbek-station|--base $work/file|is a file
 orbek-station|stray|unexpected argument
 orbek-station|--bogus|unknown option
@@ -48,6 +50,8 @@ orbek-sim|--speed 1e9|--speed
 orbek-sim|--duration 1e30|--duration
 orbek-sim|--duration -1|--duration
 orbek-sim|--port 15|--port
+orbek-sim|--duration 0.1 --port 2.5|--port
+orbek-sim|--scenario $work/pipe|is a named pipe, not a regular file
 orbek-sim|--base $work/file|is a file
 orbek-sim|--scenario $work|is a folder
 orbek-sim|--fault 'x silence'|--fault

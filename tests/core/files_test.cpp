@@ -129,5 +129,33 @@ TEST(TextFiles, ListInputDropsQuotesAndBlanksAndSplitsAtCommas) {
     EXPECT_EQ(files::readListItems(file)->front(), " keep blanks ");
 }
 
+TEST(TextFiles, OnlyRegularFilesAreReadAndOnlyTheLinesWithinTheLimit) {
+    test::TempFolder folder;
+    const auto file = folder.path() / "NS.ini";
+    // 9-byte lines: the limit falls inside the 456th, which is left out with all after it.
+    std::string big;
+    while (big.size() < 10000)
+        big += "\"1234\"\r\n ";
+    writeBytes(file, big);
+    std::string refused;
+    const auto items = files::readListItems(file, files::kConfigLimit, &refused);
+    ASSERT_TRUE(items);
+    EXPECT_EQ(items->size(), 455u);
+    EXPECT_EQ(items->back(), "1234");
+    EXPECT_EQ(refused, "holds 10008 bytes, more than 4096: only the lines within its first 4096 "
+                       "are read");
+    writeBytes(file, std::string(5000, 'x')); // one line past the limit: nothing of it
+    EXPECT_TRUE(files::readLines(file, files::kConfigLimit, &refused)->empty());
+    writeBytes(file, "2\r\n");
+    EXPECT_EQ(files::readFirstLine(file, files::kConfigLimit, &refused), "2");
+    EXPECT_EQ(refused, "");
+
+    // What is no regular file is refused without waiting: with the station's own readers in
+    // Startup.WhatIsNoFileOrFarTooLargeIsRefusedWithoutWaitingAndTheDefaultsServe.
+    std::filesystem::create_directories(folder.path() / "folder.ini");
+    EXPECT_FALSE(files::readLines(folder.path() / "folder.ini", files::kConfigLimit, &refused));
+    EXPECT_EQ(refused, "is a folder, not a regular file: not read");
+}
+
 } // namespace
 } // namespace orbek

@@ -75,6 +75,14 @@ TEST_F(Plot, OneImagePerRunNumberedAfterTheLargestPresent) {
         EXPECT_NE(std::find(images().begin(), images().end(), next), images().end()) << next;
     }
     EXPECT_EQ(images().size(), 8u);
+
+    // Past nine digits a name counts for nothing: the image under the next number is kept.
+    std::ofstream(img("Start_999999999.bmp")) << "x";
+    std::ofstream(img("Start_1000000000.bmp")) << "x";
+    st().PlotImageSaved = 0;
+    scheduler.advanceBy(1000);
+    EXPECT_EQ(test::bytesOf(img("Start_1000000000.bmp")), "x");
+    EXPECT_TRUE(std::filesystem::exists(img("Start_1000000001.bmp")));
 }
 
 TEST_F(Plot, AnImageThatCannotBeSavedIsSaidAndThePlotGoesOn) {

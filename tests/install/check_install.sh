@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks what a desktop and a terminal find
-# there: the programs (each answering --help from the installed path), a man page per program
-# naming every option the program has, the desktop entry, its icons and the AppStream metainfo,
-# each clean under its validator when the validator is on the machine.
+# there: the programs (each answering --help from the installed path), a compressed man page per
+# program naming every option the program's --help lists and no option it does not, the desktop
+# entry, its icons, the AppStream metainfo, the copyright and the compressed changelog, each clean
+# under its validator when the validator is on the machine.
 #
 #   check_install.sh BUILD_DIR
 set -euo pipefail
@@ -21,7 +22,7 @@ ID=org.orbek.station
 SHARE="$PREFIX/share"
 for f in applications/$ID.desktop metainfo/$ID.metainfo.xml \
     icons/hicolor/scalable/apps/$ID.svg icons/hicolor/48x48/apps/$ID.png \
-    icons/hicolor/256x256/apps/$ID.png; do
+    icons/hicolor/256x256/apps/$ID.png doc/orbek-station/copyright doc/orbek-station/changelog.gz; do
     [ -s "$SHARE/$f" ] || fail "missing $f"
 done
 
@@ -57,7 +58,7 @@ for program in orbek-station orbek-sim orbek-replay; do
         fail "$program is not installed"
         continue
     }
-    page="$SHARE/man/man1/$program.1"
+    page="$SHARE/man/man1/$program.1.gz"
     [ -s "$page" ] || {
         fail "no man page for $program"
         continue
@@ -71,6 +72,13 @@ for program in orbek-station orbek-sim orbek-replay; do
     grep -q "^NAME" <<<"$text" || fail "man $program renders no NAME section"
     for option in $(grep -o -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
         grep -q -- "$option" <<<"$text" || fail "man $program does not name $option"
+    done
+    # The other way round: each option the OPTIONS section describes (its tag lines, indented
+    # seven blanks) is one --help lists.
+    documented=$(sed -n '/^OPTIONS/,/^[A-Z]/p' <<<"$text" | sed -n 's/^       \(-[^ ]*\( -[^ ]*\)*\).*/\1/p')
+    for option in $(grep -o -- '--[a-z][a-z-]*' <<<"$documented" | sort -u); do
+        grep -qE -- "(^|[^a-z-])$option([^a-z-]|\$)" <<<"$help" ||
+            fail "--help of $program does not list $option"
     done
 done
 

@@ -41,11 +41,6 @@ struct WearCounters : test::StationFixture {
         s().Usures().Timer2.start();
         scheduler.advanceBy(100);
     }
-    // The first group's bytes, then the same as bit patterns.
-    std::vector<std::string> firstGroup() {
-        return {u().Label15[0].caption, u().Label15[1].caption, u().Label15[2].caption,
-                u().Label6[0].caption,  u().Label6[1].caption,  u().Label6[2].caption};
-    }
     std::vector<bool> erasable() {
         return {u().Activation[0].enabled, u().Activation[1].enabled, u().Activation[2].enabled};
     }
@@ -141,81 +136,18 @@ TEST_F(WearCounters, CounterIniIsReadLenientlyAndItsTroublesAreReported) {
     EXPECT_TRUE(std::filesystem::exists(counterFile() / "keep"));
 }
 
-TEST_F(WearCounters, TheResetButtonClearsTheUptimeCounterAndItsFile) {
-    writeCounter({"00001111", "00000010", "00000001"});
-    s().Usures();
-    scheduler.advanceBy(300);
-    ASSERT_EQ(u().Label5[3].caption, "1032");
-    ASSERT_TRUE(u().fire("ResetCompteurManuel"));
-    EXPECT_EQ(uptime(), (std::vector<int>{0, 0, 0}));
-    EXPECT_EQ(counterLines(), (std::vector<std::string>(3, "00000000")));
-    for (int n = 15; n <= 17; ++n) {
-        EXPECT_EQ(u().Label6[n].caption, "00000000");
-        EXPECT_EQ(u().Label15[n].caption, "0");
-    }
-    EXPECT_EQ(u().Label5[3].caption, "0");
-    pass();
-    EXPECT_EQ(uptime(), (std::vector<int>{1, 0, 0}));
-}
-
-TEST_F(WearCounters, ACounterIsErasedOnlyWithItsCodeAndTheRequestRepeatsUntilConfirmed) {
+// The erasing itself (a wrong code, the right one, the request repeated until confirmed or given
+// up) and the uptime counter's reset button: scenario counter_erase. The codes of SWord.inx count
+// whatever their case and trailing blanks.
+TEST_F(WearCounters, ACodeFromTheFileCountsWhateverItsCaseAndTrailingBlanks) {
     ASSERT_TRUE(
         files::writeLines(s().paths.userFile("SWord.inx"), {"Ab12  ", "\"5822\"", "\"5823\""}));
-    burst(fifteen({30, 5, 0, 9, 9, 40, 2, 0, 0, 0, 50, 1, 0}));
     s().Usures().show();
-    EXPECT_EQ(erasable(), (std::vector<bool>(3, true)));
-    sent();
-
-    // A wrong code: a box, the entries emptied, the focus back, nothing sent.
-    u().Text1[1].caption = "5823";
-    u().Text1[0].caption = "x";
-    const uint64_t focus = u().focusRequest;
-    ASSERT_TRUE(u().fire("Activation[1]"));
-    ASSERT_FALSE(ui.boxes().empty());
-    EXPECT_EQ(box(), "Password|Error in Code !!! ");
-    EXPECT_EQ(ui.boxes().back().box.icon, MsgIcon::Critical);
-    EXPECT_EQ(u().Text1[0].caption, "");
-    EXPECT_EQ(u().Text1[1].caption, "");
-    EXPECT_EQ(u().focusRequest, focus + 1);
-    EXPECT_EQ(u().focusControl, "Text1[1]");
-    scheduler.advanceBy(5000);
-    EXPECT_TRUE(sent().empty());
-
-    // The right code in another case (the file's trailing blanks do not count): the group reads
-    // zero at once, the request repeats.
+    scheduler.advanceBy(300);
     u().Text1[0].caption = "aB12";
     ASSERT_TRUE(u().fire("Activation[0]"));
-    EXPECT_EQ(ui.boxes().back().box.text, "Code Correct ");
-    EXPECT_EQ(ui.boxes().back().box.icon, MsgIcon::Information);
+    EXPECT_EQ(box(), "Password|Code Correct ");
     EXPECT_EQ(st().EraseSelection, 1);
-    EXPECT_EQ(firstGroup(),
-              (std::vector<std::string>{"0", "0", "0", "00000000", "00000000", "00000000"}));
-    EXPECT_EQ(u().Label5[0].caption, "0");
-    EXPECT_EQ(u().Label5[1].caption, "8"); // the other groups keep their values
-    EXPECT_EQ(st().WearBytes[1], 5);       // until the controller sends its own
-    EXPECT_EQ(u().Text1[0].caption, "");
-    EXPECT_EQ(erasable(), (std::vector<bool>(3, false)));
-    scheduler.advanceBy(3000);
-    EXPECT_EQ(sent(), (std::vector<std::string>(3, "199,1")));
-    port.deliverFrame(199, 1); // only 0 confirms
-    EXPECT_TRUE(u().Timer3.enabled());
-    port.deliverFrame(199, 0);
-    EXPECT_FALSE(u().Timer3.enabled());
-    EXPECT_EQ(lastEvent(), "Comfirmation Stamp --> Usures mat.");
-    EXPECT_EQ(erasable(), (std::vector<bool>(3, true)));
-
-    // No confirmation: sixteen requests, then one box, and the buttons stay locked.
-    u().Text1[2].caption = "5823";
-    ASSERT_TRUE(u().fire("Activation[2]"));
-    const std::size_t boxes = ui.boxes().size();
-    scheduler.advanceBy(30000);
-    EXPECT_EQ(sent(), (std::vector<std::string>(16, "199,3")));
-    ASSERT_EQ(ui.boxes().size(), boxes + 1);
-    EXPECT_EQ(box(), " Error !|No Communication With Machine ! ");
-    EXPECT_EQ(ui.boxes().back().box.buttons, MsgButtons::Ok);
-    EXPECT_FALSE(u().Timer3.enabled());
-    EXPECT_EQ(st().NoReplyCount, 0);
-    EXPECT_EQ(erasable(), (std::vector<bool>(3, false)));
 }
 
 TEST_F(WearCounters, ErasingIsLockedWhileRunningAndForCountersWithoutACode) {

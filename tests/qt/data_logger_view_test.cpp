@@ -1,3 +1,5 @@
+// The data logger dialog's keyboard (its choices, an existing file and the close box: scenarios
+// data_logger_setup and data_logger_existing_file) and the file dialog without its own question.
 #include "qt/data_logger_view.hpp"
 #include "qt/qt_host.hpp"
 #include "support/temp_folder.hpp"
@@ -10,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -43,34 +46,42 @@ struct DataLoggerViewTest : test::ViewFixture {
         ui.onModal = nullptr;
         view->render();
     }
-    template <class T> T* named(const std::string& name) {
-        return dialog->findChild<T*>(QString::fromStdString(name));
-    }
-    void click(const std::string& name) {
-        auto* button = named<QAbstractButton>(name);
-        ASSERT_NE(button, nullptr) << name;
-        button->click();
-    }
 };
 
-TEST_F(DataLoggerViewTest, AnExistingFileShowsThePanelAndTheCloseBoxClosesTheDialog) {
-    std::ofstream(station->appFile("Data") / "a.txt") << "x";
-    std::ofstream(station->appFile("Data") / "b.txt") << "y";
+// Each choice is one Tab stop (Step 1's file type and separator, Step 3's interval) and the arrows
+// move within it: an option an arrow reaches is chosen, an interval waits for Space.
+TEST_F(DataLoggerViewTest, EachChoiceIsOneTabStopWithTheArrowsWithin) {
+    DataLoggerWindow& d = *station->models().DataLogger;
     inDialog([&] {
-        ui.nextFileName = (station->appFile("Data") / "b.txt").string();
-        click("Command1");
-        auto* list = named<QListWidget>("List1");
-        ASSERT_EQ(list->count(), 2);
-        EXPECT_EQ(list->currentRow(), 1);
-        EXPECT_TRUE(named<QWidget>("Picture1")->isVisible());
-        EXPECT_EQ(named<QLabel>("Label42")->text(), " This file exists already");
-        click("EAppend");
-        EXPECT_FALSE(named<QWidget>("Picture1")->isVisible());
-        dialog->reject(); // the close box
+        dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+        const auto focus = [] { return QApplication::focusWidget()->objectName().toStdString(); };
+        const auto key = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
+        dialog->findChild<QWidget*>("Command1")->setFocus();
+        key(Qt::Key_Backtab);
+        key(Qt::Key_Backtab);
+        const std::string option = focus();
+        EXPECT_EQ(option.rfind("Option1[", 0), 0u) << option;
+        key(Qt::Key_Down);
+        EXPECT_NE(focus(), option);
+        EXPECT_TRUE(d.ctl(focus()).checked);
+        key(Qt::Key_Tab);
+        EXPECT_EQ(focus().rfind("Option2[", 0), 0u);
+        std::vector<std::string> stops;
+        for (key(Qt::Key_Tab); stops.size() < 30 && focus() != "Activation"; key(Qt::Key_Tab))
+            stops.push_back(focus());
+        // The file button, the file list, the sixteen sensors, one interval.
+        ASSERT_EQ(stops.size(), 19u);
+        EXPECT_EQ(stops.front(), "Command1");
+        key(Qt::Key_Backtab);
+        EXPECT_EQ(focus(), stops.back());
+        key(Qt::Key_Right);
+        EXPECT_NE(focus(), stops.back());
+        EXPECT_EQ(d.ctl(focus()).backColour, colour::buttonFace);
+        key(Qt::Key_Space);
+        EXPECT_EQ(d.ctl(focus()).backColour, colour::lightGreen);
+        dialog->reject();
     });
-    EXPECT_FALSE(station->models().DataLogger->loaded());
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_FALSE(station->models().Start->Timer15.enabled());
 }
 
 template <class T> T* shownWindow() {

@@ -1,5 +1,7 @@
 // The run cycle on virtual time: start request, stop, automatic stop, phases, adoption of a
-// running machine, the ready state and the restore of a run after a restart of the station.
+// running machine, the ready state and the restore of a run after a restart of the station (a
+// start with the port closed and another machine's frames: scenarios start_port_closed and
+// other_machine).
 #include "app/startup.hpp"
 #include "core/files.hpp"
 #include "support/station_fixture.hpp"
@@ -164,17 +166,6 @@ TEST_F(RunCycle, AMachineFoundRunningIsAdoptedOnceAndItsRunRestored) {
     rx(226, 41);
     EXPECT_EQ(start().Label22.caption, "checked");
     EXPECT_EQ(start().Label5[10].caption, "41°C");
-}
-
-TEST_F(RunCycle, FramesOfAnotherMachineOnlyMeetThePhaseFourTest) {
-    port.deliver("001, 238, 004, S\r\n");
-    port.deliver("001, 226, 040, S\r\n");
-    EXPECT_EQ(st().LampPhase, 0);
-    EXPECT_EQ(st().HolderFrameSeen, 0);
-    rx(226, 40); // machine 0 puts the station in phase 4
-    port.deliver("001, 251, 030, S\r\n");
-    EXPECT_EQ(st().StateRestored, 1); // any valid frame restores the run state in phase 4
-    EXPECT_EQ(st().Readings[7], 0);
 }
 
 TEST_F(RunCycle, WithoutARecordedRunTheAdoptedMachineLeavesThePortMenuFree) {

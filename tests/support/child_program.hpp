@@ -41,6 +41,7 @@ class ChildProgram {
     ChildProgram& operator=(const ChildProgram&) = delete;
 
     bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
     // Asks it to end; its exit status, or -1.
     int end() {
         if (pid_ > 0) ::kill(pid_, SIGTERM);
