@@ -37,6 +37,9 @@ class PtyMaster {
     }
     bool ok() const { return !slave_.empty(); }
     const std::string& slave() const { return slave_; }
+    void write(const std::string& text) {
+        ASSERT_EQ(::write(fd_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    }
 
   private:
     int fd_ = -1;
@@ -44,6 +47,32 @@ class PtyMaster {
 };
 
 using test::waitFor;
+
+TEST(SerialLine, TheStationWakesOnceTheCharactersItWaitsForAreThere) {
+    test::TempFolder folder;
+    PtyMaster master;
+    ASSERT_TRUE(master.ok());
+    std::filesystem::create_symlink(master.slave(), folder.path() / "com2");
+    qt::QtSerialPort port{[&] { return folder.path(); }};
+    std::string frames;
+    int wakes = 0;
+    port.setEventHandler([&](CommEvent e) {
+        if (e == CommEvent::Receive) frames += port.read(18);
+    });
+    port.afterEvent = [&] { ++wakes; };
+    ASSERT_TRUE(port.open(2)) << port.error();
+    // A frame and the start of the next: seven characters are left waiting.
+    master.write("000, 251, 045, S\r\n000, 2");
+    ASSERT_TRUE(waitFor([&] { return frames.size() == 18; }));
+    // The rest trickles in: no wake-up until the eleven characters it needs are there.
+    master.write("50, 120, S");
+    waitFor([] { return false; }, 200);
+    EXPECT_EQ(frames.size(), 18u);
+    master.write("\r\n");
+    ASSERT_TRUE(waitFor([&] { return frames.size() == 36; }));
+    EXPECT_EQ(frames.substr(18), "000, 250, 120, S\r\n");
+    EXPECT_EQ(wakes, 2);
+}
 
 TEST(SerialDevice, APortThatWillNotOpenSaysWhy) {
     test::TempFolder folder;
