@@ -79,6 +79,15 @@ std::string SessionRecorder::Port::read(std::size_t maxChars) {
 
 void SessionRecorder::Port::forward(CommEvent event) {
     SessionRecorder& r = recorder_;
+    if (!r.recording() && event == CommEvent::Receive) {
+        // Nothing to write down: only what runs at this modal level is counted, so that a
+        // recording started from a box this event opens tells the station's own calls from the
+        // user's.
+        ++r.level_.busy;
+        raise(event);
+        --r.level_.busy;
+        return;
+    }
     const int64_t outerStep = r.level_.stepAt;
     const bool outerReceiving = r.level_.receiving;
     ++r.level_.busy;
