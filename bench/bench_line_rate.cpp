@@ -2,40 +2,25 @@
 // a full 19200-baud line of phase-4 measurement frames (106.7 frames/s, one write each) and the
 // same characters one write each (1,920 writes/s). Prints the station's share of one core from
 // /proc/PID/stat and its wake-ups (voluntary context switches of all its threads) per second,
-// with `cat` and, when installed, `cutecom` reading the same stream as references (cutecom on its
-// own Xvfb, its port opened with xdotool; all three programs are needed for it).
+// with `cat` and, when installed, `cutecom` reading the same stream in the same minute as
+// references (cutecom on its own Xvfb, its port opened with xdotool: `scripts/bootstrap bench`
+// installs them), then each figure beside its goal.
 //
 //   bench_line_rate [--seconds N] [--runs N] [--loads idle,frames,chars] [--station PATH]
 //                   [--platform offscreen|xcb]
 //
 // Each run starts a fresh station in a temporary application folder; figures are medians.
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <termios.h>
-#include <unistd.h>
+#include "bench_support.hpp"
 
-#include <algorithm>
+#include <termios.h>
+
 #include <cerrno>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
-#include <optional>
-#include <sstream>
-#include <string>
-#include <thread>
-#include <vector>
-
-extern char** environ;
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace orbek::bench;
 using Clock = std::chrono::steady_clock;
 
 struct Options {
@@ -45,111 +30,6 @@ struct Options {
     std::string station;
     std::string platform = "offscreen";
 };
-
-// One pseudo-terminal: the master end held here, the slave's name for the reader.
-struct Pty {
-    int master = -1;
-    std::string slave;
-    Pty() {
-        master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
-            std::perror("pseudo-terminal");
-            std::exit(1);
-        }
-        slave = ::ptsname(master);
-    }
-    ~Pty() { ::close(master); }
-    Pty(const Pty&) = delete;
-    Pty& operator=(const Pty&) = delete;
-    // Whatever the reader sent back is read and dropped, so its writes never block.
-    void drain() const {
-        char buffer[256];
-        while (::read(master, buffer, sizeof buffer) > 0) {
-        }
-    }
-    void write(const char* data, std::size_t size) const {
-        while (size > 0) {
-            const ssize_t n = ::write(master, data, size);
-            if (n <= 0) return; // a full buffer: the reader is behind, the line drops it
-            data += n;
-            size -= static_cast<std::size_t>(n);
-        }
-    }
-};
-
-pid_t spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
-            const std::string& stdinPath = "/dev/null", const fs::path& cwd = {}) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-        env.emplace_back(*e);
-    for (const auto& e : extraEnv) {
-        const auto key = e.substr(0, e.find('=') + 1);
-        std::erase_if(env, [&](const std::string& x) { return x.rfind(key, 0) == 0; });
-        env.push_back(e);
-    }
-    std::vector<char*> argv, envp;
-    std::vector<std::string> copy = args;
-    for (auto& a : copy)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    for (auto& e : env)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, stdinPath.c_str(), O_RDONLY | O_NOCTTY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
-    pid_t pid = -1;
-    if (::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
-void stop(pid_t pid) {
-    if (pid <= 0) return;
-    ::kill(pid, SIGTERM);
-    for (int i = 0; i < 50; ++i) {
-        if (::waitpid(pid, nullptr, WNOHANG) == pid) return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
-}
-
-// CPU ticks (user + system, all threads) and voluntary context switches of all threads.
-struct Usage {
-    double cpuSeconds = 0;
-    long wakeUps = 0;
-};
-
-std::optional<Usage> usageOf(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), {});
-    const auto close = text.rfind(')');
-    if (close == std::string::npos) return std::nullopt;
-    std::istringstream fields(text.substr(close + 2));
-    std::string field;
-    unsigned long long utime = 0, stime = 0;
-    // Fields after the name: state is field 3, utime 14, stime 15.
-    for (int i = 3; i <= 15 && fields >> field; ++i) {
-        if (i == 14) utime = std::stoull(field);
-        if (i == 15) stime = std::stoull(field);
-    }
-    Usage usage;
-    usage.cpuSeconds =
-        static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-    std::error_code ec;
-    for (const auto& task : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec)) {
-        std::ifstream status(task.path() / "status");
-        std::string line;
-        while (std::getline(status, line))
-            if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
-                usage.wakeUps += std::stol(line.substr(line.find(':') + 1));
-    }
-    return usage;
-}
 
 // The stream of a phase-4 run: the phase frame, then the measurement frames in turn.
 std::string frame(int code, int value) {
@@ -171,43 +51,13 @@ struct Figures {
     double station = 0, wakeUps = 0, cat = -1, cutecom = -1;
 };
 
-double median(std::vector<double> v) {
-    if (v.empty()) return -1;
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
-
 void sleepUntil(Clock::time_point t) {
     std::this_thread::sleep_until(t);
 }
 
-bool onPath(const std::string& program) {
-    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// The X server cutecom draws on (it opens its port only on a click or Alt+O); its display name.
-struct Xvfb {
-    pid_t pid = -1;
-    std::string display;
-    Xvfb() {
-        if (!onPath("cutecom") || !onPath("Xvfb") || !onPath("xdotool")) return;
-        int fds[2];
-        if (::pipe(fds) != 0) return;
-        pid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24",
-                     "-nolisten", "tcp"},
-                    {});
-        ::close(fds[1]);
-        char number[16] = {};
-        if (::read(fds[0], number, sizeof number - 1) > 0)
-            display = ":" + std::to_string(std::atoi(number));
-        ::close(fds[0]);
-    }
-    ~Xvfb() { stop(pid); }
-};
-
 // cutecom on the slave named in its settings, its port opened by its own Alt+O.
 pid_t startCutecom(const Xvfb& x, const fs::path& folder, const std::string& device) {
-    if (x.display.empty()) return -1;
+    if (x.display.empty() || !onPath("cutecom") || !onPath("xdotool")) return -1;
     const fs::path config = folder / "cutecom-config" / "CuteCom";
     fs::create_directories(config);
     std::ofstream conf(config / "CuteCom5.conf");
@@ -233,8 +83,9 @@ Figures runOnce(const Options& o, const Xvfb& x, const std::string& load, const 
         status << "2\r\n";
     }
     fs::create_symlink(station.slave, folder / "com2");
-    const std::vector<std::string> env{"QT_QPA_PLATFORM=" + o.platform,
-                                       "XDG_CONFIG_HOME=" + (folder / "config").string()};
+    std::vector<std::string> env{"QT_QPA_PLATFORM=" + o.platform,
+                                 "XDG_CONFIG_HOME=" + (folder / "config").string()};
+    if (o.platform == "xcb" && !x.display.empty()) env.push_back("DISPLAY=" + x.display);
     const pid_t stationPid =
         spawn({o.station, "--base", folder.string()}, env, "/dev/null", folder);
     // cat reads a raw line as a terminal program would.
@@ -362,21 +213,57 @@ int main(int argc, char** argv) {
     std::printf("orbek-station %s, QT_QPA_PLATFORM=%s, %d run(s) of %.0f s, medians\n",
                 o.station.c_str(), o.platform.c_str(), o.runs, o.seconds);
     std::printf("%-8s %14s %12s %10s %10s\n", "load", "station", "wake-ups/s", "cat", "cutecom");
-    const Xvfb x;
+    // cutecom draws on its own X server, and so does the station with --platform xcb.
+    const Xvfb x(onPath("cutecom") || o.platform == "xcb");
+    struct Row {
+        std::string load;
+        double station, wake, ofCutecom;
+    };
+    std::vector<Row> rows;
     for (const auto& load : o.loads) {
-        std::vector<double> station, wake, cat, cutecom;
+        std::vector<double> station, wake, cat, cutecom, ofCutecom;
         for (int r = 0; r < o.runs; ++r) {
             const Figures f = runOnce(o, x, load, folder);
             station.push_back(f.station);
             wake.push_back(f.wakeUps);
             if (f.cat >= 0) cat.push_back(f.cat);
-            if (f.cutecom >= 0) cutecom.push_back(f.cutecom);
+            if (f.cutecom > 0) {
+                cutecom.push_back(f.cutecom);
+                ofCutecom.push_back(f.station / f.cutecom);
+            }
             std::fprintf(stderr, "  %s run %d: station %.2f %%, %.0f wake-ups/s\n", load.c_str(),
                          r + 1, f.station, f.wakeUps);
         }
         std::printf("%-8s %14s %12.0f %10s %10s\n", load.c_str(), percent(median(station)).c_str(),
                     median(wake), percent(median(cat)).c_str(), percent(median(cutecom)).c_str());
         std::fflush(stdout);
+        rows.push_back({load, median(station), median(wake), median(ofCutecom)});
+    }
+    std::printf("\n");
+    constexpr double kFramesPerSecond = 1920.0 / 18;
+    for (const Row& r : rows) {
+        if (r.load == "idle") {
+            goalLine("idle, port open: CPU share", percent(r.station), "<= 0.30 %",
+                     r.station <= 0.3);
+            goalLine("idle, port open: wake-ups", formatted("%.1f /s", r.wake), "<= 20 /s",
+                     r.wake <= 20);
+        } else if (r.load == "frames") {
+            goalLine("full line, 106.7 frames/s: CPU share", percent(r.station), "<= 1.20 %",
+                     r.station <= 1.2);
+            if (r.ofCutecom >= 0)
+                goalLine("full line: beside cutecom, same minute",
+                         formatted("%.2f of it", r.ofCutecom), "<= 0.50 of it",
+                         r.ofCutecom <= 0.5);
+            else
+                goalLine("full line: beside cutecom, same minute", "not measured",
+                         "<= 0.50 of it (needs cutecom, Xvfb, xdotool)", false);
+            goalLine("full line: wake-ups per frame",
+                     formatted("%.2f", r.wake / kFramesPerSecond), "<= 1.5",
+                     r.wake / kFramesPerSecond <= 1.5);
+        } else if (r.load == "chars") {
+            goalLine("1,920 writes/s: CPU share", percent(r.station), "<= 3.00 %",
+                     r.station <= 3.0);
+        }
     }
     return 0;
 }

@@ -5,46 +5,75 @@
 #include "core/canvas.hpp"
 #include "core/window.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace orbek {
 
-// A picture area that stamps its changes (see Changes), so a view redraws only what changed.
+// A picture area that stamps its changes (see Changes) and keeps the part of it they touched,
+// so a view redraws only what changed.
 class PictureCanvas : public RasterCanvas {
   public:
+    // Pixels from (left, top) to (right, bottom), both included; empty when right < left.
+    struct Area {
+        int left = 0, top = 0, right = -1, bottom = -1;
+        bool empty() const { return right < left || bottom < top; }
+        bool operator==(const Area&) const = default;
+    };
+
     using RasterCanvas::RasterCanvas;
     uint64_t revision() const { return revision_; }
+    // The part drawn on since the last call (the whole picture before the first).
+    Area takeChanged() { return std::exchange(changed_, Area{}); }
 
     void clear() override {
-        revision_ = Changes::next();
+        touch(0, 0, width() - 1, height() - 1);
         RasterCanvas::clear();
     }
     void line(int x1, int y1, int x2, int y2, Rgb colour) override {
-        revision_ = Changes::next();
+        touch(x1, y1, x2, y2);
         RasterCanvas::line(x1, y1, x2, y2, colour);
     }
     void box(int x1, int y1, int x2, int y2, Rgb colour, bool filled) override {
-        revision_ = Changes::next();
+        touch(x1, y1, x2, y2);
         RasterCanvas::box(x1, y1, x2, y2, colour, filled);
     }
     void point(int x, int y, Rgb colour) override {
-        revision_ = Changes::next();
+        touch(x, y, x, y);
         RasterCanvas::point(x, y, colour);
     }
     void text(int x, int y, const std::string& text, Rgb colour) override {
-        revision_ = Changes::next();
+        touch(x, y, x + 6 * static_cast<int>(text.size()), y + 10);
         RasterCanvas::text(x, y, text, colour);
     }
 
   private:
+    void touch(int x1, int y1, int x2, int y2) {
+        revision_ = Changes::next();
+        const int left = std::max(0, std::min(x1, x2));
+        const int top = std::max(0, std::min(y1, y2));
+        const int right = std::min(width() - 1, std::max(x1, x2));
+        const int bottom = std::min(height() - 1, std::max(y1, y2));
+        if (right < left || bottom < top) return;
+        if (changed_.empty()) {
+            changed_ = {left, top, right, bottom};
+            return;
+        }
+        changed_ = {std::min(changed_.left, left), std::min(changed_.top, top),
+                    std::max(changed_.right, right), std::max(changed_.bottom, bottom)};
+    }
+
     uint64_t revision_ = 0;
+    Area changed_{0, 0, width() - 1, height() - 1};
 };
 
 class StartWindow : public WindowModel {
   public:
     explicit StartWindow(Scheduler& scheduler);
     std::string stateText(const Control& control) const override;
+    uint64_t stateTextsRevision() const override { return Timer8.switches(); }
 
     // Run buttons and phase
     Control& Startbouton;

@@ -27,11 +27,13 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEvent>
 #include <QPixmap>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -158,6 +160,30 @@ StationOptions readOptions(int argc, char** argv) {
     return o;
 }
 
+// Tells the time of the first paint of the window it watches, once that paint is flushed.
+class FirstPaint : public QObject {
+  public:
+    explicit FirstPaint(std::function<void()> end) : end_(std::move(end)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !told_) {
+            told_ = true;
+            // Queued: it runs once the whole window is painted and on the screen.
+            QTimer::singleShot(0, this, [this] {
+                const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                    std::chrono::system_clock::now().time_since_epoch());
+                std::fprintf(stderr, "orbek-station: first paint at %lld ns\n",
+                             static_cast<long long>(ns.count()));
+                end_();
+            });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    std::function<void()> end_;
+    bool told_ = false;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -235,6 +261,10 @@ int main(int argc, char** argv) {
     serialPort.afterEvent = renderSoon;
     orbek::qt::SchedulerDriver driver(scheduler);
     driver.afterAdvance = renderSoon;
+    // ORBEK_FIRST_PAINT=1: the start-up benchmark's mark. The wall clock once the main window's
+    // first paint is on the screen goes to standard error, and the station ends.
+    FirstPaint firstPaint([&station] { orbek::app::QuittFinal(station); });
+    if (qEnvironmentVariable("ORBEK_FIRST_PAINT") == "1") view->installEventFilter(&firstPaint);
     view->show();
     QTimer::singleShot(0, [&] {
         recorder.runStart([&] { orbek::app::Form_Load(station); });

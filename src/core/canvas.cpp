@@ -17,8 +17,7 @@ void RasterCanvas::clear() {
 }
 
 void RasterCanvas::point(int x, int y, Rgb colour) {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
-    pixels_[static_cast<std::size_t>(y * width_ + x)] = colour;
+    set(x, y, colour);
 }
 
 void RasterCanvas::line(int x1, int y1, int x2, int y2, Rgb colour) {
@@ -31,7 +30,7 @@ void RasterCanvas::line(int x1, int y1, int x2, int y2, Rgb colour) {
     int x = x1;
     int y = y1;
     while (x != x2 || y != y2) {
-        point(x, y, colour);
+        set(x, y, colour);
         const int e2 = 2 * err;
         if (e2 >= dy) {
             err += dy;
@@ -51,7 +50,7 @@ void RasterCanvas::box(int x1, int y1, int x2, int y2, Rgb colour, bool filled) 
     const int bottom = std::max(y1, y2);
     for (int y = top; y <= bottom; ++y)
         for (int x = left; x <= right; ++x)
-            if (filled || y == top || y == bottom || x == left || x == right) point(x, y, colour);
+            if (filled || y == top || y == bottom || x == left || x == right) set(x, y, colour);
 }
 
 namespace {
@@ -90,7 +89,7 @@ void RasterCanvas::text(int x, int y, const std::string& text, Rgb colour) {
             for (int row = 0; row < 7; ++row)
                 for (int column = 0; column < 5; ++column)
                     if (glyph->rows[row] & (0x10 >> column))
-                        point(x + column, y + kGlyphTop + row, colour);
+                        set(x + column, y + kGlyphTop + row, colour);
         x += kCellWidth;
     }
 }

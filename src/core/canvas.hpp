@@ -51,6 +51,13 @@ class RasterCanvas : public Canvas {
     bool saveBmp(const std::filesystem::path& path, std::string* error) const override;
     const std::vector<Rgb>& pixels() const { return pixels_; }
 
+  protected:
+    // One pixel, without telling anyone: the drawing operations are built on it.
+    void set(int x, int y, Rgb colour) {
+        if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+        pixels_[static_cast<std::size_t>(y * width_ + x)] = colour;
+    }
+
   private:
     int width_;
     int height_;

@@ -22,6 +22,7 @@ void Timer::setEnabled(bool enabled) {
     // An enabled timer keeps its count: repeating an order to start it does not delay it.
     if (enabled == enabled_) return;
     enabled_ = enabled;
+    ++switches_;
     if (enabled_) arm();
     scheduler_.changed();
 }

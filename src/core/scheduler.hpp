@@ -26,6 +26,8 @@ class Timer {
 
     const std::string& name() const { return name_; }
     bool enabled() const { return enabled_; }
+    // How often the timer was enabled or disabled (for what shows whether it runs).
+    uint64_t switches() const { return switches_; }
     int interval() const { return interval_; }
     // The virtual time of the next tick (meaningful while enabled).
     int64_t due() const { return due_; }
@@ -50,6 +52,7 @@ class Timer {
     std::string name_;
     int interval_;
     bool enabled_ = false;
+    uint64_t switches_ = 0;
     bool running_ = false;
     int64_t due_ = 0;
     uint64_t order_ = 0;

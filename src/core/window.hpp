@@ -149,6 +149,9 @@ class WindowModel {
     // What a control tells by its colour alone (lamps on, the chosen button, a blinking cell), in
     // words a screen reader speaks; empty where the colour adds nothing to the text.
     virtual std::string stateText(const Control& /*control*/) const { return {}; }
+    // Changes whenever a state text may have changed for a reason other than its control's
+    // own properties (a timer started or stopped).
+    virtual uint64_t stateTextsRevision() const { return 0; }
 
     // Called after every change of the life cycle, for views.
     std::function<void(WindowModel&)> onStateChanged;

@@ -219,22 +219,34 @@ QAction* ControlWidgets::action(const std::string& name) const {
 
 void ControlWidgets::render() {
     const uint64_t now = Changes::count();
-    if (!all_ && now == renderedAt_) return;
+    // A state text follows its control, and may follow the window's timers too: it is worked
+    // out again when either changed, not at every pass.
+    const uint64_t texts = window_.stateTextsRevision();
+    if (!all_ && now == renderedAt_ && texts == describedAt_) return;
+    const bool allTexts = all_ || texts != describedAt_;
     for (Entry& e : entries_) {
-        // A state text may follow the window's timers as well as the control.
-        if (e.widget) describe(e);
-        if (!all_ && e.control->changedAt() <= e.shown) continue;
+        const bool changed = all_ || e.control->changedAt() > e.shown;
+        if (e.widget && (changed || allTexts)) describe(e);
+        if (!changed) continue;
         draw(e);
         e.shown = now;
     }
     renderedAt_ = now;
+    describedAt_ = texts;
     all_ = false;
 }
 
 namespace {
 
 void setText(QLabel* label, const QString& text) {
-    if (label->text() != text) label->setText(text);
+    if (label->text() == text) return;
+    // The toolkit lays the text of a label that takes the keyboard focus (the holder cell) out
+    // as a whole document at every new text; without the focus for that moment it draws it as
+    // any other label.
+    const Qt::FocusPolicy focus = label->focusPolicy();
+    if (focus != Qt::NoFocus) label->setFocusPolicy(Qt::NoFocus);
+    label->setText(text);
+    if (focus != Qt::NoFocus) label->setFocusPolicy(focus);
 }
 
 } // namespace

@@ -108,6 +108,7 @@ class ControlWidgets {
     std::vector<Entry> entries_;
     std::unordered_map<std::string, std::size_t> byName_;
     uint64_t renderedAt_ = 0;
+    uint64_t describedAt_ = 0;
     bool all_ = true;
 };
 
