@@ -11,6 +11,7 @@
 #include "qt/maintenance_views.hpp"
 #include "qt/parameters_view.hpp"
 #include "qt/picture_view.hpp"
+#include "qt/telemetry_view.hpp"
 #include "qt/wait_box_view.hpp"
 
 #include <QCheckBox>
@@ -212,6 +213,8 @@ StartView::StartView(Station& station, QWidget* parent)
     alarmHolder_->renderAll = [this] { render(); };
     fenInfoHolder_ = new FenInfoHolderView(station_, this);
     fenInfoHolder_->renderAll = [this] { render(); };
+    telemetry_ = new TelemetryView(station_, this);
+    telemetry_->renderAll = [this] { render(); };
     // Just below and right of the holder cell: over it, it would take the pointer off the cell.
     fenInfoHolder_->anchor = [this] {
         return holderCell_->mapToGlobal(
@@ -734,6 +737,7 @@ void StartView::draw() {
     testsMV_->render();
     alarmHolder_->render();
     fenInfoHolder_->render();
+    telemetry_->render();
     rendering_ = false;
 }
 

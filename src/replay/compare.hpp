@@ -1,6 +1,7 @@
 // Compares a measured run's output with a recorded one: the same lines, each at a time within
 // `toleranceMs` of the recorded time, in the recorded order except for lines recorded less
-// than the tolerance apart, which may come in either order.
+// than the tolerance apart, which may come in either order. Times written in a line (the ISO
+// 8601 times of telemetry payloads) are compared with the same tolerance.
 #pragma once
 
 #include <cstdint>

@@ -80,7 +80,8 @@ TEST_F(StartViewTest, TheMenuBarHasTheTreeAndShowsTheLevel) {
     EXPECT_EQ(entries(menus[2]),
               (std::vector<std::string>{"Stamp Parameters", "Motor + Fan(s) Tests",
                                         "Hardware Uptime", "Freeze", "RAM CPU --> Stamp content",
-                                        "Ram DS1307 --> Stamp content", "-", "Software Address "}));
+                                        "Ram DS1307 --> Stamp content", "-", "Software Address ",
+                                        "Telemetry..."}));
     EXPECT_EQ(entries(menus[3]),
               (std::vector<std::string>{"Create Data Logger", "Data Logger OFF"}));
     EXPECT_EQ(entries(menus[4]), (std::vector<std::string>{"Errors Codes", "Communication Codes"}));
