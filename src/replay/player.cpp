@@ -102,25 +102,26 @@ void Player::telemetryStep(const Step& step) {
                 id.station = word;
         }
         id.prefix = "orbek/" + id.station;
-        id.broker = brokerName();
+        id.broker = options_.mqtt.empty() ? "BROKER" : options_.mqtt;
         telemetry_ =
             std::make_unique<telemetry::Telemetry>(station(), id, [this] { return clock_.now(); });
-        if (telemetry::Publisher* real = broker()) {
+        if (telemetry::Publisher* real = broker(id)) {
             printing_ = std::make_unique<Printing>(*this, *real);
             telemetry_->addPublisher(*printing_, true);
         } else {
             telemetry_->addPublisher(memory_, true);
         }
         telemetry_->start();
-    } else if (what == "broker" && !broker()) {
+    } else if (what == "broker" && options_.mqtt.empty()) {
         args >> word;
         std::string why;
         std::getline(args, why);
         if (word != "lost" && word != "back") return fail(step, "telemetry broker lost|back");
         memory_.setConnected(word == "back", trim(why));
     } else {
-        fail(step, broker() ? "telemetry on [NAME] [homeassistant] (a real broker stays)"
-                            : "telemetry on [NAME] [homeassistant], telemetry broker lost|back");
+        fail(step, options_.mqtt.empty()
+                       ? "telemetry on [NAME] [homeassistant], telemetry broker lost|back"
+                       : "telemetry on [NAME] [homeassistant] (a real broker stays)");
     }
 }
 
@@ -134,9 +135,14 @@ void Player::attach() {
 }
 
 std::string Player::stable(const std::string& text) const {
-    // The folders are fresh temporary ones in most runs.
-    return withBase(text, attached_ ? attached_->state.BasePath : std::string(),
-                    pathText(options_.userFolder));
+    // The folders are fresh temporary ones in most runs, and the broker one of the test's.
+    std::string out = withBase(text, attached_ ? attached_->state.BasePath : std::string(),
+                               pathText(options_.userFolder));
+    if (!options_.mqtt.empty())
+        for (auto at = out.find(options_.mqtt); at != std::string::npos;
+             at = out.find(options_.mqtt, at))
+            out.replace(at, options_.mqtt.size(), "BROKER");
+    return out;
 }
 
 void Player::print(const std::string& text) {

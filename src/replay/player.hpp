@@ -52,9 +52,8 @@ class Player {
     // Printed text with the runtime's own names made stable (folders, devices).
     virtual std::string stable(const std::string& text) const;
     // The real broker telemetry goes to, when the runtime has one (null: the memory publisher,
-    // which a scenario can make lose its broker), and its name.
-    virtual telemetry::Publisher* broker() { return nullptr; }
-    virtual std::string brokerName() const { return "test broker"; }
+    // which a scenario can make lose its broker).
+    virtual telemetry::Publisher* broker(const telemetry::Identity&) { return nullptr; }
 
     // Call once the station exists: event-list lines are printed as they are added.
     void attach();
