@@ -211,6 +211,8 @@ conf wrong "url = mqtt://127.0.0.1:$secured" "station_name = e2e-wrong" "user = 
     "password = guessed"
 conf tls "url = mqtts://127.0.0.1:$tls" "station_name = e2e-tls" "ca_file = $work/ca.crt"
 conf noca "url = mqtts://127.0.0.1:$tls" "station_name = e2e-noca" "ca_file = $work/none.crt"
+conf nokey "url = mqtts://127.0.0.1:$tls" "station_name = e2e-nokey" "cert_file = $work/ca.crt" \
+    "key_file = $work"
 conf open "url = mqtt://127.0.0.1:$secured" "station_name = e2e-open" "user = station" \
     "password = secret"
 chmod 640 "$work/config-open/orbek-station/telemetry.conf"
@@ -220,7 +222,7 @@ pids+=($!)
 conf hung "url = mqtt://127.0.0.1:$hung" "station_name = e2e-hung"
 subscribe checks 'orbek/#'
 started=()
-for name in good wrong tls noca open hung; do
+for name in good wrong tls noca nokey open hung; do
     XDG_CONFIG_HOME="$work/config-$name" "$station" --simulate --base "$work/$name" \
         --record "$work/$name.scenario" >/dev/null 2>&1 &
     started+=($!)
@@ -236,11 +238,13 @@ wait_for "$work/wrong.scenario" 'LIST Telemetry: mqtt://127.0.0.1:[0-9]+: .*not 
     fail "the wrong password was not told"
 wait_for "$work/noca.scenario" "LIST Telemetry: ca_file $work/none.crt: no such file" 10 ||
     fail "the missing CA file was not told"
+wait_for "$work/nokey.scenario" "LIST Telemetry: key_file $work: not a file" 10 ||
+    fail "an unreadable key file was not told"
 wait_for "$work/open.scenario" "LIST Telemetry: telemetry.conf holds a password but others may read it" 10 ||
     fail "a password others may read was used"
 wait_for "$work/hung.scenario" 'LIST Telemetry: mqtt://127.0.0.1:[0-9]+: no answer from the broker' 30 ||
     fail "the hung broker was not told"
-grep -q 'e2e-wrong\|e2e-noca\|e2e-open\|e2e-hung' "$work/checks.sub" &&
+grep -q 'e2e-wrong\|e2e-noca\|e2e-nokey\|e2e-open\|e2e-hung' "$work/checks.sub" &&
     fail "an unconnected station published"
 for p in "${started[@]}"; do
     kill -0 "$p" 2>/dev/null || fail "a station did not keep running"
