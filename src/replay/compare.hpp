@@ -20,7 +20,8 @@ Comparison compareOutputs(const std::string& recorded, const std::string& measur
 
 // A replay's output against the recording it replayed, which holds what the recorded station
 // did as "# TX" and "# LIST" comments: the same TX lines in the same order, and the same LIST
-// lines in the same order (times are not compared). The replay's lines count from the
+// lines in the same order (times are not compared; telemetry's own "Telemetry: " lines, which
+// tell the network's state, neither). The replay's lines count from the
 // recording's "# session from" mark to its `end` step (exclusive), or to its last line when it
 // was cut short. Each kind reports its first difference.
 Comparison compareRecording(const std::string& recording, const std::string& output);

@@ -11,7 +11,7 @@
 #   - the broker killed and started again mid-run: the station reconnects by itself, tells it
 #     in its event list, and the retained state is current again;
 #   - a password file, a wrong password (told, not fatal), a TLS listener, a hung "broker";
-#   - telemetry.conf's problems, one clear line each.
+#   - telemetry.conf's problems, one clear line each; a recording made with them still checks.
 # Every wait is for a state (a message received, a line written) with a generous limit.
 set -u
 bin=${1:?usage: telemetry_broker.sh BUILD_DIR SOURCE_DIR}
@@ -253,6 +253,9 @@ done
 for p in "${started[@]}"; do
     wait_gone "$p" 15 || fail "a station did not end on SIGTERM"
 done
+# A session recorded with telemetry replays without a network: its telemetry lines aside.
+"$bin/orbek-replay" --check-recording "$work/good.scenario" >/dev/null 2>"$work/check.err" ||
+    fail "the recording with telemetry does not check: $(cat "$work/check.err")"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "telemetry through the broker: all checks passed"
