@@ -3,12 +3,16 @@
 // same characters one write each (1,920 writes/s). Prints the station's share of one core from
 // /proc/PID/stat and its wake-ups (voluntary context switches of all its threads) per second,
 // with `cat` and, when installed, `cutecom` reading the same stream as references (cutecom on its
-// own Xvfb, its port opened with xdotool; all three programs are needed for it).
+// own Xvfb, its port opened with xdotool; all three programs are needed for it). With
+// --telemetry the station also publishes: off, to a local mosquitto (broker), or to a loopback
+// socket that takes the connection and never answers (hung); each given is measured.
 //
 //   bench_line_rate [--seconds N] [--runs N] [--loads idle,frames,chars] [--station PATH]
-//                   [--platform offscreen|xcb]
+//                   [--platform offscreen|xcb] [--telemetry off,broker,hung]
 //
 // Each run starts a fresh station in a temporary application folder; figures are medians.
+#include "bench_broker.hpp"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -44,6 +48,7 @@ struct Options {
     std::vector<std::string> loads{"idle", "frames", "chars"};
     std::string station;
     std::string platform = "offscreen";
+    std::vector<std::string> telemetry{"off"};
 };
 
 // One pseudo-terminal: the master end held here, the slave's name for the reader.
@@ -224,7 +229,8 @@ pid_t startCutecom(const Xvfb& x, const fs::path& folder, const std::string& dev
     return pid;
 }
 
-Figures runOnce(const Options& o, const Xvfb& x, const std::string& load, const fs::path& folder) {
+Figures runOnce(const Options& o, const Xvfb& x, const std::string& load, const fs::path& folder,
+                const bench::Broker& broker) {
     fs::remove_all(folder);
     fs::create_directories(folder / "config");
     Pty station, cat, cutecom;
@@ -235,8 +241,10 @@ Figures runOnce(const Options& o, const Xvfb& x, const std::string& load, const 
     fs::create_symlink(station.slave, folder / "com2");
     const std::vector<std::string> env{"QT_QPA_PLATFORM=" + o.platform,
                                        "XDG_CONFIG_HOME=" + (folder / "config").string()};
-    const pid_t stationPid =
-        spawn({o.station, "--base", folder.string()}, env, "/dev/null", folder);
+    std::vector<std::string> args{o.station, "--base", folder.string()};
+    if (broker.kind() != bench::Broker::Kind::None)
+        args.insert(args.end(), {"--mqtt", broker.url(), "--station-name", "bench"});
+    const pid_t stationPid = spawn(args, env, "/dev/null", folder);
     // cat reads a raw line as a terminal program would.
     {
         const int fd = ::open(cat.slave.c_str(), O_RDWR | O_NOCTTY);
@@ -343,7 +351,12 @@ int main(int argc, char** argv) {
             o.station = value();
         else if (a == "--platform")
             o.platform = value();
-        else if (a == "--loads") {
+        else if (a == "--telemetry") {
+            o.telemetry.clear();
+            std::istringstream list(value());
+            for (std::string mode; std::getline(list, mode, ',');)
+                o.telemetry.push_back(mode);
+        } else if (a == "--loads") {
             o.loads.clear();
             std::istringstream list(value());
             for (std::string load; std::getline(list, load, ',');)
@@ -351,7 +364,8 @@ int main(int argc, char** argv) {
         } else {
             std::fprintf(stderr,
                          "usage: %s [--seconds N] [--runs N] [--loads idle,frames,chars] "
-                         "[--station PATH] [--platform offscreen|xcb]\n",
+                         "[--station PATH] [--platform offscreen|xcb] "
+                         "[--telemetry off,broker,hung]\n",
                          argv[0]);
             return 2;
         }
@@ -361,22 +375,26 @@ int main(int argc, char** argv) {
         fs::temp_directory_path() / ("orbek-line-rate-" + std::to_string(::getpid()));
     std::printf("orbek-station %s, QT_QPA_PLATFORM=%s, %d run(s) of %.0f s, medians\n",
                 o.station.c_str(), o.platform.c_str(), o.runs, o.seconds);
-    std::printf("%-8s %14s %12s %10s %10s\n", "load", "station", "wake-ups/s", "cat", "cutecom");
+    std::printf("%-10s %-8s %14s %12s %10s %10s\n", "telemetry", "load", "station", "wake-ups/s",
+                "cat", "cutecom");
     const Xvfb x;
-    for (const auto& load : o.loads) {
-        std::vector<double> station, wake, cat, cutecom;
-        for (int r = 0; r < o.runs; ++r) {
-            const Figures f = runOnce(o, x, load, folder);
-            station.push_back(f.station);
-            wake.push_back(f.wakeUps);
-            if (f.cat >= 0) cat.push_back(f.cat);
-            if (f.cutecom >= 0) cutecom.push_back(f.cutecom);
-            std::fprintf(stderr, "  %s run %d: station %.2f %%, %.0f wake-ups/s\n", load.c_str(),
-                         r + 1, f.station, f.wakeUps);
+    for (const auto& mode : o.telemetry)
+        for (const auto& load : o.loads) {
+            const bench::Broker broker(bench::Broker::parse(mode));
+            std::vector<double> station, wake, cat, cutecom;
+            for (int r = 0; r < o.runs; ++r) {
+                const Figures f = runOnce(o, x, load, folder, broker);
+                station.push_back(f.station);
+                wake.push_back(f.wakeUps);
+                if (f.cat >= 0) cat.push_back(f.cat);
+                if (f.cutecom >= 0) cutecom.push_back(f.cutecom);
+                std::fprintf(stderr, "  %s run %d: station %.2f %%, %.0f wake-ups/s\n",
+                             load.c_str(), r + 1, f.station, f.wakeUps);
+            }
+            std::printf("%-10s %-8s %14s %12.0f %10s %10s\n", mode.c_str(), load.c_str(),
+                        percent(median(station)).c_str(), median(wake),
+                        percent(median(cat)).c_str(), percent(median(cutecom)).c_str());
+            std::fflush(stdout);
         }
-        std::printf("%-8s %14s %12.0f %10s %10s\n", load.c_str(), percent(median(station)).c_str(),
-                    median(wake), percent(median(cat)).c_str(), percent(median(cutecom)).c_str());
-        std::fflush(stdout);
-    }
     return 0;
 }

@@ -18,6 +18,20 @@ std::string shortTime(const DateTime& t) {
     return text;
 }
 
+DateTime utcNow() {
+    const auto since = std::chrono::system_clock::now().time_since_epoch();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
+    const std::time_t t = static_cast<std::time_t>(ms / 1000);
+    std::tm utc{};
+#ifdef _WIN32
+    gmtime_s(&utc, &t);
+#else
+    gmtime_r(&t, &utc);
+#endif
+    return {utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday,     utc.tm_hour,
+            utc.tm_min,         utc.tm_sec,     utc.tm_wday + 1, static_cast<int>(ms % 1000)};
+}
+
 DateTime SystemClock::now() const {
     const auto since = std::chrono::system_clock::now().time_since_epoch();
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
