@@ -16,7 +16,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -195,12 +194,12 @@ class LivePlayer : public Player {
             if (!target) return;
             scheduler_.yieldToHost();
             if (!path) return target->reject();
-            // The folder, then the name typed into its box as a person does: selectFile leaves
-            // a name box that has the focus as it is.
+            // The whole path typed into the name box as a person may do (selectFile leaves a
+            // name box that has the focus as it is), so a folder that does not exist is
+            // answered as typed too.
             const QString chosen = QString::fromStdString(*path);
             target->selectFile(chosen);
-            if (auto* name = target->findChild<QLineEdit*>("fileNameEdit"))
-                name->setText(QFileInfo(chosen).fileName());
+            if (auto* name = target->findChild<QLineEdit*>("fileNameEdit")) name->setText(chosen);
             QMetaObject::invokeMethod(target.data(), "accept");
         };
         if (reply.openMs > 0)
