@@ -4,12 +4,16 @@
 // /proc/PID/stat and its wake-ups (voluntary context switches of all its threads) per second,
 // with `cat` and, when installed, `cutecom` reading the same stream in the same minute as
 // references (cutecom on its own Xvfb, its port opened with xdotool: `scripts/bootstrap bench`
-// installs them), then each figure beside its goal.
+// installs them), then each figure beside its goal. With --telemetry the station also
+// publishes: off, to a local mosquitto (broker), or to a loopback socket that takes the
+// connection and never answers (hung); each given is measured, the goals are the station's
+// without telemetry.
 //
 //   bench_line_rate [--seconds N] [--runs N] [--loads idle,frames,chars] [--station PATH]
-//                   [--platform offscreen|xcb]
+//                   [--platform offscreen|xcb] [--telemetry off,broker,hung]
 //
 // Each run starts a fresh station in a temporary application folder; figures are medians.
+#include "bench_broker.hpp"
 #include "bench_support.hpp"
 
 #include <termios.h>
@@ -20,7 +24,7 @@
 
 namespace {
 
-using namespace orbek::bench;
+using namespace bench;
 using Clock = std::chrono::steady_clock;
 
 struct Options {
@@ -29,6 +33,7 @@ struct Options {
     std::vector<std::string> loads{"idle", "frames", "chars"};
     std::string station;
     std::string platform = "offscreen";
+    std::vector<std::string> telemetry{"off"};
 };
 
 // The stream of a phase-4 run: the phase frame, then the measurement frames in turn.
@@ -74,7 +79,8 @@ pid_t startCutecom(const Xvfb& x, const fs::path& folder, const std::string& dev
     return pid;
 }
 
-Figures runOnce(const Options& o, const Xvfb& x, const std::string& load, const fs::path& folder) {
+Figures runOnce(const Options& o, const Xvfb& x, const std::string& load, const fs::path& folder,
+                const Broker& broker) {
     fs::remove_all(folder);
     fs::create_directories(folder / "config");
     Pty station, cat, cutecom;
@@ -86,8 +92,10 @@ Figures runOnce(const Options& o, const Xvfb& x, const std::string& load, const 
     std::vector<std::string> env{"QT_QPA_PLATFORM=" + o.platform,
                                  "XDG_CONFIG_HOME=" + (folder / "config").string()};
     if (o.platform == "xcb" && !x.display.empty()) env.push_back("DISPLAY=" + x.display);
-    const pid_t stationPid =
-        spawn({o.station, "--base", folder.string()}, env, "/dev/null", folder);
+    std::vector<std::string> args{o.station, "--base", folder.string()};
+    if (broker.kind() != Broker::Kind::None)
+        args.insert(args.end(), {"--mqtt", broker.url(), "--station-name", "bench"});
+    const pid_t stationPid = spawn(args, env, "/dev/null", folder);
     // cat reads a raw line as a terminal program would.
     {
         const int fd = ::open(cat.slave.c_str(), O_RDWR | O_NOCTTY);
@@ -194,7 +202,12 @@ int main(int argc, char** argv) {
             o.station = value();
         else if (a == "--platform")
             o.platform = value();
-        else if (a == "--loads") {
+        else if (a == "--telemetry") {
+            o.telemetry.clear();
+            std::istringstream list(value());
+            for (std::string mode; std::getline(list, mode, ',');)
+                o.telemetry.push_back(mode);
+        } else if (a == "--loads") {
             o.loads.clear();
             std::istringstream list(value());
             for (std::string load; std::getline(list, load, ',');)
@@ -202,7 +215,8 @@ int main(int argc, char** argv) {
         } else {
             std::fprintf(stderr,
                          "usage: %s [--seconds N] [--runs N] [--loads idle,frames,chars] "
-                         "[--station PATH] [--platform offscreen|xcb]\n",
+                         "[--station PATH] [--platform offscreen|xcb] "
+                         "[--telemetry off,broker,hung]\n",
                          argv[0]);
             return 2;
         }
@@ -212,7 +226,8 @@ int main(int argc, char** argv) {
         fs::temp_directory_path() / ("orbek-line-rate-" + std::to_string(::getpid()));
     std::printf("orbek-station %s, QT_QPA_PLATFORM=%s, %d run(s) of %.0f s, medians\n",
                 o.station.c_str(), o.platform.c_str(), o.runs, o.seconds);
-    std::printf("%-8s %14s %12s %10s %10s\n", "load", "station", "wake-ups/s", "cat", "cutecom");
+    std::printf("%-10s %-8s %14s %12s %10s %10s\n", "telemetry", "load", "station", "wake-ups/s",
+                "cat", "cutecom");
     // cutecom draws on its own X server, and so does the station with --platform xcb.
     const Xvfb x(onPath("cutecom") || o.platform == "xcb");
     struct Row {
@@ -220,25 +235,27 @@ int main(int argc, char** argv) {
         double station, wake, ofCutecom;
     };
     std::vector<Row> rows;
-    for (const auto& load : o.loads) {
-        std::vector<double> station, wake, cat, cutecom, ofCutecom;
-        for (int r = 0; r < o.runs; ++r) {
-            const Figures f = runOnce(o, x, load, folder);
-            station.push_back(f.station);
-            wake.push_back(f.wakeUps);
-            if (f.cat >= 0) cat.push_back(f.cat);
-            if (f.cutecom > 0) {
-                cutecom.push_back(f.cutecom);
-                ofCutecom.push_back(f.station / f.cutecom);
+    for (const auto& mode : o.telemetry)
+        for (const auto& load : o.loads) {
+            const Broker broker(Broker::parse(mode));
+            std::vector<double> station, wake, cat, cutecom, ofCutecom;
+            for (int r = 0; r < o.runs; ++r) {
+                const Figures f = runOnce(o, x, load, folder, broker);
+                station.push_back(f.station);
+                wake.push_back(f.wakeUps);
+                if (f.cat >= 0) cat.push_back(f.cat);
+                if (f.cutecom >= 0) cutecom.push_back(f.cutecom);
+                if (f.cutecom > 0) ofCutecom.push_back(f.station / f.cutecom);
+                std::fprintf(stderr, "  %s run %d: station %.2f %%, %.0f wake-ups/s\n",
+                             load.c_str(), r + 1, f.station, f.wakeUps);
             }
-            std::fprintf(stderr, "  %s run %d: station %.2f %%, %.0f wake-ups/s\n", load.c_str(),
-                         r + 1, f.station, f.wakeUps);
+            std::printf("%-10s %-8s %14s %12.0f %10s %10s\n", mode.c_str(), load.c_str(),
+                        percent(median(station)).c_str(), median(wake),
+                        percent(median(cat)).c_str(), percent(median(cutecom)).c_str());
+            std::fflush(stdout);
+            if (mode == "off")
+                rows.push_back({load, median(station), median(wake), median(ofCutecom)});
         }
-        std::printf("%-8s %14s %12.0f %10s %10s\n", load.c_str(), percent(median(station)).c_str(),
-                    median(wake), percent(median(cat)).c_str(), percent(median(cutecom)).c_str());
-        std::fflush(stdout);
-        rows.push_back({load, median(station), median(wake), median(ofCutecom)});
-    }
     std::printf("\n");
     constexpr double kFramesPerSecond = 1920.0 / 18;
     for (const Row& r : rows) {
@@ -252,14 +269,12 @@ int main(int argc, char** argv) {
                      r.station <= 1.2);
             if (r.ofCutecom >= 0)
                 goalLine("full line: beside cutecom, same minute",
-                         formatted("%.2f of it", r.ofCutecom), "<= 0.50 of it",
-                         r.ofCutecom <= 0.5);
+                         formatted("%.2f of it", r.ofCutecom), "<= 0.50 of it", r.ofCutecom <= 0.5);
             else
                 goalLine("full line: beside cutecom, same minute", "not measured",
                          "<= 0.50 of it (needs cutecom, Xvfb, xdotool)", false);
-            goalLine("full line: wake-ups per frame",
-                     formatted("%.2f", r.wake / kFramesPerSecond), "<= 1.5",
-                     r.wake / kFramesPerSecond <= 1.5);
+            goalLine("full line: wake-ups per frame", formatted("%.2f", r.wake / kFramesPerSecond),
+                     "<= 1.5", r.wake / kFramesPerSecond <= 1.5);
         } else if (r.load == "chars") {
             goalLine("1,920 writes/s: CPU share", percent(r.station), "<= 3.00 %",
                      r.station <= 3.0);

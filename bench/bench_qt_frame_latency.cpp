@@ -1,15 +1,21 @@
 // From a frame written on the line to the station's models updated: the station as the program
 // wires it (real Qt loop, serial adapter, driver of virtual time, main view offscreen) reads a
 // pseudo-terminal that a writer thread feeds with a full line of phase-4 measurement frames
-// (106.7 frames/s). Prints the median, p99 and maximum delay.
+// (106.7 frames/s). Prints the median, p99 and maximum delay. With --telemetry the station
+// publishes as the program does, to a local mosquitto (broker) or to a loopback socket that
+// takes the connection and never answers (hung).
 //
-//   bench_qt_frame_latency [--seconds N]
+//   bench_qt_frame_latency [--seconds N] [--telemetry off|broker|hung]
+#include "bench_broker.hpp"
+
 #include "app/startup.hpp"
 #include "core/clock.hpp"
+#include "mqtt/mqtt_publisher.hpp"
 #include "qt/qt_host.hpp"
 #include "qt/qt_serial_port.hpp"
 #include "qt/start_view.hpp"
 #include "station/assembled_station.hpp"
+#include "telemetry/telemetry.hpp"
 
 #include <QApplication>
 #include <QTimer>
@@ -83,8 +89,13 @@ std::string frame(int code, int value) {
 
 int main(int argc, char** argv) {
     double seconds = 20;
+    std::string mode = "off";
     for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--seconds") == 0) seconds = std::atof(argv[++i]);
+        if (std::strcmp(argv[i], "--seconds") == 0)
+            seconds = std::atof(argv[++i]);
+        else if (std::strcmp(argv[i], "--telemetry") == 0)
+            mode = argv[++i];
+    const bench::Broker broker(bench::Broker::parse(mode));
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
 
@@ -117,6 +128,21 @@ int main(int argc, char** argv) {
     driver.afterAdvance = ui.render;
     view->show();
     orbek::app::Form_Load(station);
+    std::unique_ptr<orbek::mqtt::MqttPublisher> publisher;
+    std::unique_ptr<orbek::telemetry::Telemetry> telemetry;
+    if (broker.kind() != bench::Broker::Kind::None) {
+        orbek::mqtt::Options o;
+        o.host = "127.0.0.1";
+        o.port = broker.port();
+        o.clientId = "orbek-bench-latency";
+        o.willTopic = "orbek/bench/availability";
+        publisher = std::make_unique<orbek::mqtt::MqttPublisher>(o);
+        telemetry = std::make_unique<orbek::telemetry::Telemetry>(
+            station, orbek::telemetry::Identity{"bench", "orbek/bench", false, broker.url()},
+            &orbek::utcNow);
+        telemetry->addPublisher(*publisher, true);
+        telemetry->start();
+    }
     ui.render();
     driver.start();
 
@@ -144,6 +170,9 @@ int main(int argc, char** argv) {
     written[0].store(nowNs());
     application.exec();
     writer.join();
+    const auto status = publisher ? publisher->status() : orbek::telemetry::PublisherStatus{};
+    telemetry.reset();
+    if (publisher) publisher->finish(1000);
     view.reset();
     ::close(master);
     fs::remove_all(folder);
@@ -156,9 +185,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::sort(d.begin(), d.end());
-    std::printf("frame written to models updated, %zu of %zu frames: median %.0f us, p99 %.0f us, "
-                "max %.0f us\n",
-                d.size(), frames, d[d.size() / 2], d[std::min(d.size() - 1, d.size() * 99 / 100)],
-                d.back());
+    std::printf("telemetry %s: frame written to models updated, %zu of %zu frames: median %.0f us, "
+                "p99 %.0f us, max %.0f us\n",
+                mode.c_str(), d.size(), frames, d[d.size() / 2],
+                d[std::min(d.size() - 1, d.size() * 99 / 100)], d.back());
+    if (publisher)
+        std::printf("  messages sent %llu, connected %s%s%s\n",
+                    static_cast<unsigned long long>(status.sent), status.connected ? "yes" : "no",
+                    status.error.empty() ? "" : ", ", status.error.c_str());
     return 0;
 }

@@ -24,7 +24,7 @@
 
 extern char** environ;
 
-namespace orbek::bench {
+namespace bench {
 
 namespace fs = std::filesystem;
 
@@ -175,8 +175,8 @@ inline double median(std::vector<double> v) {
 // "<what>: <figure> (goal <goal>) met" or "... MISSED": every benchmark ends with these lines.
 inline void goalLine(const std::string& what, const std::string& figure, const std::string& goal,
                      bool met) {
-    std::printf("%-44s %14s   goal %-24s %s\n", (what + ":").c_str(), figure.c_str(),
-                goal.c_str(), met ? "met" : "MISSED");
+    std::printf("%-44s %14s   goal %-24s %s\n", (what + ":").c_str(), figure.c_str(), goal.c_str(),
+                met ? "met" : "MISSED");
     std::fflush(stdout);
 }
 
@@ -186,4 +186,4 @@ inline std::string formatted(const char* format, double value) {
     return text;
 }
 
-} // namespace orbek::bench
+} // namespace bench

@@ -1,11 +1,12 @@
 // The texts the station reads from outside besides the line: configuration files through the
-// list-input reader and the lenient numbers (also past the read limit), the scenarios of
-// orbek-replay and the fault scenarios of the simulated controller. Arbitrary bytes never crash
-// them.
+// list-input reader and the lenient numbers (also past the read limit), telemetry.conf and
+// broker URLs, the scenarios of orbek-replay and the fault scenarios of the simulated
+// controller. Arbitrary bytes never crash them.
 #include "core/files.hpp"
 #include "core/text.hpp"
 #include "replay/replay.hpp"
 #include "sim/scenario.hpp"
+#include "telemetry/settings.hpp"
 
 #include <unistd.h>
 
@@ -46,6 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         if (read > orbek::files::kConfigLimit || refused.empty()) std::abort();
         std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
     }
+    std::vector<std::string> problems;
+    const auto settings = orbek::telemetry::loadSettings(file, {}, "host", problems);
+    for (const auto& line : problems)
+        if (line.rfind("Telemetry: ", 0) != 0) std::abort(); // each problem is told as such
+    if (!orbek::telemetry::badName(settings.prefix, true).empty()) std::abort();
+    (void)orbek::telemetry::parseUrl(text);
     (void)orbek::replay::parse(text);
     std::vector<orbek::sim::Fault> faults;
     std::string error;

@@ -12,6 +12,12 @@ namespace {
 constexpr uint32_t kOrange = colour::rgb(255, 142, 0);
 
 void raiseAlarm(Station& s) {
+    if (s.telling())
+        s.tell({"holder_alarm",
+                {{"state", std::string("raised")},
+                 {"temperature", int64_t{s.state.HolderTempShown}},
+                 {"threshold",
+                  static_cast<int64_t>(leadingNumber(s.Parametres().Text2[7].caption))}}});
     // Halogen lamps off, as the Stop Halogen button would, then the automatic stop in 3 s.
     run::StopHalogen_Click(s);
     s.Start().Timer18.start();
@@ -90,6 +96,7 @@ void wireAlarm(Station& s) {
     alarm.on("OKAnnuler", [&s] {
         // A warning closed at once still leaves its line in the record.
         AlarmHolderWindow& w = *s.models().AlarmHolder;
+        s.tell({"holder_alarm", {{"state", std::string("acknowledged")}}});
         if (w.Timer67.enabled()) recordAlarm(s);
         w.unload();
     });

@@ -105,6 +105,7 @@ void portLost(Station& s) {
     if (s.portWatch.opened != 0) s.Start().Timer34.start();
     setMainCaption(s);
     showPortDevices(s);
+    s.tell({"port_lost", {{"port", "COM " + std::to_string(s.portWatch.opened)}}});
 }
 
 void Timer34_Tick(Station& s) {
@@ -125,6 +126,7 @@ void Timer34_Tick(Station& s) {
     }
     w.Timer34.stop();
     s.addEvent(portName(s, number) + " opened again");
+    s.tell({"port_back", {{"port", "COM " + std::to_string(number)}}});
     setMainCaption(s);
     showPortDevices(s);
 }

@@ -28,8 +28,9 @@ void QuittFinal(Station& s) {
         t->stop();
 
     for (WindowModel* window : std::initializer_list<WindowModel*>{
-             m.Boitestop.get(), m.CodeDialogue.get(), m.Codeserreurs.get(), m.TestsMV.get(),
-             m.DataLogger.get(), m.Usures.get(), m.Parametres.get(), m.Start.get()})
+             m.Telemetry.get(), m.Boitestop.get(), m.CodeDialogue.get(), m.Codeserreurs.get(),
+             m.TestsMV.get(), m.DataLogger.get(), m.Usures.get(), m.Parametres.get(),
+             m.Start.get()})
         window->unload();
     s.endProgram();
 }

@@ -96,6 +96,7 @@ StartWindow::StartWindow(Scheduler& scheduler)
           add(disabled(menu("mnuVRamDs1307", "Ram DS1307 --> Stamp content", "mnufonctions")))),
       mnulg2(add(separator("mnulg2", "mnufonctions"))),
       mnuAdressesoft(add(menu("mnuAdressesoft", "Software Address ", "mnufonctions"))),
+      mnuTelemetry(add(menu("mnuTelemetry", "Telemetry...", "mnufonctions"))),
       // Enabled once a correct access word has been given.
       mnuDatalogger(add(disabled(menu("mnuDatalogger", "Data Logger")))),
       mnufichierdatalogger(

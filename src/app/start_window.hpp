@@ -167,6 +167,7 @@ class StartWindow : public WindowModel {
     Control& mnuVRamDs1307;
     Control& mnulg2;
     Control& mnuAdressesoft;
+    Control& mnuTelemetry; // "Telemetry...": what the station tells the outside
     Control& mnuDatalogger;
     Control& mnufichierdatalogger;
     Control& mnuDataloggerOFF;

@@ -18,6 +18,7 @@ Station::Station(Scheduler& scheduler_, SerialPort& port_, UiHost& ui_, WallCloc
     windows_.Codeserreurs = std::make_unique<CodeserreursWindow>(scheduler);
     windows_.FenInfoHolder = std::make_unique<FenInfoHolderWindow>(scheduler);
     windows_.AlarmHolder = std::make_unique<AlarmHolderWindow>(scheduler);
+    windows_.Telemetry = std::make_unique<TelemetryWindow>(scheduler);
     state.BasePath = pathText(paths.appFolder);
 }
 
@@ -59,12 +60,15 @@ FenInfoHolderWindow& Station::FenInfoHolder() {
 AlarmHolderWindow& Station::AlarmHolder() {
     return touched(windows_.AlarmHolder);
 }
+TelemetryWindow& Station::Telemetry() {
+    return touched(windows_.Telemetry);
+}
 
 std::vector<WindowModel*> Station::windows() {
     return {windows_.Start.get(),        windows_.Parametres.get(),   windows_.Usures.get(),
             windows_.TestsMV.get(),      windows_.DataLogger.get(),   windows_.Boitestop.get(),
             windows_.CodeDialogue.get(), windows_.Codeserreurs.get(), windows_.FenInfoHolder.get(),
-            windows_.AlarmHolder.get()};
+            windows_.AlarmHolder.get(),  windows_.Telemetry.get()};
 }
 
 WindowModel* Station::findWindow(const std::string& name) {
@@ -121,6 +125,7 @@ std::optional<std::vector<std::string>> Station::configItems(const std::filesyst
 
 void Station::endProgram(std::string reason) {
     if (ended_) return;
+    tell({"station_quit", {{"how", reason.empty() ? std::string("quit") : reason}}});
     ended_ = true;
     endReason_ = std::move(reason);
     scheduler.stopAll();

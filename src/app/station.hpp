@@ -21,9 +21,19 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <variant>
 #include <vector>
 
 namespace orbek {
+
+// Something the station did that the outside may want to know (telemetry): a name such as
+// "run_ended" and its details, each a text, a whole number or a yes/no.
+struct StationEvent {
+    using Value = std::variant<std::string, int64_t, bool>;
+    std::string name;
+    std::vector<std::pair<std::string, Value>> details;
+};
 
 class Station {
   public:
@@ -54,6 +64,7 @@ class Station {
     CodeserreursWindow& Codeserreurs();
     FenInfoHolderWindow& FenInfoHolder();
     AlarmHolderWindow& AlarmHolder();
+    TelemetryWindow& Telemetry();
 
     // A window by its name, as it is (loaded or not); null for an unknown name.
     WindowModel* findWindow(const std::string& name);
@@ -73,6 +84,7 @@ class Station {
         std::unique_ptr<CodeserreursWindow> Codeserreurs;
         std::unique_ptr<FenInfoHolderWindow> FenInfoHolder;
         std::unique_ptr<AlarmHolderWindow> AlarmHolder;
+        std::unique_ptr<TelemetryWindow> Telemetry;
     };
     Windows& models() { return windows_; }
 
@@ -98,6 +110,14 @@ class Station {
     void addEvent(std::string line);
     // Told of every line added to the event list, as it is added (the scenario players).
     std::function<void(const std::string&)> onEvent;
+
+    // Tells what the station did to whoever listens (telemetry); nothing is built or called
+    // while no one does. Callers on a hot path ask `telling()` first.
+    std::function<void(const StationEvent&)> onStationEvent;
+    bool telling() const { return static_cast<bool>(onStationEvent); }
+    void tell(const StationEvent& event) {
+        if (onStationEvent && !ended_) onStationEvent(event);
+    }
 
     // Writes the three-byte order (0, code, value), only while the port is open.
     void sendOrder(uint8_t code, uint8_t value);

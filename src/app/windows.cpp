@@ -293,6 +293,22 @@ AlarmHolderWindow::AlarmHolderWindow(Scheduler& scheduler)
     height = 2600;
 }
 
+TelemetryWindow::TelemetryWindow(Scheduler& scheduler)
+    : WindowModel(scheduler, "Telemetry"), Broker(add(label("Broker", "Telemetry is off"))),
+      Topics(add(label("Topics", "-"))), Connection(add(label("Connection", "-"))),
+      Sent(add(label("Sent", "0"))), Dropped(add(label("Dropped", "0"))),
+      LastError(add(label("LastError", "-"))), EventCommand(add(label("EventCommand", "-"))),
+      Close(add(button("Close", "Close"))) {
+    caption = "  Telemetry";
+    width = 6600;
+    height = 3600;
+    static constexpr std::array<const char*, kRows> kCaptions{
+        "Broker",         "Topics",     "Connection",   "Messages sent",
+        "Events dropped", "Last error", "Event command"};
+    for (int i = 0; i < kRows; ++i)
+        addElement(Label1, "Label1", i, label("", kCaptions[static_cast<std::size_t>(i)]));
+}
+
 std::string ParametresWindow::stateText(const Control& c) const {
     if (&c == &Degres || &c == &Fharen) return c.backColour == kUnitMarked ? "Unit in use" : "";
     return {};

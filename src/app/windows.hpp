@@ -230,4 +230,22 @@ class AlarmHolderWindow : public WindowModel {
     Timer& Timer67;
 };
 
+// What the station tells the outside (telemetry): the broker, the connection and the counts.
+// Read-only: nothing in it changes the configuration.
+class TelemetryWindow : public WindowModel {
+  public:
+    explicit TelemetryWindow(Scheduler& scheduler);
+    ControlArray Label1; // row captions 0..6
+    Control& Broker;
+    Control& Topics;
+    Control& Connection;
+    Control& Sent;
+    Control& Dropped;
+    Control& LastError;
+    Control& EventCommand;
+    Control& Close;
+
+    static constexpr int kRows = 7;
+};
+
 } // namespace orbek

@@ -4,6 +4,7 @@
 #include "replay/compare.hpp"
 #include "replay/recorder.hpp"
 #include "replay/replay.hpp"
+#include "telemetry/settings.hpp"
 
 #ifdef ORBEK_REPLAY_LIVE
 #include "replay/live/live_player.hpp"
@@ -40,6 +41,8 @@ milliseconds.
   --live              play it through the real program (Qt, offscreen unless QT_QPA_PLATFORM
                       says otherwise) over a pseudo-terminal; its times are measured
   --speed K           with --live: K times faster than life (above 0, at most 1000)
+  --mqtt URL          with --live: telemetry (a scenario's 'telemetry on') goes to the MQTT
+                      broker at URL as well as into the output
   --compare FILE      compare the output with a recorded one instead of printing it: the
                       same lines, times within the tolerance, the order kept but for lines
                       recorded less than the tolerance apart; exit status 1 when they differ
@@ -91,6 +94,10 @@ int main(int argc, char** argv) {
         } else if (args.is("--speed")) {
             options.speed = args.speed();
             speedGiven = true;
+        } else if (args.is("--mqtt")) {
+            options.mqtt = args.value();
+            std::string why;
+            if (!orbek::telemetry::parseUrl(options.mqtt, &why)) args.reject("--mqtt: " + why);
         } else if (args.is("--compare")) {
             compareWith = args.existingFile().string();
         } else if (args.is("--base-from")) {
@@ -109,6 +116,7 @@ int main(int argc, char** argv) {
     }
     if (scenarioFile.empty()) args.reject("no scenario given (orbek-replay --help shows how)");
     if (speedGiven && !live) args.reject("--speed needs --live");
+    if (!options.mqtt.empty() && !live) args.reject("--mqtt needs --live");
     if (checkRecording && !compareWith.empty())
         args.reject("--check-recording compares by itself: no --compare with it");
     if (!baseFrom.empty() && !options.appFolder.empty())

@@ -15,8 +15,12 @@
 #include "core/clock.hpp"
 #include "core/paths.hpp"
 #include "core/serial_devices.hpp"
+#ifdef ORBEK_WITH_MQTT
+#include "mqtt/mqtt_publisher.hpp"
+#endif
 #include "qt/colours.hpp"
 #include "qt/qt_host.hpp"
+#include "qt/qt_process_runner.hpp"
 #include "qt/qt_serial_port.hpp"
 #include "qt/start_view.hpp"
 #include "qt/station_icon.hpp"
@@ -24,16 +28,22 @@
 #include "sim/scenario.hpp"
 #include "sim/simulated_port.hpp"
 #include "station/assembled_station.hpp"
+#include "telemetry/event_command.hpp"
+#include "telemetry/settings.hpp"
+#include "telemetry/telemetry.hpp"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QPixmap>
 #include <QSocketNotifier>
+#include <QSysInfo>
 #include <QTimer>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -41,9 +51,7 @@
 #include <iterator>
 #include <memory>
 #include <optional>
-
 #ifndef _WIN32
-#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -52,7 +60,8 @@ namespace {
 
 #ifndef _WIN32
 // A station ended by the system (logout, a kill, Ctrl+C in its terminal) ends as by Quit, from
-// the event loop: the port closes and its lock file goes with it, so the next user may open it.
+// the event loop: the port closes and its lock file goes with it, so the next user may open it,
+// and a broker hears "offline" from the station itself.
 int endSignals[2] = {-1, -1};
 
 void onEndSignal(int) {
@@ -85,6 +94,7 @@ struct StationOptions {
     orbek::sim::SimOptions simulation;
     bool listPorts = false;
     std::optional<std::filesystem::path> record; // the session as a scenario for orbek-replay
+    orbek::telemetry::CommandLine telemetry;     // --mqtt, --station-name, --on-event
 };
 
 constexpr const char* kUsage = R"(usage: orbek-station [options]
@@ -99,6 +109,13 @@ The ORBEK operator station: drives the machine's controller over the RS232 line.
                    /dev/serial/by-id that no number opens yet, then end
   --record FILE    record the session as a scenario into FILE, for orbek-replay (the
                    configuration files at the start are saved in FILE.base)
+  --mqtt URL       publish state and events to the MQTT broker at URL (mqtt://HOST[:PORT]
+                   or mqtts://HOST[:PORT]); more in telemetry.conf (README, Telemetry)
+  --station-name NAME
+                   the station's name in the topics (default: the host name)
+  --on-event PROGRAM
+                   start PROGRAM (no shell) for each event, with the event's name as its
+                   argument and its JSON on standard input
   -h, --help       this text
   --help-all       this text and a word on the Qt toolkit's own options
   -v, --version    the version
@@ -138,6 +155,23 @@ StationOptions readOptions(int argc, char** argv) {
             const std::string file = args.value();
             if (file.empty()) args.reject("--record needs a file");
             o.record = std::filesystem::path(file);
+        } else if (args.is("--mqtt")) {
+            const std::string url = args.value();
+            std::string why;
+            if (!orbek::telemetry::parseUrl(url, &why)) args.reject("--mqtt: " + why);
+#ifndef ORBEK_WITH_MQTT
+            args.reject("--mqtt: this build has no MQTT adapter");
+#endif
+            o.telemetry.url = url;
+        } else if (args.is("--station-name")) {
+            const std::string name = args.value();
+            if (const std::string bad = orbek::telemetry::badName(name, false); !bad.empty())
+                args.reject("--station-name '" + name + "' " + bad);
+            o.telemetry.station = name;
+        } else if (args.is("--on-event")) {
+            const std::string program = args.value();
+            if (program.empty()) args.reject("--on-event needs a program");
+            o.telemetry.onEvent = program;
         } else if (args.is("--speed")) {
             speed = args.speed();
         } else if (args.is("--faults")) {
@@ -265,9 +299,53 @@ int main(int argc, char** argv) {
     // first paint is on the screen goes to standard error, and the station ends.
     FirstPaint firstPaint([&station] { orbek::app::QuittFinal(station); });
     if (qEnvironmentVariable("ORBEK_FIRST_PAINT") == "1") view->installEventFilter(&firstPaint);
+
+    // Telemetry, when a broker or an event command is configured.
+    std::vector<std::string> telemetryProblems;
+    const orbek::telemetry::Settings settings = orbek::telemetry::loadSettings(
+        paths.userFile("telemetry.conf"), options.telemetry,
+        QSysInfo::machineHostName().toStdString(), telemetryProblems);
+#ifdef ORBEK_WITH_MQTT
+    std::unique_ptr<orbek::mqtt::MqttPublisher> broker;
+#endif
+    orbek::qt::QtProcessRunner runner;
+    std::unique_ptr<orbek::telemetry::EventCommand> eventCommand;
+    std::unique_ptr<orbek::telemetry::Telemetry> telemetry;
+    if (settings.on()) {
+        orbek::telemetry::Identity identity{settings.station, settings.prefix, settings.discovery,
+                                            settings.broker ? settings.broker->text() : ""};
+        telemetry =
+            std::make_unique<orbek::telemetry::Telemetry>(station, identity, &orbek::utcNow);
+#ifdef ORBEK_WITH_MQTT
+        if (settings.broker) {
+            orbek::mqtt::Options o;
+            o.host = settings.broker->host;
+            o.port = settings.broker->port;
+            o.tls = settings.broker->tls;
+            o.clientId = "orbek-" + settings.station + "-" + std::to_string(::getpid());
+            o.user = settings.user;
+            o.password = settings.password;
+            o.caFile = settings.caFile;
+            o.certFile = settings.certFile;
+            o.keyFile = settings.keyFile;
+            o.willTopic = settings.prefix + "/availability";
+            broker = std::make_unique<orbek::mqtt::MqttPublisher>(o);
+            telemetry->addPublisher(*broker, true);
+        }
+#endif
+        if (!settings.onEvent.empty()) {
+            eventCommand =
+                std::make_unique<orbek::telemetry::EventCommand>(station, runner, settings.onEvent);
+            telemetry->setEventCommand(*eventCommand);
+        }
+    }
+
     view->show();
     QTimer::singleShot(0, [&] {
         recorder.runStart([&] { orbek::app::Form_Load(station); });
+        for (const std::string& line : telemetryProblems)
+            station.addEvent(line);
+        if (telemetry) telemetry->start();
         ui.render();
         driver.start();
     });
@@ -312,6 +390,20 @@ int main(int argc, char** argv) {
     }
 
     const int code = application.exec();
+    // The station has said "offline" (every normal end passes through its end); what waits
+    // goes to the broker, and the command on events runs the last events, each for a while.
+#ifdef ORBEK_WITH_MQTT
+    if (broker) broker->finish(2000);
+#endif
+    if (eventCommand) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!eventCommand->idle() && waited.elapsed() < 5000) {
+            runner.waitForIdle(100);
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
+    }
+    telemetry.reset();
     view.reset();
     if (!station.endReason().empty())
         std::fprintf(stderr, "orbek-station: %s: the station has ended\n",

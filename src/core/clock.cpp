@@ -18,18 +18,37 @@ std::string shortTime(const DateTime& t) {
     return text;
 }
 
-DateTime SystemClock::now() const {
+namespace {
+
+// The present moment with its milliseconds, in UTC or in local time.
+DateTime present(bool utc) {
     const auto since = std::chrono::system_clock::now().time_since_epoch();
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
     const std::time_t t = static_cast<std::time_t>(ms / 1000);
-    std::tm local{};
+    std::tm tm{};
 #ifdef _WIN32
-    localtime_s(&local, &t);
+    if (utc)
+        gmtime_s(&tm, &t);
+    else
+        localtime_s(&tm, &t);
 #else
-    localtime_r(&t, &local);
+    if (utc)
+        gmtime_r(&t, &tm);
+    else
+        localtime_r(&t, &tm);
 #endif
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,     local.tm_hour,
-            local.tm_min,         local.tm_sec,     local.tm_wday + 1, static_cast<int>(ms % 1000)};
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,     tm.tm_hour,
+            tm.tm_min,         tm.tm_sec,     tm.tm_wday + 1, static_cast<int>(ms % 1000)};
+}
+
+} // namespace
+
+DateTime utcNow() {
+    return present(true);
+}
+
+DateTime SystemClock::now() const {
+    return present(false);
 }
 
 } // namespace orbek

@@ -31,6 +31,9 @@ class SystemClock : public WallClock {
     DateTime now() const override;
 };
 
+// The date and time in UTC now (telemetry's times).
+DateTime utcNow();
+
 // A clock that shows what a test sets.
 class FixedClock : public WallClock {
   public:

@@ -82,6 +82,7 @@ void readyState(Station& s) {
     s.Parametres().Lecture.enabled = true;
     w.Stopbouton.visible = false;
     app::ActivePort(s);
+    s.tell({"run_ended", {{"how", std::string("ready report")}}});
     s.ui.message({" Info",
                   s.port.simulated()
                       ? "Simulated Controller Communication Activated \r\nLP Shutdown Confirmed. "
@@ -139,6 +140,9 @@ void lampPhase(Station& s, int16_t v) {
     StationState& st = s.state;
     StartWindow& w = s.Start();
     if (v >= 1 && v <= 4) {
+        if (st.LampPhase != v)
+            s.tell({"phase_changed",
+                    {{"phase", int64_t{v}}, {"phase_text", "Phase " + std::to_string(v)}}});
         st.LampPhase = v;
         w.Label22.caption = "Phase " + std::to_string(v);
     }
@@ -163,6 +167,8 @@ void lampPhase(Station& s, int16_t v) {
 void adoptRunningMachine(Station& s) {
     StationState& st = s.state;
     StartWindow& w = s.Start();
+    // A run this station did not start: the machine was running when it came up.
+    if (st.RunInProgress == 0) s.tell({"run_started", {{"how", std::string("found running")}}});
     st.LampPhase = 4;
     w.VScroll1[5].enabled = true;
     w.Command7.enabled = true;
@@ -217,6 +223,13 @@ void dispatch(Station& s) {
         s.addEvent(" Stamp --> PC      Freeze deactivated");
     }
     if (is(254, 6)) {
+        if (s.telling()) {
+            s.tell(
+                {"overheat",
+                 {{"magnetron_temperature", int64_t{s.state.MagnetronTempShown}},
+                  {"unit", std::string(s.state.Coefficients[8].toNumber() != 0 ? "°F" : "°C")}}});
+            s.tell({"run_ended", {{"how", std::string("overheat report")}}});
+        }
         s.Start().Timer2.start();
         s.ui.message({" Caution !", "Magnetron Temperature too high ! \r\nSystem Halt....  ",
                       MsgIcon::Critical, MsgButtons::Ok});

@@ -64,6 +64,7 @@ void startRequestTick(Station& s) {
 void linkActive(Station& s) {
     StartWindow& w = s.Start();
     Control& status = w.Label7[0];
+    if (s.telling()) s.tell({"link_back", {}});
     status.visible = true;
     status.backColour = colour::green;
     status.caption = "RS232 Activated...";
@@ -78,6 +79,7 @@ void linkInterrupted(Station& s) {
     Control& status = s.Start().Label7[0];
     status.backColour = colour::red;
     status.caption = "RS232 Interrupted !   ";
+    s.tell({"link_lost", {}});
     linkLost(s);
 }
 

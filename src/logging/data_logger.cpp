@@ -323,6 +323,13 @@ void Activation_Click(Station& s) {
         d.Activation.caption = "Press to START";
         d.Activation.backColour = colour::lightGreen;
         w.Label2[0].backColour = colour::green;
+        if (s.telling()) {
+            // "  [1 minute]" as "1 minute".
+            std::string interval;
+            for (char c : st.LogIntervalText)
+                if (c != '[' && c != ']' && (c != ' ' || !interval.empty())) interval += c;
+            s.tell({"logger_started", {{"file", st.LogFilePath}, {"interval", interval}}});
+        }
         writeTypeFile(s);
         d.setFocus("Command1");
         return;

@@ -162,6 +162,8 @@ void Timer15_Tick(Station& s) {
     } else {
         // Logging goes on; the next interval tries again. The list says what was lost.
         const std::string lost = "log row " + std::to_string(number) + " is lost";
+        s.tell({"logger_write_failed",
+                {{"file", st.LogFilePath}, {"row", int64_t{number}}, {"reason", why}}});
         if (st.LogFilePath.empty())
             s.addEvent("No log file is chosen: " + lost);
         else
@@ -183,6 +185,10 @@ void Timer16_Tick(Station& s) {
 
 void mnuDataloggerOFF_Click(Station& s) {
     StartWindow& w = s.Start();
+    if (w.Timer15.enabled())
+        s.tell({"logger_stopped",
+                {{"how", std::string("Data Logger OFF")},
+                 {"rows", s.state.LogRowCounter / kFixedOne}}});
     w.Timer15.stop();
     w.Timer16.stop();
     w.mnufichierdatalogger.checked = false;

@@ -70,6 +70,7 @@ void LectureDataUsures(Station& s) {
     if (st.WearIndex > 14) {
         st.WearIndex = 0;
         s.Usures().Timer2.start();
+        s.tell({"wear_counters_read", {}});
     }
 }
 

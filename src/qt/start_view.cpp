@@ -12,6 +12,7 @@
 #include "qt/parameters_view.hpp"
 #include "qt/picture_view.hpp"
 #include "qt/station_style.hpp"
+#include "qt/telemetry_view.hpp"
 #include "qt/wait_box_view.hpp"
 
 #include <QApplication>
@@ -234,6 +235,8 @@ StartView::StartView(Station& station, QWidget* parent)
     alarmHolder_->renderAll = [this] { render(); };
     fenInfoHolder_ = new FenInfoHolderView(station_, this);
     fenInfoHolder_->renderAll = [this] { render(); };
+    telemetry_ = new TelemetryView(station_, this);
+    telemetry_->renderAll = [this] { render(); };
     // Just below and right of the holder cell: over it, it would take the pointer off the cell.
     fenInfoHolder_->anchor = [this] {
         return holderCell_->mapToGlobal(
@@ -796,6 +799,7 @@ void StartView::draw() {
     testsMV_->render();
     alarmHolder_->render();
     fenInfoHolder_->render();
+    telemetry_->render();
     rendering_ = false;
 }
 

@@ -35,6 +35,7 @@ class UsuresView;
 class TestsMVView;
 class AlarmHolderView;
 class FenInfoHolderView;
+class TelemetryView;
 class LineListView;
 class PictureView;
 
@@ -107,6 +108,7 @@ class StartView : public QMainWindow {
     TestsMVView* testsMV_ = nullptr;
     AlarmHolderView* alarmHolder_ = nullptr;
     FenInfoHolderView* fenInfoHolder_ = nullptr;
+    TelemetryView* telemetry_ = nullptr;
     uint64_t focusRequest_ = 0;
     uint64_t renderedAt_ = 0;
     uint64_t passwordBoxPlacedAt_ = 0;

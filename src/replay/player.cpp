@@ -61,8 +61,70 @@ uint32_t little(const std::string& bytes, std::size_t at, int size) {
 
 } // namespace
 
+// Prints each message as the station hands it on, then hands it to the real broker.
+class Player::Printing : public telemetry::Publisher {
+  public:
+    Printing(Player& player, telemetry::Publisher& inner) : player_(player), inner_(inner) {}
+    void publish(telemetry::Message m) override {
+        player_.printMessage(m);
+        inner_.publish(std::move(m));
+    }
+    telemetry::PublisherStatus status() const override { return inner_.status(); }
+
+  private:
+    Player& player_;
+    telemetry::Publisher& inner_;
+};
+
 Player::Player(const Options& options, std::ostream& out)
-    : options_(options), clock_([this] { return scheduler().now(); }), out_(out) {}
+    : options_(options), clock_([this] { return scheduler().now(); }), out_(out) {
+    memory_.onSend = [this](const telemetry::Message& m) { printMessage(m); };
+}
+
+Player::~Player() = default;
+
+void Player::printMessage(const telemetry::Message& m) {
+    print("PUB " + printable(m.topic) + (m.retained ? " (retained) " : " ") + printable(m.payload));
+}
+
+void Player::telemetryStep(const Step& step) {
+    std::istringstream args(step.argument);
+    std::string what;
+    std::string word;
+    args >> what;
+    if (what == "on") {
+        if (telemetry_) return fail(step, "telemetry is on already");
+        telemetry::Identity id;
+        id.station = "station";
+        while (args >> word) {
+            if (word == "homeassistant")
+                id.discovery = true;
+            else
+                id.station = word;
+        }
+        id.prefix = "orbek/" + id.station;
+        id.broker = options_.mqtt.empty() ? "BROKER" : options_.mqtt;
+        telemetry_ =
+            std::make_unique<telemetry::Telemetry>(station(), id, [this] { return clock_.now(); });
+        if (telemetry::Publisher* real = broker(id)) {
+            printing_ = std::make_unique<Printing>(*this, *real);
+            telemetry_->addPublisher(*printing_, true);
+        } else {
+            telemetry_->addPublisher(memory_, true);
+        }
+        telemetry_->start();
+    } else if (what == "broker" && options_.mqtt.empty()) {
+        args >> word;
+        std::string why;
+        std::getline(args, why);
+        if (word != "lost" && word != "back") return fail(step, "telemetry broker lost|back");
+        memory_.setConnected(word == "back", trim(why));
+    } else {
+        fail(step, options_.mqtt.empty()
+                       ? "telemetry on [NAME] [homeassistant], telemetry broker lost|back"
+                       : "telemetry on [NAME] [homeassistant] (a real broker stays)");
+    }
+}
 
 MsgAnswer Player::answerOf(const std::string& word) {
     return word == "Yes" ? MsgAnswer::Yes : word == "No" ? MsgAnswer::No : MsgAnswer::Ok;
@@ -74,9 +136,14 @@ void Player::attach() {
 }
 
 std::string Player::stable(const std::string& text) const {
-    // The folders are fresh temporary ones in most runs.
-    return withBase(text, attached_ ? attached_->state.BasePath : std::string(),
-                    pathText(options_.userFolder));
+    // The folders are fresh temporary ones in most runs, and the broker one of the test's.
+    std::string out = withBase(text, attached_ ? attached_->state.BasePath : std::string(),
+                               pathText(options_.userFolder));
+    if (!options_.mqtt.empty())
+        for (auto at = out.find(options_.mqtt); at != std::string::npos;
+             at = out.find(options_.mqtt, at))
+            out.replace(at, options_.mqtt.size(), "BROKER");
+    return out;
 }
 
 void Player::print(const std::string& text) {
@@ -246,6 +313,8 @@ void Player::perform(const Step& step) {
         int ms = 0;
         parseDateTime(a, t, &ms);
         clock_.set(t, ms);
+    } else if (step.command == "telemetry") {
+        telemetryStep(step);
     } else if (step.command == "port") {
         std::string what;
         int number = 0;

@@ -6,7 +6,10 @@
 #include "app/station.hpp"
 #include "core/ui_host.hpp"
 #include "replay/replay.hpp"
+#include "telemetry/publisher.hpp"
+#include "telemetry/telemetry.hpp"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -15,7 +18,7 @@ namespace orbek::replay {
 class Player {
   public:
     Player(const Options& options, std::ostream& out);
-    virtual ~Player() = default;
+    virtual ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
 
@@ -48,11 +51,20 @@ class Player {
     virtual std::string offScreen(WindowModel&) { return {}; }
     // Printed text with the runtime's own names made stable (folders, devices).
     virtual std::string stable(const std::string& text) const;
+    // The real broker telemetry goes to, when the runtime has one (null: the memory publisher,
+    // which a scenario can make lose its broker).
+    virtual telemetry::Publisher* broker(const telemetry::Identity&) { return nullptr; }
 
     // Call once the station exists: event-list lines are printed as they are added.
     void attach();
+    // Call before the station and its scheduler go.
+    void endTelemetry() {
+        telemetry_.reset();
+        printing_.reset();
+    }
     void print(const std::string& text);
     void print(const std::string& text, int64_t time);
+    void printMessage(const telemetry::Message& message);
     void printBox(const std::string& title, const std::string& text, MsgAnswer answer);
     void printFileDialog(const std::string& title, const std::optional<std::string>& path);
     // A scenario's file name: relative names are in the application folder.
@@ -70,6 +82,13 @@ class Player {
     bool target(const Step& step, const std::string& text, WindowModel*& w, Control*& c);
     void show(const Step& step);
     void file(const std::string& name);
+    void telemetryStep(const Step& step);
+
+    // Telemetry once a scenario turns it on; every message is printed as a PUB line.
+    class Printing;
+    telemetry::MemoryPublisher memory_;
+    std::unique_ptr<telemetry::Publisher> printing_;
+    std::unique_ptr<telemetry::Telemetry> telemetry_;
 
     std::ostream& out_;
     Station* attached_ = nullptr;

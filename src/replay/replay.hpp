@@ -16,6 +16,7 @@ struct Options {
     std::filesystem::path userFolder; // Name.inc and SWord.inx
     bool echoFrames = false;          // print the frames the controller sends too
     double speed = 1.0;               // live only: virtual milliseconds per real millisecond
+    std::string mqtt{};               // live only: the broker telemetry goes to (mqtt://HOST:PORT)
 };
 
 // Plays the scenario on virtual time; returns false when it could not be played (errors are

@@ -9,9 +9,9 @@ namespace orbek::replay {
 
 namespace {
 
-const char* const kCommands[] = {"start", "frame", "rx",    "bytes", "comm",   "click",
-                                 "type",  "value", "check", "fire",  "answer", "show",
-                                 "file",  "clock", "port",  "end"};
+const char* const kCommands[] = {"start", "frame", "rx",    "bytes", "comm",     "click",
+                                 "type",  "value", "check", "fire",  "answer",   "show",
+                                 "file",  "clock", "port",  "end",   "telemetry"};
 
 bool known(const std::string& command) {
     for (const char* c : kCommands)

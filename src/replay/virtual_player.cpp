@@ -76,6 +76,8 @@ class VirtualPlayer : public Player {
         };
     }
 
+    ~VirtualPlayer() override { endTelemetry(); }
+
   protected:
     Scheduler& scheduler() override { return scheduler_; }
     Station& station() override { return *station_; }

@@ -49,6 +49,10 @@ void stopSequence(Station& s, uint32_t wearLabelColour, bool automatic) {
         w.Label5[i].caption = "0";
     s.state.RunInProgress = 0;
     // The data logger stops with the run; its row count and header stay for the next start.
+    if (w.Timer15.enabled())
+        s.tell(
+            {"logger_stopped",
+             {{"how", std::string("run stopped")}, {"rows", s.state.LogRowCounter / kFixedOne}}});
     w.Timer15.stop();
     w.Timer16.stop();
     w.Label2[0].backColour = colour::buttonFace;
@@ -75,6 +79,7 @@ void stopOrderTick(Station& s) {
 // and the supply rows as they are.
 void automaticStop(Station& s) {
     StartWindow& w = s.Start();
+    s.tell({"run_ended", {{"how", std::string("automatic stop")}}});
     s.state.LampPhase = 0;
     s.addEvent(" PC --> Stamp      STOP");
     w.Label5[10].caption.clear();
@@ -139,6 +144,7 @@ void Startbouton_Click(Station& s) {
     for (int i : {0, 1, 6, 7, 8, 10, 4})
         w.Label5[i].caption = "0";
     w.Label22.caption = "Phase 0";
+    s.tell({"run_started", {{"how", std::string("Start")}}});
     UsuresWindow& u = s.Usures();
     for (int i = 0; i < 3; ++i)
         u.Activation[i].enabled = false;
@@ -147,6 +153,7 @@ void Startbouton_Click(Station& s) {
 
 void Stopbouton_Click(Station& s) {
     StartWindow& w = s.Start();
+    s.tell({"run_ended", {{"how", std::string("Stop")}}});
     s.state.LampPhase = 0;
     w.Startbouton.visible = false;
     w.Label5[10].caption.clear();
@@ -159,6 +166,7 @@ void Stopbouton_Click(Station& s) {
 }
 
 void StopTemp(Station& s) {
+    s.tell({"run_ended", {{"how", std::string("temperature stop")}}});
     stopOrders(s);
     s.Start().mnutestscompos.enabled = true;
     s.addEvent(" PC --> Stamp      STOP");

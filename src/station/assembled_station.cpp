@@ -13,6 +13,7 @@
 #include "run/freeze.hpp"
 #include "run/power_halogen.hpp"
 #include "run/start_stop.hpp"
+#include "telemetry/telemetry.hpp"
 
 namespace orbek {
 
@@ -33,6 +34,7 @@ AssembledStation::AssembledStation(Scheduler& scheduler_, SerialPort& port_, UiH
     maintenance::wireComponentTests(*this);
     maintenance::wireParametres(*this);
     alarm::wireAlarm(*this);
+    telemetry::wireWindow(*this);
 }
 
 } // namespace orbek

@@ -130,7 +130,8 @@ TEST_F(StartViewTest, TheMenuBarHasTheTreeAndShowsTheLevel) {
     port.openable.insert(3);
     emit menus[1]->aboutToShow();
     EXPECT_EQ(entries(menus[1])[2], "COM  3\tCOM3");
-    EXPECT_EQ(entries(menus[2]).size(), 8u);
+    EXPECT_EQ(entries(menus[2]).size(), 9u);
+    EXPECT_EQ(entries(menus[2]).back(), "Telemetry...");
     EXPECT_FALSE(view->actionOf("mnuVRamCpuStamp")->isEnabled());
     EXPECT_FALSE(view->actionOf("mnuVRamDs1307")->isEnabled());
     EXPECT_TRUE(view->actionOf("mncom2")->isChecked());

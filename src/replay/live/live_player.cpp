@@ -3,18 +3,19 @@
 #include "app/port_selection.hpp"
 #include "core/forwarding_port.hpp"
 #include "link/comm.hpp"
+#include "mqtt/mqtt_publisher.hpp"
 #include "qt/qt_host.hpp"
 #include "qt/qt_serial_port.hpp"
 #include "qt/start_view.hpp"
 #include "replay/player.hpp"
 #include "station/assembled_station.hpp"
+#include "telemetry/settings.hpp"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -193,12 +194,12 @@ class LivePlayer : public Player {
             if (!target) return;
             scheduler_.yieldToHost();
             if (!path) return target->reject();
-            // The folder, then the name typed into its box as a person does: selectFile leaves
-            // a name box that has the focus as it is.
+            // The whole path typed into the name box as a person may do (selectFile leaves a
+            // name box that has the focus as it is), so a folder that does not exist is
+            // answered as typed too.
             const QString chosen = QString::fromStdString(*path);
             target->selectFile(chosen);
-            if (auto* name = target->findChild<QLineEdit*>("fileNameEdit"))
-                name->setText(QFileInfo(chosen).fileName());
+            if (auto* name = target->findChild<QLineEdit*>("fileNameEdit")) name->setText(chosen);
             QMetaObject::invokeMethod(target.data(), "accept");
         };
         if (reply.openMs > 0)
@@ -357,6 +358,19 @@ class LivePlayer : public Player {
 
     void stepDone() override { ui_.render(); }
 
+    telemetry::Publisher* broker(const telemetry::Identity& id) override {
+        const auto url = telemetry::parseUrl(options_.mqtt);
+        if (!url) return nullptr;
+        mqtt::Options o;
+        o.host = url->host;
+        o.port = url->port;
+        o.tls = url->tls;
+        o.clientId = "orbek-replay-" + id.station + "-" + std::to_string(::getpid());
+        o.willTopic = id.prefix + "/availability";
+        mqtt_ = std::make_unique<mqtt::MqttPublisher>(o);
+        return mqtt_.get();
+    }
+
     std::string stable(const std::string& text) const override {
         std::string out = Player::stable(text);
         for (const std::string& device : devices_)
@@ -433,6 +447,8 @@ class LivePlayer : public Player {
             print(station_->ended() ? "END station ended" : "END");
             finished_ = true;
         }
+        // What the station published reaches the broker before the process ends.
+        if (mqtt_) mqtt_->finish(3000);
         if (!cleanup_.empty()) {
             std::error_code ec;
             std::filesystem::remove_all(cleanup_, ec);
@@ -445,6 +461,7 @@ class LivePlayer : public Player {
 
     std::filesystem::path cleanup_;
     std::function<int(int)> conclude_;
+    std::unique_ptr<mqtt::MqttPublisher> mqtt_;
     Scheduler scheduler_;
     Pty pty_;
     std::unique_ptr<QSocketNotifier> notifier_;
