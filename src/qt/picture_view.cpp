@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace orbek::qt {
 
@@ -70,34 +71,46 @@ QRect PictureView::scaleArea(const PictureCanvas::Area& area) {
     const int reach = smooth ? 1 : 0;
     const int x0 = std::max(0, static_cast<int>(std::floor((area.left - reach) * s)));
     const int y0 = std::max(0, static_cast<int>(std::floor((area.top - reach) * s)));
-    const int x1 = std::min(shown_.width() - 1, static_cast<int>(std::ceil((area.right + 1 + reach) * s)));
-    const int y1 = std::min(shown_.height() - 1, static_cast<int>(std::ceil((area.bottom + 1 + reach) * s)));
+    const int x1 =
+        std::min(shown_.width() - 1, static_cast<int>(std::ceil((area.right + 1 + reach) * s)));
+    const int y1 =
+        std::min(shown_.height() - 1, static_cast<int>(std::ceil((area.bottom + 1 + reach) * s)));
+    if (x1 < x0 || y1 < y0) return {};
+    // Where each screen column samples the canvas: the pixel to its left and, shrunk, the weight
+    // of the one to its right in 256ths.
+    struct Column {
+        int left, right, weight;
+    };
+    std::vector<Column> columns(static_cast<std::size_t>(x1 - x0 + 1));
+    const auto sample = [&](int at, int size) {
+        if (!smooth) return Column{std::min(size - 1, static_cast<int>(at / s)), 0, 0};
+        const double f = std::clamp((at + 0.5) / s - 0.5, 0.0, size - 1.0);
+        const int low = static_cast<int>(f);
+        return Column{low, std::min(size - 1, low + 1), static_cast<int>((f - low) * 256 + 0.5)};
+    };
+    for (int x = x0; x <= x1; ++x)
+        columns[static_cast<std::size_t>(x - x0)] = sample(x, sw);
     for (int y = y0; y <= y1; ++y) {
-        auto* out = reinterpret_cast<QRgb*>(shown_.scanLine(y));
+        auto* out = reinterpret_cast<QRgb*>(shown_.scanLine(y)) + x0;
+        const Column row = sample(y, sh);
+        const auto* a = reinterpret_cast<const QRgb*>(image_.constScanLine(row.left));
         if (!smooth) {
-            const auto* in = reinterpret_cast<const QRgb*>(
-                image_.constScanLine(std::min(sh - 1, static_cast<int>(y / s))));
-            for (int x = x0; x <= x1; ++x)
-                out[x] = in[std::min(sw - 1, static_cast<int>(x / s))];
+            for (const Column& c : columns)
+                *out++ = a[c.left];
             continue;
         }
-        const double fy = std::clamp((y + 0.5) / s - 0.5, 0.0, sh - 1.0);
-        const int ya = static_cast<int>(fy);
-        const int yb = std::min(sh - 1, ya + 1);
-        const double wy = fy - ya;
-        const auto* a = reinterpret_cast<const QRgb*>(image_.constScanLine(ya));
-        const auto* b = reinterpret_cast<const QRgb*>(image_.constScanLine(yb));
-        for (int x = x0; x <= x1; ++x) {
-            const double fx = std::clamp((x + 0.5) / s - 0.5, 0.0, sw - 1.0);
-            const int xa = static_cast<int>(fx);
-            const int xb = std::min(sw - 1, xa + 1);
-            const double wx = fx - xa;
-            const auto mix = [&](int (*channel)(QRgb)) {
-                const double top = channel(a[xa]) * (1 - wx) + channel(a[xb]) * wx;
-                const double bottom = channel(b[xa]) * (1 - wx) + channel(b[xb]) * wx;
-                return static_cast<int>(top * (1 - wy) + bottom * wy + 0.5);
+        const auto* b = reinterpret_cast<const QRgb*>(image_.constScanLine(row.right));
+        const int wy = row.weight;
+        for (const Column& c : columns) {
+            // Red and blue, then green, blended in one go each (8-bit weights, 16-bit lanes).
+            const auto mix = [](uint32_t p, uint32_t q, int w) {
+                const uint32_t rb = ((p & 0xFF00FF) * (256 - w) + (q & 0xFF00FF) * w) >> 8;
+                const uint32_t g = ((p & 0x00FF00) * (256 - w) + (q & 0x00FF00) * w) >> 8;
+                return (rb & 0xFF00FF) | (g & 0x00FF00);
             };
-            out[x] = qRgb(mix(qRed), mix(qGreen), mix(qBlue));
+            const uint32_t top = mix(a[c.left], a[c.right], c.weight);
+            const uint32_t bottom = mix(b[c.left], b[c.right], c.weight);
+            *out++ = 0xFF000000 | mix(top, bottom, wy);
         }
     }
     return QRectF(x0 / ratio, y0 / ratio, (x1 - x0 + 1) / ratio, (y1 - y0 + 1) / ratio)

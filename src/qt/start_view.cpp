@@ -164,7 +164,7 @@ constexpr int kBarTop = 10;
 
 } // namespace
 
-StartView::StartView(Station& station, QWidget* parent)
+StartView::StartView(Station& station, QWidget* parent, Windows windows)
     : QMainWindow(parent), station_(station), controls_(*station.models().Start) {
     useStationStyle();
     StartWindow& w = *station_.models().Start;
@@ -217,6 +217,27 @@ StartView::StartView(Station& station, QWidget* parent)
     buildPasswordBox(central);
     setCentralWidget(central);
 
+    if (windows == Windows::Now) buildWindows();
+
+    // One pass per screen frame at most, and no more than 30 a second: readings that change
+    // faster cannot be read, and a user's input is drawn at once anyway.
+    frameMs_ = kShortestPassMs;
+    if (const QScreen* screen = QGuiApplication::primaryScreen();
+        screen && screen->refreshRate() > 0)
+        frameMs_ = std::max(kShortestPassMs, qRound(1000.0 / screen->refreshRate()));
+    frame_.setSingleShot(true);
+    connect(&frame_, &QTimer::timeout, this, &StartView::render);
+    Changes::listen([this] { requestRender(); });
+
+    render();
+    // The column beside the readings keeps the width of its longest captions.
+    runColumn_->setFixedWidth(runColumn_->sizeHint().width());
+    setTabOrder();
+    resize(openingSize(*this, sizeHint()));
+}
+
+void StartView::buildWindows() {
+    if (codeDialogue_) return;
     codeDialogue_ = new CodeDialogueView(station_, this);
     codeserreurs_ = new CodeserreursView(station_, this);
     codeDialogue_->renderAll = [this] { render(); };
@@ -242,22 +263,8 @@ StartView::StartView(Station& station, QWidget* parent)
         return holderCell_->mapToGlobal(
             QPoint(holderCell_->width() / 2, holderCell_->height() + 4));
     };
-
-    // One pass per screen frame at most, and no more than 30 a second: readings that change
-    // faster cannot be read, and a user's input is drawn at once anyway.
-    frameMs_ = kShortestPassMs;
-    if (const QScreen* screen = QGuiApplication::primaryScreen();
-        screen && screen->refreshRate() > 0)
-        frameMs_ = std::max(kShortestPassMs, qRound(1000.0 / screen->refreshRate()));
-    frame_.setSingleShot(true);
-    connect(&frame_, &QTimer::timeout, this, &StartView::render);
-    Changes::listen([this] { requestRender(); });
-
-    render();
-    // The column beside the readings keeps the width of its longest captions.
-    runColumn_->setFixedWidth(runColumn_->sizeHint().width());
-    setTabOrder();
-    resize(openingSize(*this, sizeHint()));
+    // A window shown meanwhile appears at the next pass.
+    controls_.invalidate();
 }
 
 void StartView::setTabOrder() {
@@ -789,6 +796,14 @@ void StartView::draw() {
             activateWindow();
             target->setFocus(Qt::OtherFocusReason);
         }
+    }
+    // The other windows' views are built once one of them shows, if not built yet.
+    if (!codeDialogue_)
+        for (WindowModel* window : station_.windows())
+            if (window != &w && window->shown()) buildWindows();
+    if (!codeDialogue_) {
+        rendering_ = false;
+        return;
     }
     codeDialogue_->render();
     codeserreurs_->render();

@@ -42,7 +42,12 @@ class PictureView;
 class StartView : public QMainWindow {
     Q_OBJECT
   public:
-    explicit StartView(Station& station, QWidget* parent = nullptr);
+    // The views of the other windows are built with this one, or `Later`: at `buildWindows`,
+    // or once one of those windows shows, whichever comes first (the program builds them after
+    // its first paint, which does not need them).
+    enum class Windows { Now, Later };
+    explicit StartView(Station& station, QWidget* parent = nullptr, Windows windows = Windows::Now);
+    void buildWindows();
     ~StartView() override;
     // Draws what changed in the models now.
     void render();
