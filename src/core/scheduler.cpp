@@ -23,7 +23,12 @@ void Timer::setEnabled(bool enabled) {
     if (enabled == enabled_) return;
     enabled_ = enabled;
     ++switches_;
-    if (enabled_) arm();
+    if (enabled_) {
+        arm();
+        scheduler_.enabled_.push_back(this);
+    } else {
+        std::erase(scheduler_.enabled_, this);
+    }
     scheduler_.changed();
 }
 
@@ -44,6 +49,7 @@ void Scheduler::add(Timer* timer) {
 
 void Scheduler::remove(Timer* timer) {
     std::erase(timers_, timer);
+    std::erase(enabled_, timer);
 }
 
 void Scheduler::at(int64_t time, std::function<void()> call) {
@@ -53,13 +59,13 @@ void Scheduler::at(int64_t time, std::function<void()> call) {
 
 int64_t Scheduler::nextDue(int64_t within) const {
     int64_t best = -1;
-    for (const Timer* t : timers_)
+    for (const Timer* t : enabled_)
         if (t->live() && (best < 0 || t->due_ < best)) best = t->due_;
     for (const Call& c : calls_)
         if (best < 0 || c.due < best) best = c.due;
     if (best < 0 || within <= 0) return best;
     int64_t last = best;
-    for (const Timer* t : timers_)
+    for (const Timer* t : enabled_)
         if (t->live() && t->due_ <= best + within) last = std::max(last, t->due_);
     for (const Call& c : calls_)
         if (c.due <= best + within) last = std::max(last, c.due);
@@ -68,7 +74,7 @@ int64_t Scheduler::nextDue(int64_t within) const {
 
 bool Scheduler::runOne(int64_t limit) {
     Timer* timer = nullptr;
-    for (Timer* t : timers_) {
+    for (Timer* t : enabled_) {
         if (t->due_ > limit || !t->live()) continue;
         if (!timer || t->due_ < timer->due_ ||
             (t->due_ == timer->due_ && t->order_ < timer->order_))
@@ -132,6 +138,7 @@ void Scheduler::advanceTo(int64_t time) {
 void Scheduler::stopAll() {
     for (Timer* t : timers_)
         t->enabled_ = false;
+    enabled_.clear();
     calls_.clear();
     changed();
 }

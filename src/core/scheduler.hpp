@@ -143,6 +143,7 @@ class Scheduler {
     int depth_ = 0; // items running, not counting those waiting on a modal loop
     bool yield_ = false;
     std::vector<Timer*> timers_;
+    std::vector<Timer*> enabled_; // the few that may fire: what the next due time is found among
     std::vector<Call> calls_;
     std::function<int64_t()> clock_;
     std::function<void()> onChange_;

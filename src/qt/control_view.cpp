@@ -9,10 +9,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOption>
 #include <QWidget>
 
 #include <algorithm>
@@ -251,6 +255,87 @@ void setText(QLabel* label, const QString& text) {
 
 } // namespace
 
+void ValueLabel::paintEvent(QPaintEvent* event) {
+    // Greyed, the style may draw the text its own way; and the rest is rare.
+    if (!isEnabled() || textFormat() != Qt::PlainText || wordWrap())
+        return QLabel::paintEvent(event);
+    QPainter painter(this);
+    // A new text repaints the inside only: the frame is as it was.
+    if (!contentsRect().contains(event->rect())) drawFrame(&painter);
+    // The inside with its own background; without one, what is under it shows through.
+    if (autoFillBackground())
+        painter.drawImage(contentsRect().topLeft(), inside(text()));
+    else
+        drawText(painter, text());
+}
+
+void ValueLabel::drawText(QPainter& painter, const QString& text) const {
+    if (text.isEmpty()) return;
+    // Placed as the label places its text: inside the margins, an indent on the aligned side
+    // of a framed label, aligned in what is left.
+    QRect room = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+    const int shift = indent() >= 0      ? indent()
+                      : frameWidth() > 0 ? fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2
+                                         : 0;
+    const Qt::Alignment align = QStyle::visualAlignment(layoutDirection(), alignment());
+    if (align & Qt::AlignLeft) room.setLeft(room.left() + shift);
+    if (align & Qt::AlignRight) room.setRight(room.right() - shift);
+    if (align & Qt::AlignTop) room.setTop(room.top() + shift);
+    if (align & Qt::AlignBottom) room.setBottom(room.bottom() - shift);
+    QStyleOption option;
+    option.initFrom(this);
+    painter.setPen(option.palette.color(foregroundRole()));
+    painter.setFont(font());
+    painter.drawText(room, static_cast<int>(align), text);
+}
+
+const QImage& ValueLabel::inside(const QString& text) {
+    const double ratio = devicePixelRatioF();
+    if (!kept_.empty() && kept_.front().second.devicePixelRatio() != ratio) kept_.clear();
+    for (const auto& [shown, picture] : kept_)
+        if (shown == text) return picture;
+    const QRect area = contentsRect();
+    QImage picture((QSizeF(area.size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    picture.setDevicePixelRatio(ratio);
+    {
+        QStyleOption option;
+        option.initFrom(this);
+        QPainter painter(&picture);
+        painter.fillRect(QRect(QPoint(0, 0), area.size()), option.palette.brush(backgroundRole()));
+        painter.translate(-area.topLeft());
+        drawText(painter, text);
+    }
+    if (kept_.size() < kKept) {
+        kept_.emplace_back(text, std::move(picture));
+        return kept_.back().second;
+    }
+    next_ = (next_ + 1) % kKept;
+    kept_[next_] = {text, std::move(picture)};
+    return kept_[next_].second;
+}
+
+void ValueLabel::changeEvent(QEvent* event) {
+    // What the kept pictures were drawn with.
+    switch (event->type()) {
+    case QEvent::FontChange:
+    case QEvent::PaletteChange:
+    case QEvent::StyleChange:
+    case QEvent::EnabledChange:
+    case QEvent::ActivationChange:
+    case QEvent::LayoutDirectionChange:
+        kept_.clear();
+        break;
+    default:
+        break;
+    }
+    QLabel::changeEvent(event);
+}
+
+void ValueLabel::resizeEvent(QResizeEvent* event) {
+    kept_.clear();
+    QLabel::resizeEvent(event);
+}
+
 void ControlWidgets::describe(Entry& e) {
     const std::string state = window_.stateText(*e.control);
     const QString text = QString::fromStdString(state);
@@ -283,7 +368,7 @@ void ControlWidgets::draw(Entry& e) {
     if (auto* label = qobject_cast<QLabel*>(widget)) {
         QString text = caption;
         // A zero-width space after each separator lets the line break there.
-        if (label->property(kBreaksPaths).toBool())
+        if (label->wordWrap() && label->property(kBreaksPaths).toBool())
             text.replace('/', QStringLiteral("/\u200B")).replace('\\', QStringLiteral("\\\u200B"));
         setText(label, text);
         colours = true;

@@ -7,6 +7,8 @@
 #include "qt/colours.hpp"
 
 #include <QAbstractListModel>
+#include <QImage>
+#include <QLabel>
 #include <QObject>
 #include <QPalette>
 #include <QSize>
@@ -64,6 +66,28 @@ class ChoiceGroup : public QObject {
 
   private:
     std::vector<QAbstractButton*> buttons_;
+};
+
+// A reading's cell: a label whose figures change many times a second. A new figure repaints
+// the inside only, as a picture kept for each of the last few figures shown (a reading wanders
+// among a few values): laid out, shaped and drawn once, then copied. It looks as the label does.
+class ValueLabel : public QLabel {
+  public:
+    using QLabel::QLabel;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    // The inside of the cell showing `text`, with its background.
+    const QImage& inside(const QString& text);
+    void drawText(QPainter& painter, const QString& text) const;
+
+    static constexpr std::size_t kKept = 16;
+    std::vector<std::pair<QString, QImage>> kept_;
+    std::size_t next_ = 0;
 };
 
 // The widgets and menu entries of one window's controls.

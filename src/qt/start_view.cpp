@@ -420,7 +420,8 @@ QWidget* StartView::buildPanel() {
         const QString spoken = r.spoken;
         Control& cell =
             std::string(r.arrayOfCell) == "Label5" ? w.Label5[r.cell] : w.Label2[r.cell];
-        auto* value = newLabel(panel, Qt::AlignRight | Qt::AlignVCenter);
+        auto* value = new ValueLabel(panel);
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         value->setFont(fixed);
         cellLook(value);
         // A fixed size: a new reading repaints the cell and lays out nothing else.

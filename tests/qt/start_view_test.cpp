@@ -202,5 +202,33 @@ TEST_F(StartViewTest, TheCloseBoxEndsTheStationLikeQuit) {
     EXPECT_TRUE(ui.boxes().size() <= 1u); // no question, only the first-start message
 }
 
+TEST_F(StartViewTest, AReadingCellLooksAsALabelWithTheSameText) {
+    // Drawn from pictures kept for the figures it showed: each new figure, one shown before,
+    // and the same after a new colour, as a plain label draws it.
+    auto* cell = named<QLabel>("Label5[1]");
+    Control& model = station->models().Start->Label5[1];
+    const auto asLabel = [&] {
+        QLabel label;
+        label.setTextFormat(Qt::PlainText);
+        label.setFont(cell->font());
+        label.setFrameStyle(cell->frameStyle());
+        label.setContentsMargins(cell->contentsMargins());
+        label.setAlignment(cell->alignment());
+        label.setPalette(cell->palette());
+        label.setAutoFillBackground(cell->autoFillBackground());
+        label.setFixedSize(cell->size());
+        label.setText(cell->text());
+        return label.grab().toImage();
+    };
+    for (const char* figure : {"128.0", "-3.5", "128.0"}) {
+        model.caption = figure;
+        view->render();
+        EXPECT_EQ(cell->grab().toImage(), asLabel()) << figure;
+    }
+    model.backColour = colour::rgb(0, 170, 255);
+    view->render();
+    EXPECT_EQ(cell->grab().toImage(), asLabel());
+}
+
 } // namespace
 } // namespace orbek
