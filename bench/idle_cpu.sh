@@ -1,6 +1,7 @@
 #!/bin/sh
-# Idle CPU share of orbek-station with its port open on a bare pseudo-terminal (nothing on the
-# line), measured from /proc/PID/stat over SECONDS (default 60).
+# Idle CPU share and wake-ups of orbek-station with its port open on a bare pseudo-terminal
+# (nothing on the line), measured from /proc/PID/stat (CPU time) and the voluntary context
+# switches of all its threads over SECONDS (default 60), each beside its goal.
 #   bench/idle_cpu.sh [STATION_BINARY] [SECONDS]
 set -eu
 station=${1:-build/orbek-station}
@@ -19,9 +20,16 @@ QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} XDG_CONFIG_HOME="$work/config" \
 pid=$!
 sleep 5 # start-up done, the password box waiting
 ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+wakeups() { cat /proc/"$pid"/task/*/status | awk '/^voluntary_ctxt_switches/ {n += $2} END {print n}'; }
 hz=$(getconf CLK_TCK)
 before=$(ticks)
+woke=$(wakeups)
 sleep "$seconds"
 after=$(ticks)
-awk -v t=$((after - before)) -v hz="$hz" -v s="$seconds" \
-    'BEGIN { printf "orbek-station idle, port open: %d ticks in %d s = %.3f %% of a core\n", t, s, 100 * t / hz / s }'
+awoke=$(wakeups)
+awk -v t=$((after - before)) -v w=$((awoke - woke)) -v hz="$hz" -v s="$seconds" 'BEGIN {
+    share = 100 * t / hz / s; rate = w / s
+    printf "orbek-station idle, port open, %d s: %d ticks, %d wake-ups\n\n", s, t, w
+    printf "%-44s %14s   goal %-24s %s\n", "idle, port open: CPU share:", sprintf("%.3f %%", share), "<= 0.30 %", share <= 0.3 ? "met" : "MISSED"
+    printf "%-44s %14s   goal %-24s %s\n", "idle, port open: wake-ups:", sprintf("%.1f /s", rate), "<= 20 /s", rate <= 20 ? "met" : "MISSED"
+}'
