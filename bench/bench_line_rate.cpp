@@ -163,7 +163,7 @@ Figures runOnce(const Options& o, const Xvfb& x, const std::string& load, const 
         std::exit(1);
     }
     f.station = 100.0 * (s1->cpuSeconds - s0->cpuSeconds) / elapsed;
-    f.wakeUps = static_cast<double>(s1->wakeUps - s0->wakeUps) / elapsed;
+    f.wakeUps = static_cast<double>(wakeUpsBetween(*s0, *s1)) / elapsed;
     if (c0 && c1) f.cat = 100.0 * (c1->cpuSeconds - c0->cpuSeconds) / elapsed;
     if (q0 && q1) f.cutecom = 100.0 * (q1->cpuSeconds - q0->cpuSeconds) / elapsed;
     stop(stationPid);

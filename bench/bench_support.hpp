@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -132,12 +133,23 @@ struct Xvfb {
     Xvfb& operator=(const Xvfb&) = delete;
 };
 
-// CPU time (user and system, all threads) and wake-ups (voluntary context switches of all
-// threads) of a process so far.
+// CPU time (user and system, all threads) and wake-ups (voluntary context switches, per
+// thread) of a process so far.
 struct Usage {
     double cpuSeconds = 0;
-    long wakeUps = 0;
+    std::map<std::string, long> wakeUps; // by thread id
 };
+
+// Wake-ups between two looks: per thread, so a pool thread that ends between them does not
+// take its earlier wake-ups off the count (a thread that began in between counts from zero).
+inline long wakeUpsBetween(const Usage& from, const Usage& to) {
+    long n = 0;
+    for (const auto& [tid, count] : to.wakeUps) {
+        const auto before = from.wakeUps.find(tid);
+        n += count - (before == from.wakeUps.end() ? 0 : before->second);
+    }
+    return n;
+}
 
 inline std::optional<Usage> usageOf(pid_t pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
@@ -161,7 +173,7 @@ inline std::optional<Usage> usageOf(pid_t pid) {
         std::string line;
         while (std::getline(status, line))
             if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
-                usage.wakeUps += std::stol(line.substr(line.find(':') + 1));
+                usage.wakeUps[task.path().filename()] = std::stol(line.substr(line.find(':') + 1));
     }
     return usage;
 }
