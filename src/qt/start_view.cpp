@@ -23,7 +23,6 @@
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
@@ -32,7 +31,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSlider>
@@ -52,7 +50,10 @@ namespace orbek::qt {
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
-constexpr int kShortestPassMs = 33;
+// Ten passes a second at most: a figure that changes faster cannot be read, a panel is read
+// at a glance, and a user's input is drawn at once anyway. At a full line, a third less of a
+// core than thirty passes (each pass lays out and paints the cells that changed).
+constexpr int kPassMs = 100;
 // How late a pass waits for the event that would draw it anyway: longer than the gap between
 // two frames of a full line (9.4 ms).
 constexpr int kLateMs = 12;
@@ -219,12 +220,6 @@ StartView::StartView(Station& station, QWidget* parent, Windows windows)
 
     if (windows == Windows::Now) buildWindows();
 
-    // One pass per screen frame at most, and no more than 30 a second: readings that change
-    // faster cannot be read, and a user's input is drawn at once anyway.
-    frameMs_ = kShortestPassMs;
-    if (const QScreen* screen = QGuiApplication::primaryScreen();
-        screen && screen->refreshRate() > 0)
-        frameMs_ = std::max(kShortestPassMs, qRound(1000.0 / screen->refreshRate()));
     frame_.setSingleShot(true);
     connect(&frame_, &QTimer::timeout, this, &StartView::render);
     Changes::listen([this] { requestRender(); });
@@ -745,13 +740,13 @@ void StartView::requestRender() {
         Changes::arm();
         return;
     }
-    const qint64 left = sinceRender_.isValid() ? frameMs_ - sinceRender_.elapsed() : 0;
+    const qint64 left = sinceRender_.isValid() ? kPassMs - sinceRender_.elapsed() : 0;
     frame_.start(static_cast<int>(std::max<qint64>(0, left) + kLateMs));
 }
 
 void StartView::renderSoon() {
     if (station_.ended() || Changes::count() == renderedAt_) return;
-    if (!sinceRender_.isValid() || sinceRender_.elapsed() >= frameMs_)
+    if (!sinceRender_.isValid() || sinceRender_.elapsed() >= kPassMs)
         render();
     else
         requestRender();

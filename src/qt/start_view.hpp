@@ -121,7 +121,6 @@ class StartView : public QMainWindow {
     bool userTab_ = false; // while the user's Tab moves the focus
     QTimer frame_;
     QElapsedTimer sinceRender_;
-    int frameMs_ = 33;
 };
 
 } // namespace orbek::qt
