@@ -293,6 +293,9 @@ int main(int argc, char** argv) {
         if (view) view->renderSoon();
     };
     serialPort.afterEvent = renderSoon;
+    // A frame is handed to the station on the wake-up that brought it.
+    serialPort.handOverAtOnce = true;
+    ui.nesting = [&serialPort] { serialPort.nesting(); };
     orbek::qt::SchedulerDriver driver(scheduler);
     driver.afterAdvance = renderSoon;
     // The icon and the other windows' views after the first paint. ORBEK_FIRST_PAINT=1 is the

@@ -115,6 +115,7 @@ std::unique_ptr<QMessageBox> messageBox(const MessageBox& box, QWidget* parent) 
 }
 
 MsgAnswer QtUiHost::message(const MessageBox& box) {
+    if (nesting) nesting();
     if (render) render();
     const auto dialog = messageBox(box, parentWindow_ ? parentWindow_() : nullptr);
     std::optional<Scheduler::Waiting> waiting;
@@ -125,6 +126,7 @@ MsgAnswer QtUiHost::message(const MessageBox& box) {
 }
 
 void QtUiHost::runModal(WindowModel& window) {
+    if (nesting) nesting();
     window.showModal();
     if (showWindow) showWindow(window, true);
     // On screen at once, whatever handler opened it.
@@ -144,6 +146,7 @@ void QtUiHost::runModal(WindowModel& window) {
 }
 
 std::optional<std::string> QtUiHost::saveFileDialog(const FileDialogRequest& request) {
+    if (nesting) nesting();
     std::optional<Scheduler::Waiting> waiting;
     if (scheduler) waiting.emplace(*scheduler);
     // No "replace?" question: the data logger asks whether to overwrite or append itself.

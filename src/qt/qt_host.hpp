@@ -65,6 +65,8 @@ class QtUiHost : public UiHost {
 
     // Renders the views; set by the program.
     std::function<void()> render;
+    // Called before every modal loop (a box, a modal window, the file dialog).
+    std::function<void()> nesting;
     // Shows and hides the view of a window model shown modal; set by the program.
     std::function<void(WindowModel&, bool shown)> showWindow;
     // The station's time: while a box or modal window waits for the user, handlers run from

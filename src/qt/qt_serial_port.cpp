@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QSerialPortInfo>
+#include <QSocketNotifier>
 
 #include <fstream>
 
@@ -203,7 +204,15 @@ bool QtSerialPort::tryOpen() {
 
 void QtSerialPort::close() {
     poller_.stop();
+    dropWatch();
     if (port_.isOpen()) port_.close();
+}
+
+void QtSerialPort::dropWatch() {
+    if (!watch_) return;
+    watch_->setEnabled(false);
+    watch_->deleteLater();
+    watch_ = nullptr;
 }
 
 bool QtSerialPort::isOpen() const {
@@ -254,12 +263,35 @@ void QtSerialPort::updateWakeCount() {
 }
 
 void QtSerialPort::onReadyRead() {
-    // The station's handler runs later, from the event loop: a handler that opens a modal box
-    // then lets QSerialPort read on and signal again, and the next delivery runs inside that
-    // box's loop, in order, each frame once.
+    if (deliveryQueued_) return;
+    if (handOverAtOnce && !pulling_ && inside_ == 0) {
+        // At once, on this wake-up. QSerialPort tells no more while this runs: should a handler
+        // open a modal box (`nesting`), what arrives meanwhile is watched for here.
+        ++inside_;
+        deliver();
+        if (--inside_ == 0 && watch_) watch_->setEnabled(false);
+        return;
+    }
+    // Later, from the event loop: a handler that opens a modal box then lets QSerialPort read
+    // on and signal again, and the next delivery runs inside that box's loop, in order, each
+    // frame once.
+    queueDelivery();
+}
+
+void QtSerialPort::queueDelivery() {
     if (deliveryQueued_) return;
     deliveryQueued_ = true;
     QMetaObject::invokeMethod(this, &QtSerialPort::deliver, Qt::QueuedConnection);
+}
+
+void QtSerialPort::nesting() {
+    if (inside_ == 0 || !port_.isOpen()) return;
+    if (!watch_) {
+        watch_ = new QSocketNotifier(port_.handle(), QSocketNotifier::Read, this);
+        // Queued: QSerialPort takes the characters on the same turn of the loop.
+        connect(watch_, &QSocketNotifier::activated, this, &QtSerialPort::queueDelivery);
+    }
+    watch_->setEnabled(true);
 }
 
 void QtSerialPort::deliver() {
@@ -340,6 +372,7 @@ void QtSerialPort::lost() {
     gone_ = true;
     error_ = {OpenFailure::NoDevice, port_.errorString().toStdString()};
     poller_.stop();
+    dropWatch();
     // Closing later: the error may come from inside a QSerialPort call.
     QTimer::singleShot(0, this, [this] {
         if (!port_.isOpen()) return;

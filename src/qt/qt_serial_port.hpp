@@ -13,6 +13,7 @@
 
 #include <QObject>
 #include <QSerialPort>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <filesystem>
@@ -44,6 +45,11 @@ class QtSerialPort : public QObject, public SerialPort {
     std::function<void(const std::vector<uint8_t>&)> onWrite;
     // Called after every communication event handed to the station (the views render).
     std::function<void()> afterEvent;
+    // Characters are handed to the station on the wake-up that brought them, not on the next
+    // turn of the loop; the host must then call `nesting` before every modal loop it runs.
+    bool handOverAtOnce = false;
+    // A modal loop is about to run, perhaps from a handler of this port's.
+    void nesting();
 
     // Waits up to `waitMs` for `count` more characters than `arrived()` gave before, then
     // hands what came to the station at once. For a player that writes the other end of a
@@ -67,6 +73,8 @@ class QtSerialPort : public QObject, public SerialPort {
     void onError(QSerialPort::SerialPortError error);
     void poll();
     void lost();
+    void queueDelivery();
+    void dropWatch();
     // True when the device has hung the line up (gone away).
     bool hungUp() const;
     // The count of characters the line waits for before it wakes the program.
@@ -90,8 +98,10 @@ class QtSerialPort : public QObject, public SerialPort {
     bool overloaded_ = false;
     bool gone_ = false; // the device went away; the port closes at the next turn of the loop
     bool deliveryQueued_ = false;
-    bool pulling_ = false; // a player waits for single characters
-    int wakeCount_ = 0;    // the line's minimum count as last set (0: not known)
+    int inside_ = 0;                   // deliveries running from QSerialPort's signal
+    QSocketNotifier* watch_ = nullptr; // the line, while such a delivery holds a modal loop
+    bool pulling_ = false;             // a player waits for single characters
+    int wakeCount_ = 0;                // the line's minimum count as last set (0: not known)
     uint64_t taken_ = 0;
 };
 

@@ -3,15 +3,21 @@
 // convention. The line's loss and return through the adapter: the live scenarios port_fate and
 // stale_after_reopen.
 #include "core/serial_devices.hpp"
+#include "qt/qt_host.hpp"
 #include "qt/qt_serial_port.hpp"
 #include "support/child_program.hpp"
 #include "support/file_bytes.hpp"
 #include "support/qt_wait.hpp"
 #include "support/temp_folder.hpp"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QSysInfo>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -60,6 +66,7 @@ TEST(SerialLine, TheStationWakesOnceTheCharactersItWaitsForAreThere) {
         if (e == CommEvent::Receive) frames += port.read(18);
     });
     port.afterEvent = [&] { ++wakes; };
+    port.handOverAtOnce = true; // as the program has it
     ASSERT_TRUE(port.open(2)) << port.error();
     // A frame and the start of the next: seven characters are left waiting.
     master.write("000, 251, 045, S\r\n000, 2");
@@ -72,6 +79,43 @@ TEST(SerialLine, TheStationWakesOnceTheCharactersItWaitsForAreThere) {
     ASSERT_TRUE(waitFor([&] { return frames.size() == 36; }));
     EXPECT_EQ(frames.substr(18), "000, 250, 120, S\r\n");
     EXPECT_EQ(wakes, 2);
+}
+
+TEST(SerialLine, FramesHandedOverAtOnceKeepFlowingIntoABoxOneOfThemOpened) {
+    test::TempFolder folder;
+    PtyMaster master;
+    ASSERT_TRUE(master.ok());
+    std::filesystem::create_symlink(master.slave(), folder.path() / "com2");
+    qt::QtSerialPort port{[&] { return folder.path(); }};
+    qt::QtUiHost ui({});
+    port.handOverAtOnce = true;
+    ui.nesting = [&] { port.nesting(); };
+    std::vector<std::string> frames;
+    port.setEventHandler([&](CommEvent e) {
+        if (e != CommEvent::Receive) return;
+        frames.push_back(port.read(18));
+        if (frames.size() == 1) ui.message({"T", "held", MsgIcon::None, MsgButtons::Ok});
+    });
+    ASSERT_TRUE(port.open(2)) << port.error();
+    // Inside the box the first frame opened: two more frames, one at a time, then OK (or OK
+    // after five seconds without them).
+    const auto frame = [](int code) { return "000, " + std::to_string(code) + ", 001, S\r\n"; };
+    QElapsedTimer waited;
+    waited.start();
+    std::size_t sent = 0;
+    QTimer step;
+    QObject::connect(&step, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || (frames.size() < 1 + sent && waited.elapsed() < 5000)) return;
+        if (sent < 2 && waited.elapsed() < 5000)
+            master.write(frame(249 - static_cast<int>(sent++)));
+        else
+            box->button(QMessageBox::Ok)->click();
+    });
+    step.start(10);
+    master.write(frame(251));
+    ASSERT_TRUE(waitFor([&] { return frames.size() == 3 && !QApplication::activeModalWidget(); }));
+    EXPECT_EQ(frames, (std::vector<std::string>{frame(251), frame(249), frame(248)}));
 }
 
 TEST(SerialDevice, APortThatWillNotOpenSaysWhy) {
