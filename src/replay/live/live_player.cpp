@@ -133,6 +133,9 @@ class LivePlayer : public Player {
         };
         ui_.scheduler = &scheduler_;
         port_.afterEvent = ui_.render;
+        // Frames handed over as the program hands them: on the wake-up that brought them.
+        port_.handOverAtOnce = true;
+        ui_.nesting = [this] { port_.nesting(); };
         // Each order is printed when it is read from the line, at the time it was written.
         port_.onWrite = [this](const std::vector<uint8_t>& bytes) {
             for (std::size_t i = 0; i < bytes.size(); i += 3)
