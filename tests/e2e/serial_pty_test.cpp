@@ -54,12 +54,19 @@ class PtyMaster {
 
 using test::waitFor;
 
-TEST(SerialLine, TheStationWakesOnceTheCharactersItWaitsForAreThere) {
+// The station's port as COM 2, a link to a pseudo-terminal whose other end the test holds.
+class SerialLine : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(master.ok());
+        std::filesystem::create_symlink(master.slave(), folder.path() / "com2");
+    }
     test::TempFolder folder;
     PtyMaster master;
-    ASSERT_TRUE(master.ok());
-    std::filesystem::create_symlink(master.slave(), folder.path() / "com2");
-    qt::QtSerialPort port{[&] { return folder.path(); }};
+    qt::QtSerialPort port{[this] { return folder.path(); }};
+};
+
+TEST_F(SerialLine, TheStationWakesOnceTheCharactersItWaitsForAreThere) {
     std::string frames;
     int wakes = 0;
     port.setEventHandler([&](CommEvent e) {
@@ -81,12 +88,7 @@ TEST(SerialLine, TheStationWakesOnceTheCharactersItWaitsForAreThere) {
     EXPECT_EQ(wakes, 2);
 }
 
-TEST(SerialLine, FramesHandedOverAtOnceKeepFlowingIntoABoxOneOfThemOpened) {
-    test::TempFolder folder;
-    PtyMaster master;
-    ASSERT_TRUE(master.ok());
-    std::filesystem::create_symlink(master.slave(), folder.path() / "com2");
-    qt::QtSerialPort port{[&] { return folder.path(); }};
+TEST_F(SerialLine, FramesHandedOverAtOnceKeepFlowingIntoABoxOneOfThemOpened) {
     qt::QtUiHost ui({});
     port.handOverAtOnce = true;
     ui.nesting = [&] { port.nesting(); };
